@@ -1,0 +1,29 @@
+// How a run ends. The core never leaves the process itself: every failure
+// travels back to main as a Failure, and main alone prints and exits.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace q5 {
+
+// Process exit statuses, one per kind of failure.
+enum ExitCode : int {
+  ExitSuccess = 0,
+  ExitUsage = 1,          // fewer than two arguments
+  ExitBadInput = 2,       // input unreadable, or a call beyond the fixed limits
+  ExitRefused = 3,        // input already converted, or the output cannot be opened
+  ExitWriteFailed = 4,    // a write to the output failed
+  ExitUnterminated = 5,   // an argument list or string literal never ends
+  ExitNoMemory = 6,       // an argument buffer cannot be allocated
+  ExitUpgradeFailed = -1  // upgrade mode could not put the result in place
+};
+
+struct Failure {
+  int exit_code;
+  std::string message;  // printed to stderr as is; line ends included
+};
+
+using MaybeFailure = std::optional<Failure>;
+
+}  // namespace q5

@@ -1,0 +1,131 @@
+#include "driver/run.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string_view>
+
+#include "driver/output.h"
+#include "driver/source.h"
+#include "recognise/scanner.h"
+
+namespace q5 {
+
+namespace {
+
+bool same_file(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool is_converted_already(std::string_view text) {
+  return text.substr(0, text.find('\0')).find("Q5T(") != std::string_view::npos;
+}
+
+Failure cannot_open(const std::string& path) { return {ExitRefused, "Cannot open " + path + "\n"}; }
+
+Failure cannot_write(const std::string& path) {
+  return {ExitWriteFailed, "Cannot write to " + path + "\n"};
+}
+
+// Runs the conversion into an open output and closes it. After a failure
+// the stream is still closed, so what was written before it stays.
+MaybeFailure write_conversion(Output& out, std::string_view text) {
+  MaybeFailure failure = scan_source(text, out);
+  if (failure) {
+    std::fclose(out.file);
+    return failure;
+  }
+  if (std::fclose(out.file) != 0) return cannot_write(out.path);
+  return {};
+}
+
+MaybeFailure convert_to_new_file(const Invocation& invocation, std::string_view text) {
+  Output out = open_output(std::fopen(invocation.output.c_str(), "w+"), invocation.output);
+  if (out.file == nullptr) return cannot_open(invocation.output);
+  return write_conversion(out, text);
+}
+
+// Output and input are one file: write beside it and rename over it, so a
+// failure leaves the original content rather than a truncated file.
+MaybeFailure convert_in_place(const Invocation& invocation, std::string_view text,
+                              mode_t permissions) {
+  std::string temp_path = invocation.output + ".XXXXXX";
+  int fd = ::mkstemp(temp_path.data());
+  if (fd < 0) return cannot_open(invocation.output);
+  ::fchmod(fd, permissions);
+  Output out = open_output(::fdopen(fd, "w+"), invocation.output);
+  if (out.file == nullptr) {
+    ::close(fd);
+    ::unlink(temp_path.c_str());
+    return cannot_open(invocation.output);
+  }
+  MaybeFailure failure = write_conversion(out, text);
+  if (!failure && std::rename(temp_path.c_str(), invocation.output.c_str()) != 0)
+    failure = cannot_write(invocation.output);
+  if (failure) ::unlink(temp_path.c_str());
+  return failure;
+}
+
+// The result goes to temp.c and is renamed onto the input in one step: the
+// input is never gone before its replacement is in place.
+MaybeFailure upgrade_in_place(const Invocation& invocation, std::string_view text,
+                              mode_t permissions) {
+  Output out = open_output(std::fopen(kUpgradeTemp, "w+"), kUpgradeTemp);
+  if (out.file == nullptr) return cannot_open(kUpgradeTemp);
+  ::fchmod(::fileno(out.file), permissions);
+  out.original = text;
+  if (MaybeFailure failure = write_conversion(out, text)) return failure;
+
+  // Nothing changed: leave the input as it was, timestamps included, so
+  // build tools do not rebuild it.
+  if (output_matches_original(out)) {
+    std::remove(kUpgradeTemp);
+    return {};
+  }
+  if (std::rename(kUpgradeTemp, invocation.input.c_str()) != 0)
+    return Failure{ExitUpgradeFailed,
+                   std::string("Error: unable to rename ") + kUpgradeTemp + " to " + invocation.input};
+  return {};
+}
+
+}  // namespace
+
+MaybeFailure run_invocation(const Invocation& invocation) {
+  struct stat input_status {};
+  bool input_exists = ::stat(invocation.input.c_str(), &input_status) == 0;
+
+  // Upgrading temp.c itself would truncate the input when the output opens.
+  struct stat temp_status {};
+  if (invocation.upgrade && input_exists && ::stat(kUpgradeTemp, &temp_status) == 0 &&
+      same_file(input_status, temp_status))
+    return Failure{ExitRefused, "Cannot upgrade " + invocation.input + ": it is " + kUpgradeTemp +
+                                    ", the file upgrade mode writes its result to\n"};
+
+  SourceText source;
+  if (MaybeFailure failure = load_source(invocation.input.c_str(), source)) {
+    failure->message += "Cannot read " + invocation.input + "\n";
+    return failure;
+  }
+  std::string_view text = source_view(source);
+  if (is_converted_already(text))
+    return Failure{ExitRefused, invocation.input + " is V8 file already\n"};
+
+  mode_t permissions = input_status.st_mode & 07777;
+  if (invocation.upgrade) return upgrade_in_place(invocation, text, permissions);
+
+  struct stat output_status {};
+  if (::stat(invocation.output.c_str(), &output_status) == 0 &&
+      same_file(input_status, output_status))
+    return convert_in_place(invocation, text, output_status.st_mode & 07777);
+  return convert_to_new_file(invocation, text);
+}
+
+Failure run_command_line(int argc, const char* const* argv) {
+  auto parsed = parse_command_line(argc, argv);
+  if (auto* failure = std::get_if<Failure>(&parsed)) return std::move(*failure);
+  if (MaybeFailure failure = run_invocation(std::get<Invocation>(parsed))) return std::move(*failure);
+  return {ExitSuccess, {}};
+}
+
+}  // namespace q5

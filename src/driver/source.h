@@ -1,0 +1,27 @@
+// Loading the input file whole into memory.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string_view>
+
+#include "driver/failure.h"
+
+namespace q5 {
+
+// The input as read, followed by a NUL byte that is not part of it.
+struct SourceText {
+  std::unique_ptr<char[]> bytes;
+  std::size_t length = 0;
+};
+
+inline std::string_view source_view(const SourceText& source) {
+  return {source.bytes.get(), source.length};
+}
+
+// Reads the file at `path`. The file must be writable as well as readable,
+// since it may be replaced. A failure's message is the loader's own note,
+// without a line end (often empty); the caller completes it.
+MaybeFailure load_source(const char* path, SourceText& source);
+
+}  // namespace q5

@@ -1,0 +1,78 @@
+#include "recognise/call_table.h"
+
+#include <cstring>
+
+#include "rewrite/rewriters.h"
+
+namespace q5 {
+
+namespace {
+
+// Every name starts with "Q5" or "XtVa": the scanner finds candidates by
+// exactly those two prefixes.
+constexpr CallEntry kCallTable[] = {
+    {"Q5SetAttrs", rewrite_tag_list, 1},
+    {"Q5GetAttrs", rewrite_tag_list, 1},
+    {"Q5SetClassAttrs", rewrite_tag_list, 1},
+    {"Q5GetClassAttrs", rewrite_tag_list, 1},
+    {"Q5Do", rewrite_tag_list, 2},
+    {"Q5Do2", rewrite_tag_list, 3},
+    {"Q5Do3", rewrite_tag_list, 4},
+    {"Q5DoSuper", rewrite_tag_list, 3},
+    {"Q5DoSuper2", rewrite_tag_list, 4},
+    {"Q5DoSuper3", rewrite_tag_list, 5},
+    {"Q5SendMsg", rewrite_tag_list, 2},
+    {"Q5SendMsg2", rewrite_tag_list, 3},
+    {"Q5SendMsg3", rewrite_tag_list, 4},
+    {"Q5SendEMsg", rewrite_tag_list, 2},
+    {"Q5SendEMsg2", rewrite_tag_list, 3},
+    {"Q5SendEMsg3", rewrite_tag_list, 4},
+    {"Q5DoE", rewrite_tag_list, 2},
+    {"Q5DoE2", rewrite_tag_list, 3},
+    {"Q5DoE3", rewrite_tag_list, 4},
+    {"Q5SendClassMsg", rewrite_tag_list, 2},
+    {"Q5SendClassMsg2", rewrite_tag_list, 3},
+    {"Q5SendClassMsg3", rewrite_tag_list, 4},
+    {"Q5DoClass", rewrite_tag_list, 2},
+    {"Q5DoClass2", rewrite_tag_list, 3},
+    {"Q5DoClass3", rewrite_tag_list, 4},
+    {"Q5New", rewrite_tag_list, 1},
+    {"Q5ObjectCreate", rewrite_tag_list, 1},
+    {"Q5AltObjectCreate", rewrite_tag_list, 2},
+    {"Q5ObjectLoad", rewrite_tag_list, 1},
+    {"Q5ObjectSave", rewrite_tag_list, 1},
+    {"Q5ClassCreate", rewrite_tag_list, 4},
+    {"Q5TagGet", rewrite_tag_get, 1},
+    {"Q5TagSet", rewrite_tag_list, 1},
+    {"Q5TagCopy", rewrite_tag_list, 1},
+    {"Q5TagConcat", rewrite_tag_list, 1},
+    {"Q5AppCreate", rewrite_tag_list, 2},
+    {"Q5ProcessEvents", rewrite_tag_list, 2},
+    {"Q5Inherit", rewrite_tag_list, 3},
+    {"Q5Inherit2", rewrite_tag_list, 4},
+    {"Q5Inherit3", rewrite_tag_list, 5},
+    {"XtVaCreateManagedWidget", rewrite_xt_list, 3},
+    {"XtVaCreateWidget", rewrite_xt_list, 3},
+    {"XtVaGetValues", rewrite_xt_list, 1},
+    {"XtVaSetValues", rewrite_xt_list, 1},
+};
+
+}  // namespace
+
+std::span<const CallEntry> call_table() { return kCallTable; }
+
+int lookup_call(std::string_view text, std::size_t candidate) {
+  std::string_view rest = text.substr(candidate);
+  int row = 0;
+  for (const CallEntry& entry : kCallTable) {
+    if (rest.starts_with(entry.name)) {
+      std::size_t p = entry.name.size();
+      while (p < rest.size() && is_call_blank(rest[p])) ++p;
+      if (p < rest.size() && rest[p] == '(') return row;
+    }
+    ++row;
+  }
+  return -1;
+}
+
+}  // namespace q5

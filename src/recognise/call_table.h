@@ -1,0 +1,36 @@
+// The calls the tool converts: each name with its rewriter and the number
+// of leading arguments that come before its tag list.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string_view>
+
+#include "driver/output.h"
+
+namespace q5 {
+
+struct ArgumentList;
+
+// Writes one converted call, from its name to its closing parenthesis.
+using Rewriter = void (*)(std::string_view call_name, const ArgumentList& args,
+                          int fixed_count, Output& out);
+
+struct CallEntry {
+  std::string_view name;
+  Rewriter rewriter;
+  int fixed_count;
+};
+
+// The blanks allowed between a call's name and its "(", and skipped after
+// its closing ")": space, tab, newline and backslash.
+inline bool is_call_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\\'; }
+
+// In search order: the first row that matches wins.
+std::span<const CallEntry> call_table();
+
+// The row whose name starts text at `candidate` and is followed, after any
+// space, tab, newline or backslash, by "(" ; or -1.
+int lookup_call(std::string_view text, std::size_t candidate);
+
+}  // namespace q5

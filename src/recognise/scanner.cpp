@@ -1,0 +1,140 @@
+#include "recognise/scanner.h"
+
+#include <cstring>
+
+#include "recognise/call_table.h"
+#include "recognise/splitter.h"
+
+namespace q5 {
+
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+
+// The first occurrence of a needle at or after a position, as a search over
+// a NUL-terminated string would find it (stopping at the next NUL). The
+// answer is remembered: while later searches start at or before it, they
+// cost nothing, which keeps the whole pass linear.
+struct NextMatch {
+  std::string_view needle;
+  std::size_t searched_from = npos;
+  std::size_t stop = 0;  // the match, or the NUL or end that ended the search
+  bool found = false;
+};
+
+std::size_t find_needle(std::string_view text, std::size_t from, std::string_view needle) {
+  const char* data = text.data();
+  std::size_t size = text.size();
+  while (from + needle.size() <= size) {
+    const void* hit = std::memchr(data + from, needle[0], size - from - needle.size() + 1);
+    if (hit == nullptr) return npos;
+    std::size_t at = static_cast<const char*>(hit) - data;
+    if (std::memcmp(data + at + 1, needle.data() + 1, needle.size() - 1) == 0) return at;
+    from = at + 1;
+  }
+  return npos;
+}
+
+std::size_t next_match(std::string_view text, bool has_nul, NextMatch& m, std::size_t from) {
+  if (m.searched_from != npos && m.searched_from <= from && from <= m.stop)
+    return m.found ? m.stop : npos;
+  m.searched_from = from;
+  std::size_t at = from < text.size() ? find_needle(text, from, m.needle) : npos;
+  std::size_t limit = at == npos ? text.size() : at;
+  if (has_nul && from < limit) {
+    if (const void* nul = std::memchr(text.data() + from, '\0', limit - from)) {
+      m.stop = static_cast<const char*>(nul) - text.data();
+      m.found = false;
+      return npos;
+    }
+  }
+  m.stop = limit;
+  m.found = at != npos;
+  return at;
+}
+
+// Whether the candidate stands after an odd number of unescaped double
+// quotes on its line (the text's first byte never counts). Candidates only
+// move forward, so the count is carried along instead of walking back.
+struct QuoteParity {
+  std::size_t counted_to = 1;
+  bool odd = false;
+};
+
+bool inside_string_literal(std::string_view text, QuoteParity& q, std::size_t candidate) {
+  if (candidate <= 1) return false;
+  const char* data = text.data();
+  std::size_t from = q.counted_to;
+  if (const void* nl = memrchr(data + from, '\n', candidate - from)) {
+    from = static_cast<const char*>(nl) - data + 1;
+    q.odd = false;
+  }
+  while (const void* hit = std::memchr(data + from, '"', candidate - from)) {
+    std::size_t at = static_cast<const char*>(hit) - data;
+    if (data[at - 1] != '\\') q.odd = !q.odd;
+    from = at + 1;
+  }
+  q.counted_to = candidate;
+  return q.odd;
+}
+
+}  // namespace
+
+MaybeFailure scan_source(std::string_view text, Output& out) {
+  const bool has_nul = std::memchr(text.data(), '\0', text.size()) != nullptr;
+  NextMatch q5{"Q5"}, xt{"XtVa"}, quote{"\""};
+  NextMatch block_open{"/*"}, block_close{"*/"}, line_open{"//"}, line_end{"\n"};
+  QuoteParity parity;
+  ArgumentList args;
+  args.chars.reserve(kMaxArguments * 64);
+
+  std::size_t scan = 0, copy = 0;
+  while (scan < text.size()) {
+    std::size_t q5_at = next_match(text, has_nul, q5, scan);
+    std::size_t xt_at = next_match(text, has_nul, xt, scan);
+    std::size_t candidate = q5_at < xt_at ? q5_at : xt_at;
+    if (candidate == npos) break;
+
+    if (inside_string_literal(text, parity, candidate)) {
+      // Resume past the literal's closing quote, wherever it is.
+      std::size_t close = next_match(text, has_nul, quote, candidate);
+      scan = close == npos ? candidate + 1 : close + 1;
+      continue;
+    }
+
+    // Only the first comment of each kind after the scan position counts.
+    std::size_t opener = next_match(text, has_nul, block_open, scan);
+    if (opener != npos && opener < candidate) {
+      std::size_t closer = next_match(text, has_nul, block_close, opener + 2);
+      if (closer != npos && candidate < closer) {
+        scan = closer + 2;
+        continue;
+      }
+    }
+    opener = next_match(text, has_nul, line_open, scan);
+    if (opener != npos && opener < candidate) {
+      std::size_t newline = next_match(text, has_nul, line_end, opener + 2);
+      if (newline != npos && candidate < newline) {
+        scan = newline;
+        continue;
+      }
+    }
+
+    int row = lookup_call(text, candidate);
+    if (row < 0) {
+      scan = candidate + 3;
+      continue;
+    }
+
+    if (!put_source(out, text.substr(copy, candidate - copy))) return out.failure;
+    ConvertResult converted = convert_call(text, candidate, call_table()[row], args, out);
+    if (converted.failure) return converted.failure;
+    if (out.failure) return out.failure;
+    scan = copy = candidate + converted.consumed;
+  }
+
+  if (copy < text.size() && !put_source(out, text.substr(copy))) return out.failure;
+  return {};
+}
+
+}  // namespace q5

@@ -1,0 +1,192 @@
+#include "recognise/splitter.h"
+
+#include <cstring>
+
+namespace q5 {
+
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+
+Failure unterminated_list() { return {ExitUnterminated, "Unterminated parameter list\n"}; }
+
+Failure too_many_arguments() { return {ExitBadInput, "ERROR: Too many parameters\n"}; }
+
+Failure too_long(std::string_view shown) {
+  std::string message = "ERROR: Too long parameter name\n";
+  message.append(shown.substr(0, kMaxArgumentLength));
+  message += '\n';
+  return {ExitBadInput, std::move(message)};
+}
+
+// The text reads as NUL at and after its end, like the loaded buffer.
+char byte_at(std::string_view text, std::size_t i) { return i < text.size() ? text[i] : '\0'; }
+
+// First `c` at or after `from`, or npos when a NUL or the end comes first.
+std::size_t find_before_nul(std::string_view text, std::size_t from, char c) {
+  for (std::size_t i = from; i < text.size(); ++i) {
+    if (text[i] == c) return i;
+    if (text[i] == '\0') return npos;
+  }
+  return npos;
+}
+
+std::size_t find_comment_close(std::string_view text, std::size_t from) {
+  for (std::size_t i = find_before_nul(text, from, '*'); i != npos;
+       i = find_before_nul(text, i + 1, '*')) {
+    if (byte_at(text, i + 1) == '/') return i;
+  }
+  return npos;
+}
+
+// Bytes that end a run of plain argument characters.
+constexpr bool is_list_special(char c) {
+  return c == '\0' || c == '#' || c == '/' || c == '"' || c == '(' || c == ',' || c == ')';
+}
+
+bool start_argument(ArgumentList& args) {
+  if (args.count == kMaxArguments) return false;
+  args.starts[args.count++] = args.chars.size();
+  return true;
+}
+
+std::string_view current_argument(const ArgumentList& args) {
+  return std::string_view(args.chars).substr(args.starts[args.count - 1]);
+}
+
+// Appends outside a parenthesised group, holding the argument to its limit.
+MaybeFailure append_checked(ArgumentList& args, std::string_view bytes) {
+  std::string_view have = current_argument(args);
+  if (have.size() + bytes.size() > kMaxArgumentLength) {
+    std::string shown(have);
+    shown.append(bytes.substr(0, kMaxArgumentLength - have.size()));
+    return too_long(shown);
+  }
+  args.chars.append(bytes);
+  return {};
+}
+
+}  // namespace
+
+SplitResult split_arguments(std::string_view text, std::size_t pos, ArgumentList& args) {
+  args.chars.clear();
+  args.count = 0;
+  start_argument(args);
+  for (;;) {
+    char c = byte_at(text, pos);
+    switch (c) {
+      case '\0':
+        return {0, unterminated_list()};
+
+      case '#': {
+        // A preprocessor line is an argument of its own; its newline also
+        // starts the next argument, so the layout survives.
+        std::size_t stop = pos;
+        while (stop < text.size() && text[stop] != '\n' && text[stop] != '\0') ++stop;
+        if (auto f = append_checked(args, text.substr(pos, stop - pos))) return {0, f};
+        if (byte_at(text, stop) != '\n') return {0, unterminated_list()};
+        if (auto f = append_checked(args, "\n")) return {0, f};
+        pos = stop;
+        if (!start_argument(args)) return {0, too_many_arguments()};
+        break;
+      }
+
+      case '/': {
+        char next = byte_at(text, pos + 1);
+        if (next == '/') {
+          // The newline ending the comment stays, read as an ordinary byte.
+          std::size_t newline = find_before_nul(text, pos + 2, '\n');
+          if (newline == npos) return {0, unterminated_list()};
+          pos = newline;
+        } else if (next == '*') {
+          std::size_t close = find_comment_close(text, pos + 2);
+          if (close == npos) return {0, unterminated_list()};
+          pos = close + 2;
+        } else {
+          if (auto f = append_checked(args, "/")) return {0, f};
+          ++pos;
+        }
+        break;
+      }
+
+      case '"': {
+        std::size_t close = pos;
+        do {
+          close = find_before_nul(text, close + 1, '"');
+          if (close == npos) return {0, Failure{ExitUnterminated, "Unterminated string\n"}};
+        } while (text[close - 1] == '\\');
+        if (auto f = append_checked(args, text.substr(pos, close + 1 - pos))) return {0, f};
+        pos = close + 1;
+        break;
+      }
+
+      case '(': {
+        // Copied as it stands up to the matching ")": nothing inside a group
+        // is special, not even literals or comments.
+        std::size_t group = pos;
+        std::size_t depth = 0;
+        do {
+          char g = byte_at(text, pos);
+          if (g == '\0') return {0, unterminated_list()};
+          args.chars.push_back(g);
+          if (current_argument(args).size() >= kMaxArgumentLength) {
+            std::string_view source = text.substr(group, kMaxArgumentLength);
+            return {0, too_long(source.substr(0, source.find('\0')))};
+          }
+          if (g == '(')
+            ++depth;
+          else if (g == ')')
+            --depth;
+          ++pos;
+        } while (depth != 0);
+        break;
+      }
+
+      case ',':
+        ++pos;
+        if (!start_argument(args)) return {0, too_many_arguments()};
+        break;
+
+      case ')':
+        args.starts[args.count] = args.chars.size();
+        return {pos + 1, {}};
+
+      default: {
+        std::size_t run_end = pos + 1;
+        while (run_end < text.size() && !is_list_special(text[run_end])) ++run_end;
+        if (auto f = append_checked(args, text.substr(pos, run_end - pos))) return {0, f};
+        pos = run_end;
+        break;
+      }
+    }
+  }
+}
+
+ConvertResult convert_call(std::string_view text, std::size_t candidate, const CallEntry& entry,
+                           ArgumentList& args, Output& out) {
+  std::size_t open = text.find('(', candidate);
+  SplitResult split = split_arguments(text, open + 1, args);
+  if (split.failure) return {0, std::move(split.failure)};
+
+  std::size_t end = split.end;
+  while (end < text.size() && is_call_blank(text[end])) ++end;
+
+  if (byte_at(text, end) == '{') {
+    // A function definition's head, not a call: copied unchanged.
+    put_source(out, text.substr(candidate, end - candidate));
+    return {end - candidate, {}};
+  }
+
+  std::string_view call_name = text.substr(candidate, open - candidate);
+  if (call_name.size() > kMaxCallNameLength)
+    return {0, Failure{ExitBadInput, "ERROR: Too long function name\n"}};
+  entry.rewriter(call_name, args, entry.fixed_count, out);
+
+  // Blanks between ")" and ";" go; a line break stays, so a call that ends
+  // a macro line does not pull the next line into the macro.
+  std::string_view after = text.substr(split.end, end - split.end);
+  std::size_t consumed_to = after.find('\n') == npos ? end : split.end;
+  return {consumed_to - candidate, {}};
+}
+
+}  // namespace q5
