@@ -28,6 +28,13 @@ Failure cannot_write(const std::string& path) {
   return {ExitWriteFailed, "Cannot write to " + path + "\n"};
 }
 
+// The replacement of a file keeps its permission bits. Only a regular file
+// is touched: temp.c may be a link to a device.
+void keep_permissions(int fd, mode_t permissions) {
+  struct stat status {};
+  if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) ::fchmod(fd, permissions);
+}
+
 // Runs the conversion into an open output and closes it. After a failure
 // the stream is still closed, so what was written before it stays.
 MaybeFailure write_conversion(Output& out, std::string_view text) {
@@ -53,7 +60,7 @@ MaybeFailure convert_in_place(const Invocation& invocation, std::string_view tex
   std::string temp_path = invocation.output + ".XXXXXX";
   int fd = ::mkstemp(temp_path.data());
   if (fd < 0) return cannot_open(invocation.output);
-  ::fchmod(fd, permissions);
+  keep_permissions(fd, permissions);
   Output out = open_output(::fdopen(fd, "w+"), invocation.output);
   if (out.file == nullptr) {
     ::close(fd);
@@ -73,7 +80,7 @@ MaybeFailure upgrade_in_place(const Invocation& invocation, std::string_view tex
                               mode_t permissions) {
   Output out = open_output(std::fopen(kUpgradeTemp, "w+"), kUpgradeTemp);
   if (out.file == nullptr) return cannot_open(kUpgradeTemp);
-  ::fchmod(::fileno(out.file), permissions);
+  keep_permissions(::fileno(out.file), permissions);
   out.original = text;
   if (MaybeFailure failure = write_conversion(out, text)) return failure;
 
