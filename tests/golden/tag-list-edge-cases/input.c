@@ -36,7 +36,8 @@ void marker_last(void)
     Q5ClassCreate(a, b, c, d, Q5DEFAULTCLASSTAGS);
 }
 
-/* an empty argument in tag position counts as a tag but writes nothing */
+/* an empty argument in tag position counts as a tag but writes nothing;
+ * one made only of blanks gets the prefix after its blanks */
 void empty_tag(Q5Object *o)
 {
     Q5SetAttrs(o,, 5, Q5TAG_END);

@@ -1,0 +1,366 @@
+#!/usr/bin/env python3
+"""Throughput and memory benchmark for q5upgrade; see bench/README.md.
+
+Compares the tool (convert mode, output to a file) with `cat FILE > OUT` on
+the same generated inputs and checks the results against fixed targets.
+Exit status: 0 when every tool run succeeded (targets may still FAIL; this
+reports, it does not gate), 1 when the tool failed or timed out on an input,
+2 on usage errors.
+"""
+
+import argparse
+import os
+import shutil
+import signal
+import statistics
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import gen  # noqa: E402
+
+MIB = 1024 * 1024
+REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+# Targets.
+TYPICAL_VS_CAT = 2.0
+ADVERSARIAL_VS_CAT = 3.0
+GROWTH_LIMIT = 9.0           # time(64 MiB) / time(8 MiB), files 8x bigger
+SMALL_VS_CAT = 1.5
+RSS_SLACK = 32 * MIB         # peak RSS <= input size + this
+
+
+class ToolFailed(Exception):
+    pass
+
+
+class _Timeout(Exception):
+    pass
+
+
+_waiting = False
+
+
+def _alarm(signum, frame):
+    # Only interrupt the wait itself, never the bookkeeping around it.
+    if _waiting:
+        raise _Timeout()
+
+
+def run(argv, stdout, stderr, timeout):
+    """Run argv once; return (seconds, exit status, peak RSS in bytes).
+
+    posix_spawn + wait4 gives the wall time of just this child and its own
+    ru_maxrss (RUSAGE_CHILDREN would be the maximum over every child so far).
+    """
+    global _waiting
+    flags = os.O_WRONLY | os.O_CREAT | os.O_TRUNC
+    actions = [(os.POSIX_SPAWN_OPEN, 1, stdout, flags, 0o644),
+               (os.POSIX_SPAWN_OPEN, 2, stderr, flags, 0o644)]
+    signal.setitimer(signal.ITIMER_REAL, timeout)
+    t0 = time.perf_counter()
+    pid = os.posix_spawn(argv[0], argv, os.environ, file_actions=actions)
+    try:
+        _waiting = True
+        _, status, ru = os.wait4(pid, 0)
+    except _Timeout:
+        _waiting = False
+        os.kill(pid, signal.SIGKILL)
+        os.wait4(pid, 0)
+        return None, "timed out after %gs" % timeout, 0
+    finally:
+        _waiting = False
+        signal.setitimer(signal.ITIMER_REAL, 0)
+    t = time.perf_counter() - t0
+    return t, os.waitstatus_to_exitcode(status), ru.ru_maxrss * 1024
+
+
+class Bench:
+    def __init__(self, tool, cat, scratch, reps, timeout):
+        self.tool, self.cat, self.scratch = tool, cat, scratch
+        self.reps, self.timeout = reps, timeout
+        self.err = os.path.join(scratch, "stderr.txt")
+        self.failures = []
+
+    def _check(self, label, path, code):
+        if code != 0:
+            try:
+                with open(self.err, errors="replace") as f:
+                    tail = f.read()[-2000:]
+            except OSError:
+                tail = ""
+            what = code if isinstance(code, str) else "exit status %d" % code
+            raise ToolFailed("%s: tool failed on %s (%s)\n%s" % (label, path, what, tail))
+
+    def tool_once(self, label, src, dst):
+        t, code, rss = run([self.tool, src, dst], os.devnull, self.err, self.timeout)
+        self._check(label, src, code)
+        return t, rss
+
+    def cat_once(self, src, dst):
+        t, code, rss = run([self.cat, src], dst, os.devnull, self.timeout)
+        if code != 0:
+            sys.exit("bench: cat failed on %s (%s)" % (src, code))
+        return t, rss
+
+    def big(self, label, src):
+        """Warm-up, then reps interleaved runs of tool and cat on one file."""
+        out = os.path.join(self.scratch, "out.c")
+        tt, tc, rss = [], [], 0
+
+        def tool():
+            _unlink(out)
+            t, r = self.tool_once(label, src, out)
+            return t, r
+
+        def cat():
+            _unlink(out)
+            return self.cat_once(src, out)
+
+        _, rss = tool()
+        if label.startswith("typical"):
+            _sanity(label, out)
+        cat()
+        for i in range(self.reps):
+            # Alternate who goes first so neither always follows the other.
+            order = (tool, cat) if i % 2 == 0 else (cat, tool)
+            for f in order:
+                t, r = f()
+                if f is tool:
+                    tt.append(t)
+                    rss = max(rss, r)
+                else:
+                    tc.append(t)
+        _unlink(out)
+        return statistics.median(tt), statistics.median(tc), rss
+
+    def small(self, label, files):
+        """One process per file, sequentially; the whole loop is timed."""
+        outdir = os.path.join(self.scratch, "small-out")
+        outs = [os.path.join(outdir, os.path.basename(f)) for f in files]
+        tt, tc, rss = [], [], 0
+
+        def fresh():
+            shutil.rmtree(outdir, ignore_errors=True)
+            os.mkdir(outdir)
+
+        def tool_loop():
+            nonlocal rss
+            fresh()
+            t0 = time.perf_counter()
+            for src, dst in zip(files, outs):
+                _, r = self.tool_once(label, src, dst)
+                rss = max(rss, r)
+            return time.perf_counter() - t0
+
+        def cat_loop():
+            fresh()
+            t0 = time.perf_counter()
+            for src, dst in zip(files, outs):
+                self.cat_once(src, dst)
+            return time.perf_counter() - t0
+
+        tool_loop()
+        cat_loop()
+        for i in range(self.reps):
+            if i % 2 == 0:
+                tt.append(tool_loop())
+                tc.append(cat_loop())
+            else:
+                tc.append(cat_loop())
+                tt.append(tool_loop())
+        shutil.rmtree(outdir, ignore_errors=True)
+        return statistics.median(tt), statistics.median(tc), rss
+
+
+def _unlink(path):
+    try:
+        os.unlink(path)
+    except FileNotFoundError:
+        pass
+
+
+def _sanity(label, out):
+    """The typical inputs are full of table calls; output without any V8
+    form means the binary is not doing the conversion being measured."""
+    with open(out, "rb") as f:
+        data = f.read()
+    if b"Q5T(" not in data and b"Q5LT(" not in data:
+        print("note: %s: output has no Q5T( / Q5LT( -- is this really q5upgrade?" % label)
+
+
+def find_tool(arg):
+    if arg:
+        return os.path.abspath(arg)
+    for sub in ("release", "default"):
+        p = os.path.join(REPO, "build", sub, "q5upgrade")
+        if os.path.isfile(p) and os.access(p, os.X_OK):
+            return p
+    return None
+
+
+def fmt_ms(t):
+    return "%.1f ms" % (t * 1000) if t < 10 else "%.2f s" % t
+
+
+def fmt_mib(n):
+    return "%.1f MiB" % (n / MIB)
+
+
+def main():
+    ap = argparse.ArgumentParser(
+        prog="bench/run.sh",
+        description="Time q5upgrade against cat on generated inputs.")
+    ap.add_argument("binary", nargs="?",
+                    help="tool to run (default: build/release/q5upgrade, else build/default/q5upgrade)")
+    ap.add_argument("--quick", action="store_true",
+                    help="smoke check: 8 MiB inputs only and 200 small files")
+    ap.add_argument("--reps", type=int, default=5, help="timed runs per side (default 5)")
+    ap.add_argument("--timeout", type=float, default=120.0,
+                    help="seconds before one tool run counts as failed (default 120)")
+    ap.add_argument("--keep", action="store_true",
+                    help="keep the scratch directory (to look at a failing input)")
+    args = ap.parse_args()
+
+    tool = find_tool(args.binary)
+    if not tool or not os.access(tool, os.X_OK):
+        print("bench: no tool binary (%s); build first or pass BINARY" %
+              (args.binary or "build/release or build/default"), file=sys.stderr)
+        return 2
+    cat = shutil.which("cat")
+    if not cat:
+        print("bench: cat not found", file=sys.stderr)
+        return 2
+    if args.reps < 1:
+        print("bench: --reps must be >= 1", file=sys.stderr)
+        return 2
+
+    sizes = [8] if args.quick else [8, 64]
+    n_small = 200 if args.quick else 1000
+    signal.signal(signal.SIGALRM, _alarm)
+
+    scratch = tempfile.mkdtemp(prefix="q5bench.")
+    try:
+        return _bench(args, tool, cat, scratch, sizes, n_small)
+    except KeyboardInterrupt:
+        return 130
+    finally:
+        if args.keep:
+            print("scratch kept: %s" % scratch)
+        else:
+            shutil.rmtree(scratch, ignore_errors=True)
+
+
+def _bench(args, tool, cat, scratch, sizes, n_small):
+    t_start = time.perf_counter()
+    print("q5upgrade benchmark: %s" % tool)
+    print("mode: %s; %d timed runs per side after 1 warm-up, median wall time; scratch %s"
+          % ("quick" if args.quick else "full", args.reps, scratch))
+    sys.stdout.flush()
+
+    # Inputs: fixed seeds, so every run measures the same bytes.
+    inputs = []
+    for mib in sizes:
+        for kind, seed, writer in (("typical", 1000 + mib, gen.write_typical),
+                                   ("adversarial", 2000 + mib, gen.write_adversarial)):
+            path = os.path.join(scratch, "%s-%d.c" % (kind, mib))
+            writer(path, mib * MIB, seed)
+            gen.check(path, kind)
+            inputs.append(("%s %d MiB" % (kind, mib), kind, mib, path))
+    small_dir = os.path.join(scratch, "small")
+    os.mkdir(small_dir)
+    small = []
+    for i in range(n_small):
+        p = os.path.join(small_dir, "f%04d.c" % i)
+        gen.write_typical(p, 8192, 5000 + i)
+        small.append(p)
+    gen.check(small[0], "typical")
+    print("inputs generated in %.1f s" % (time.perf_counter() - t_start))
+    print()
+
+    b = Bench(tool, cat, scratch, args.reps, args.timeout)
+    results = {}    # label -> (tool s, cat s, tool rss, input bytes)
+    hdr = "%-24s %10s %11s %11s %8s %11s" % ("case", "input", "tool", "cat", "tool/cat", "tool RSS")
+    print(hdr)
+    print("-" * len(hdr))
+
+    def row(label, size, r):
+        t, c, rss = r
+        results[label] = (t, c, rss, size)
+        print("%-24s %10s %11s %11s %7.2fx %11s" % (label, fmt_mib(size), fmt_ms(t), fmt_ms(c),
+                                                   t / c, fmt_mib(rss)))
+        sys.stdout.flush()
+
+    for label, kind, mib, path in inputs:
+        try:
+            row(label, mib * MIB, b.big(label, path))
+        except ToolFailed as e:
+            b.failures.append(str(e))
+            print("%-24s TOOL FAILED" % label)
+    small_label = "%d small files" % n_small
+    try:
+        row(small_label, 8192, b.small(small_label, small))
+    except ToolFailed as e:
+        b.failures.append(str(e))
+        print("%-24s TOOL FAILED" % small_label)
+    print("(small files: input is per file; times are the whole loop, one process per file)")
+    print()
+
+    # Targets.
+    big = max(sizes)
+    checks = []
+
+    def ratio_check(name, a, limit):
+        if a in results:
+            t, c = results[a][:2]
+            checks.append((name, "%.2fx" % (t / c), "<= %.1fx" % limit, t / c <= limit))
+        else:
+            checks.append((name, "-", "<= %.1fx" % limit, None))
+
+    ratio_check("typical %d MiB vs cat" % big, "typical %d MiB" % big, TYPICAL_VS_CAT)
+    ratio_check("adversarial %d MiB vs cat" % big, "adversarial %d MiB" % big, ADVERSARIAL_VS_CAT)
+    for kind in ("typical", "adversarial"):
+        name = "%s growth 64/8 MiB" % kind
+        a, s = "%s 64 MiB" % kind, "%s 8 MiB" % kind
+        if a in results and s in results:
+            g = results[a][0] / results[s][0]
+            checks.append((name, "%.2f" % g, "<= %.0f" % GROWTH_LIMIT, g <= GROWTH_LIMIT))
+        else:
+            checks.append((name, "-", "<= %.0f" % GROWTH_LIMIT,
+                           "skipped" if args.quick else None))
+    ratio_check("%s vs cat" % small_label, small_label, SMALL_VS_CAT)
+    for label, _, _, _ in inputs + [(small_label, None, None, None)]:
+        name = "peak RSS %s" % label
+        if label in results:
+            rss, size = results[label][2], results[label][3]
+            limit = size + RSS_SLACK
+            checks.append((name, fmt_mib(rss), "<= %s" % fmt_mib(limit), rss <= limit))
+        else:
+            checks.append((name, "-", "", None))
+
+    hdr = "%-34s %10s %14s  %s" % ("target", "value", "limit", "result")
+    print(hdr)
+    print("-" * len(hdr))
+    n_fail = 0
+    for name, value, limit, ok in checks:
+        verdict = {True: "PASS", False: "FAIL", None: "n/a (tool failed)"}.get(ok, ok)
+        n_fail += ok is False
+        print("%-34s %10s %14s  %s" % (name, value, limit, verdict))
+    print()
+    if args.quick:
+        print("quick mode: ratios above are for the 8 MiB inputs and %d small files" % n_small)
+    print("%d target(s) failed; total bench time %.0f s" % (n_fail, time.perf_counter() - t_start))
+
+    if b.failures:
+        print()
+        for f in b.failures:
+            print("TOOL FAILURE: " + f)
+        if not args.keep:
+            print("(rerun with --keep to look at the input)")
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
