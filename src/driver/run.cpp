@@ -43,7 +43,9 @@ MaybeFailure write_conversion(Output& out, std::string_view text) {
     std::fclose(out.file);
     return failure;
   }
-  if (std::fclose(out.file) != 0) return cannot_write(out.path);
+  // A stream can swallow a failed flush and still close cleanly: ask it.
+  bool stream_failed = std::ferror(out.file) != 0;
+  if (std::fclose(out.file) != 0 || stream_failed) return cannot_write(out.path);
   return {};
 }
 
