@@ -60,13 +60,14 @@ def run(argv, stdout, stderr, timeout):
                (os.POSIX_SPAWN_OPEN, 2, stderr, flags, 0o644)]
     signal.setitimer(signal.ITIMER_REAL, timeout)
     t0 = time.perf_counter()
-    pid = os.posix_spawn(argv[0], argv, os.environ, file_actions=actions)
+    # Own process group, so a timeout can take down anything it started.
+    pid = os.posix_spawn(argv[0], argv, os.environ, file_actions=actions, setpgroup=0)
     try:
         _waiting = True
         _, status, ru = os.wait4(pid, 0)
     except _Timeout:
         _waiting = False
-        os.kill(pid, signal.SIGKILL)
+        os.killpg(pid, signal.SIGKILL)
         os.wait4(pid, 0)
         return None, "timed out after %gs" % timeout, 0
     finally:
@@ -76,12 +77,47 @@ def run(argv, stdout, stderr, timeout):
     return t, os.waitstatus_to_exitcode(status), ru.ru_maxrss * 1024
 
 
+def gnu_time():
+    """/usr/bin/time if it is GNU time (prints %M), else None."""
+    p = "/usr/bin/time"
+    if not os.access(p, os.X_OK):
+        return None
+    try:
+        fd, out = tempfile.mkstemp()
+        os.close(fd)
+        t, code, _ = run([p, "-f", "%M", "-o", out, "true"], os.devnull, os.devnull, 10)
+        with open(out) as f:
+            ok = code == 0 and f.read().strip().isdigit()
+        os.unlink(out)
+        return p if ok else None
+    except OSError:
+        return None
+
+
 class Bench:
-    def __init__(self, tool, cat, scratch, reps, timeout):
+    def __init__(self, tool, cat, scratch, reps, timeout, timer):
         self.tool, self.cat, self.scratch = tool, cat, scratch
         self.reps, self.timeout = reps, timeout
         self.err = os.path.join(scratch, "stderr.txt")
+        self.rssfile = os.path.join(scratch, "rss.txt")
+        self.timer = timer
         self.failures = []
+
+    def rss(self, label, src, dst):
+        """Peak RSS of one separate, untimed run.
+
+        A child's ru_maxrss starts from its parent's high-water mark (exec
+        records the old mm's peak), so measuring from this Python process
+        would report at least its own ~10+ MiB; GNU time is a small parent.
+        Without it, fall back to the wait4 figure (an upper bound).
+        """
+        if not self.timer:
+            return None
+        t, code, _ = run([self.timer, "-f", "%M", "-o", self.rssfile, self.tool, src, dst],
+                         os.devnull, self.err, self.timeout)
+        self._check(label, src, code)
+        with open(self.rssfile) as f:
+            return int(f.read().split()[-1]) * 1024
 
     def _check(self, label, path, code):
         if code != 0:
@@ -91,7 +127,8 @@ class Bench:
             except OSError:
                 tail = ""
             what = code if isinstance(code, str) else "exit status %d" % code
-            raise ToolFailed("%s: tool failed on %s (%s)\n%s" % (label, path, what, tail))
+            raise ToolFailed("%s: tool failed on %s (%s)%s" % (label, path, what,
+                                                                 "\n" + tail.rstrip() if tail.strip() else ""))
 
     def tool_once(self, label, src, dst):
         t, code, rss = run([self.tool, src, dst], os.devnull, self.err, self.timeout)
@@ -104,7 +141,7 @@ class Bench:
             sys.exit("bench: cat failed on %s (%s)" % (src, code))
         return t, rss
 
-    def big(self, label, src):
+    def big(self, label, src, reps):
         """Warm-up, then reps interleaved runs of tool and cat on one file."""
         out = os.path.join(self.scratch, "out.c")
         tt, tc, rss = [], [], 0
@@ -122,7 +159,7 @@ class Bench:
         if label.startswith("typical"):
             _sanity(label, out)
         cat()
-        for i in range(self.reps):
+        for i in range(reps):
             # Alternate who goes first so neither always follows the other.
             order = (tool, cat) if i % 2 == 0 else (cat, tool)
             for f in order:
@@ -133,7 +170,9 @@ class Bench:
                 else:
                     tc.append(t)
         _unlink(out)
-        return statistics.median(tt), statistics.median(tc), rss
+        measured = self.rss(label, src, out)
+        _unlink(out)
+        return statistics.median(tt), statistics.median(tc), rss if measured is None else measured
 
     def small(self, label, files):
         """One process per file, sequentially; the whole loop is timed."""
@@ -170,6 +209,10 @@ class Bench:
             else:
                 tc.append(cat_loop())
                 tt.append(tool_loop())
+        if self.timer:
+            fresh()
+            # Every 20th file is plenty: they are all alike.
+            rss = max(self.rss(label, src, dst) for src, dst in list(zip(files, outs))[::20])
         shutil.rmtree(outdir, ignore_errors=True)
         return statistics.median(tt), statistics.median(tc), rss
 
@@ -184,10 +227,41 @@ def _unlink(path):
 def _sanity(label, out):
     """The typical inputs are full of table calls; output without any V8
     form means the binary is not doing the conversion being measured."""
+    found = False
     with open(out, "rb") as f:
-        data = f.read()
-    if b"Q5T(" not in data and b"Q5LT(" not in data:
+        tail = b""
+        # Streamed: keep this process's peak RSS (inherited by children) low.
+        while not found:
+            block = f.read(MIB)
+            if not block:
+                break
+            found = b"Q5T(" in tail + block or b"Q5LT(" in tail + block
+            tail = block[-8:]
+    if not found:
         print("note: %s: output has no Q5T( / Q5LT( -- is this really q5upgrade?" % label)
+
+
+def generate(jobs):
+    """Write the inputs from a forked child: the long adversarial lines are
+    built in memory, and this process's peak RSS must stay small (see
+    Bench.rss)."""
+    sys.stdout.flush()
+    pid = os.fork()
+    if pid == 0:
+        code = 0
+        try:
+            for writer, path, size, seed, kind in jobs:
+                writer(path, size, seed)
+                if size > 8192 or path == jobs[-1][1]:
+                    gen.check(path, kind)
+        except BaseException:
+            import traceback
+            traceback.print_exc()
+            code = 1
+        os._exit(code)
+    _, status = os.waitpid(pid, 0)
+    if status != 0:
+        sys.exit("bench: generating inputs failed")
 
 
 def find_tool(arg):
@@ -206,6 +280,10 @@ def fmt_ms(t):
 
 def fmt_mib(n):
     return "%.1f MiB" % (n / MIB)
+
+
+def fmt_size(n):
+    return fmt_mib(n) if n >= MIB else "%.0f KiB" % (n / 1024)
 
 
 def main():
@@ -255,31 +333,31 @@ def main():
 def _bench(args, tool, cat, scratch, sizes, n_small):
     t_start = time.perf_counter()
     print("q5upgrade benchmark: %s" % tool)
-    print("mode: %s; %d timed runs per side after 1 warm-up, median wall time; scratch %s"
-          % ("quick" if args.quick else "full", args.reps, scratch))
+    print("mode: %s; median wall time of %d runs per side (%d for 8 MiB inputs), "
+          "interleaved, after 1 warm-up" % ("quick" if args.quick else "full", args.reps,
+                                            args.reps * 3))
+    print("scratch: %s" % scratch)
     sys.stdout.flush()
 
     # Inputs: fixed seeds, so every run measures the same bytes.
     inputs = []
+    jobs = []
     for mib in sizes:
         for kind, seed, writer in (("typical", 1000 + mib, gen.write_typical),
                                    ("adversarial", 2000 + mib, gen.write_adversarial)):
             path = os.path.join(scratch, "%s-%d.c" % (kind, mib))
-            writer(path, mib * MIB, seed)
-            gen.check(path, kind)
+            jobs.append((writer, path, mib * MIB, seed, kind))
             inputs.append(("%s %d MiB" % (kind, mib), kind, mib, path))
     small_dir = os.path.join(scratch, "small")
+    small = [os.path.join(small_dir, "f%04d.c" % i) for i in range(n_small)]
+    jobs += [(gen.write_typical, p, 8192, 5000 + i, "typical") for i, p in enumerate(small)]
     os.mkdir(small_dir)
-    small = []
-    for i in range(n_small):
-        p = os.path.join(small_dir, "f%04d.c" % i)
-        gen.write_typical(p, 8192, 5000 + i)
-        small.append(p)
-    gen.check(small[0], "typical")
+    generate(jobs)
     print("inputs generated in %.1f s" % (time.perf_counter() - t_start))
     print()
 
-    b = Bench(tool, cat, scratch, args.reps, args.timeout)
+    timer = gnu_time()
+    b = Bench(tool, cat, scratch, args.reps, args.timeout, timer)
     results = {}    # label -> (tool s, cat s, tool rss, input bytes)
     hdr = "%-24s %10s %11s %11s %8s %11s" % ("case", "input", "tool", "cat", "tool/cat", "tool RSS")
     print(hdr)
@@ -288,13 +366,15 @@ def _bench(args, tool, cat, scratch, sizes, n_small):
     def row(label, size, r):
         t, c, rss = r
         results[label] = (t, c, rss, size)
-        print("%-24s %10s %11s %11s %7.2fx %11s" % (label, fmt_mib(size), fmt_ms(t), fmt_ms(c),
+        print("%-24s %10s %11s %11s %7.2fx %11s" % (label, fmt_size(size), fmt_ms(t), fmt_ms(c),
                                                    t / c, fmt_mib(rss)))
         sys.stdout.flush()
 
     for label, kind, mib, path in inputs:
         try:
-            row(label, mib * MIB, b.big(label, path))
+            # Runs of a few ms are noisy: give the small inputs more of them.
+            reps = args.reps * 3 if mib <= 8 else args.reps
+            row(label, mib * MIB, b.big(label, path, reps))
         except ToolFailed as e:
             b.failures.append(str(e))
             print("%-24s TOOL FAILED" % label)
@@ -305,6 +385,13 @@ def _bench(args, tool, cat, scratch, sizes, n_small):
         b.failures.append(str(e))
         print("%-24s TOOL FAILED" % small_label)
     print("(small files: input is per file; times are the whole loop, one process per file)")
+    if timer:
+        print("(tool RSS: %s -f %%M on one extra run per input)" % timer)
+    else:
+        _, _, floor = run([cat, os.devnull], os.devnull, os.devnull, 10)
+        print("(tool RSS: wait4 ru_maxrss, an upper bound: any value near %s is this harness's\n"
+              " own peak inherited at exec; install GNU time (apt-get install time) for exact"
+              " figures)" % fmt_mib(floor))
     print()
 
     # Targets.
