@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -15,6 +16,7 @@ namespace q5 {
 
 struct Output {
   std::FILE* file = nullptr;
+  std::unique_ptr<char[]> buffer;  // the stream's buffer; must outlive it
   std::string path;  // named by "Cannot write to" messages
   MaybeFailure failure;
 
@@ -25,12 +27,11 @@ struct Output {
   bool diverged = false;
 };
 
-inline Output open_output(std::FILE* file, std::string path) {
-  Output out;
-  out.file = file;
-  out.path = std::move(path);
-  return out;
-}
+// Output goes through one large buffer: a few big writes, not thousands.
+inline constexpr std::size_t kOutputBufferSize = 1 << 20;
+
+// Takes over an open stream (or none, when opening failed).
+Output open_output(std::FILE* file, std::string path);
 
 // True when everything written so far equals the whole of out.original.
 bool output_matches_original(const Output& out);

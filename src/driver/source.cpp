@@ -1,5 +1,6 @@
 #include "driver/source.h"
 
+#include <sys/mman.h>
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -15,7 +16,27 @@ constexpr long long kMaxSourceSize = 0x7fffffffLL;
 
 Failure load_failure(std::string note = {}) { return {ExitBadInput, std::move(note)}; }
 
+// Large inputs go into memory of their own, backed by huge pages where the
+// system allows: filling it then costs a few page faults instead of one per
+// 4 KiB, a good part of the time of a whole run.
+constexpr std::size_t kMappedFrom = std::size_t{4} << 20;
+
+std::unique_ptr<char[], SourceRelease> allocate_source(std::size_t size) {
+  if (size < kMappedFrom) return {new (std::nothrow) char[size], SourceRelease{}};
+  void* mapped = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapped == MAP_FAILED) return {nullptr, SourceRelease{}};
+  ::madvise(mapped, size, MADV_HUGEPAGE);
+  return {static_cast<char*>(mapped), SourceRelease{size}};
+}
+
 }  // namespace
+
+void SourceRelease::operator()(char* bytes) const {
+  if (mapped_size != 0)
+    ::munmap(bytes, mapped_size);
+  else
+    delete[] bytes;
+}
 
 MaybeFailure load_source(const char* path, SourceText& source) {
   std::FILE* file = std::fopen(path, "r+");
@@ -32,7 +53,7 @@ MaybeFailure load_source(const char* path, SourceText& source) {
   }
   std::size_t size = static_cast<std::size_t>(status.st_size);
 
-  std::unique_ptr<char[]> bytes(new (std::nothrow) char[size + 1]);
+  auto bytes = allocate_source(size + 1);
   if (!bytes) {
     std::fclose(file);
     return load_failure("Cannot alloc " + std::to_string(size) + " bytes");

@@ -9,9 +9,15 @@
 
 namespace q5 {
 
+// Frees a source buffer the way it was allocated.
+struct SourceRelease {
+  std::size_t mapped_size = 0;  // 0: from new[]
+  void operator()(char* bytes) const;
+};
+
 // The input as read, followed by a NUL byte that is not part of it.
 struct SourceText {
-  std::unique_ptr<char[]> bytes;
+  std::unique_ptr<char[], SourceRelease> bytes;
   std::size_t length = 0;
 };
 

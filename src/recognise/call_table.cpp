@@ -1,6 +1,7 @@
 #include "recognise/call_table.h"
 
-#include <cstring>
+#include <algorithm>
+#include <iterator>
 
 #include "rewrite/rewriters.h"
 
@@ -61,17 +62,38 @@ constexpr CallEntry kCallTable[] = {
 
 std::span<const CallEntry> call_table() { return kCallTable; }
 
+namespace {
+
+constexpr bool is_identifier_byte(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+constexpr std::size_t longest_name() {
+  std::size_t longest = 0;
+  for (const CallEntry& entry : kCallTable) longest = std::max(longest, entry.name.size());
+  return longest;
+}
+
+}  // namespace
+
+// A name matches only when a blank or "(" follows it, and neither can be
+// part of an identifier: so the one row that can match is the one named by
+// the whole identifier at the candidate. Most candidates (tags such as
+// Q5A_Width) are then rejected without comparing any name.
 int lookup_call(std::string_view text, std::size_t candidate) {
   std::string_view rest = text.substr(candidate);
-  int row = 0;
-  for (const CallEntry& entry : kCallTable) {
-    if (rest.starts_with(entry.name)) {
-      std::size_t p = entry.name.size();
-      while (p < rest.size() && is_call_blank(rest[p])) ++p;
-      if (p < rest.size() && rest[p] == '(') return row;
-    }
-    ++row;
-  }
+  constexpr std::size_t kLongest = longest_name();
+  std::size_t length = 0;
+  while (length < rest.size() && length <= kLongest && is_identifier_byte(rest[length])) ++length;
+  if (length > kLongest) return -1;
+
+  std::size_t p = length;
+  while (p < rest.size() && is_call_blank(rest[p])) ++p;
+  if (p == rest.size() || rest[p] != '(') return -1;
+
+  std::string_view identifier = rest.substr(0, length);
+  for (int row = 0; row < static_cast<int>(std::size(kCallTable)); ++row)
+    if (kCallTable[row].name == identifier) return row;
   return -1;
 }
 

@@ -1,5 +1,6 @@
 #include "recognise/scanner.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "recognise/call_table.h"
@@ -22,15 +23,25 @@ struct NextMatch {
   bool found = false;
 };
 
+// Candidates and comment markers are often a few bytes apart: look at the
+// next bytes directly before paying for a library call over the rest.
+constexpr std::size_t kNearBytes = 64;
+
+std::size_t find_byte(std::string_view text, std::size_t from, char c) {
+  std::size_t near_end = std::min(text.size(), from + kNearBytes);
+  for (std::size_t i = from; i < near_end; ++i)
+    if (text[i] == c) return i;
+  if (near_end == text.size()) return npos;
+  const void* hit = std::memchr(text.data() + near_end, c, text.size() - near_end);
+  return hit == nullptr ? npos : static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+}
+
 std::size_t find_needle(std::string_view text, std::size_t from, std::string_view needle) {
-  const char* data = text.data();
-  std::size_t size = text.size();
-  while (from + needle.size() <= size) {
-    const void* hit = std::memchr(data + from, needle[0], size - from - needle.size() + 1);
-    if (hit == nullptr) return npos;
-    std::size_t at = static_cast<const char*>(hit) - data;
-    if (std::memcmp(data + at + 1, needle.data() + 1, needle.size() - 1) == 0) return at;
-    from = at + 1;
+  for (std::size_t at = find_byte(text, from, needle[0]); at != npos;
+       at = find_byte(text, at + 1, needle[0])) {
+    std::size_t k = 1;
+    while (k < needle.size() && at + k < text.size() && text[at + k] == needle[k]) ++k;
+    if (k == needle.size()) return at;
   }
   return npos;
 }
@@ -65,14 +76,23 @@ bool inside_string_literal(std::string_view text, QuoteParity& q, std::size_t ca
   if (candidate <= 1) return false;
   const char* data = text.data();
   std::size_t from = q.counted_to;
-  if (const void* nl = memrchr(data + from, '\n', candidate - from)) {
-    from = static_cast<const char*>(nl) - data + 1;
-    q.odd = false;
-  }
-  while (const void* hit = std::memchr(data + from, '"', candidate - from)) {
-    std::size_t at = static_cast<const char*>(hit) - data;
-    if (data[at - 1] != '\\') q.odd = !q.odd;
-    from = at + 1;
+  if (candidate - from > kNearBytes) {
+    if (const void* nl = memrchr(data + from, '\n', candidate - from)) {
+      from = static_cast<const char*>(nl) - data + 1;
+      q.odd = false;
+    }
+    while (const void* hit = std::memchr(data + from, '"', candidate - from)) {
+      std::size_t at = static_cast<const char*>(hit) - data;
+      if (data[at - 1] != '\\') q.odd = !q.odd;
+      from = at + 1;
+    }
+  } else {
+    for (std::size_t at = from; at < candidate; ++at) {
+      if (data[at] == '\n')
+        q.odd = false;
+      else if (data[at] == '"' && data[at - 1] != '\\')
+        q.odd = !q.odd;
+    }
   }
   q.counted_to = candidate;
   return q.odd;
