@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <cstring>
 #include <string_view>
 
@@ -64,7 +66,12 @@ MaybeFailure convert_to_new_file(const Invocation& invocation, std::string_view 
 // failure leaves the original content rather than a truncated file.
 MaybeFailure convert_in_place(const Invocation& invocation, std::string_view text,
                               mode_t permissions) {
-  std::string temp_path = invocation.output + ".XXXXXX";
+  // Through a link, the file itself is what gets replaced, not the link.
+  std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(invocation.output.c_str(), nullptr),
+                                                       &std::free);
+  if (!resolved) return cannot_open(invocation.output);
+  std::string target = resolved.get();
+  std::string temp_path = target + ".XXXXXX";
   int fd = ::mkstemp(temp_path.data());
   if (fd < 0) return cannot_open(invocation.output);
   keep_permissions(fd, permissions);
@@ -75,7 +82,7 @@ MaybeFailure convert_in_place(const Invocation& invocation, std::string_view tex
     return cannot_open(invocation.output);
   }
   MaybeFailure failure = write_conversion(out, text);
-  if (!failure && std::rename(temp_path.c_str(), invocation.output.c_str()) != 0)
+  if (!failure && std::rename(temp_path.c_str(), target.c_str()) != 0)
     failure = cannot_write(invocation.output);
   if (failure) ::unlink(temp_path.c_str());
   return failure;
