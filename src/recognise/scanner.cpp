@@ -46,9 +46,7 @@ std::size_t find_needle(std::string_view text, std::size_t from, std::string_vie
   return npos;
 }
 
-std::size_t next_match(std::string_view text, bool has_nul, NextMatch& m, std::size_t from) {
-  if (m.searched_from != npos && m.searched_from <= from && from <= m.stop)
-    return m.found ? m.stop : npos;
+std::size_t search_again(std::string_view text, bool has_nul, NextMatch& m, std::size_t from) {
   m.searched_from = from;
   std::size_t at = from < text.size() ? find_needle(text, from, m.needle) : npos;
   std::size_t limit = at == npos ? text.size() : at;
@@ -62,6 +60,11 @@ std::size_t next_match(std::string_view text, bool has_nul, NextMatch& m, std::s
   m.stop = limit;
   m.found = at != npos;
   return at;
+}
+
+inline std::size_t next_match(std::string_view text, bool has_nul, NextMatch& m, std::size_t from) {
+  if (m.searched_from <= from && from <= m.stop) return m.found ? m.stop : npos;
+  return search_again(text, has_nul, m, from);
 }
 
 // Whether the candidate stands after an odd number of unescaped double
