@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <cstring>
 #include <string_view>
 
 #include "driver/output.h"
@@ -21,12 +20,13 @@ bool same_file(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// Searched up to the first NUL byte, like a C string. memmem stays fast
-// where "Q5" is on every line.
+// Searched up to the first NUL byte, like a C string. Looks for the "("
+// first: it is far rarer than "Q" in sources full of Q5 tags.
 bool is_converted_already(std::string_view text) {
   std::string_view searched = text.substr(0, text.find('\0'));
-  constexpr std::string_view kPairMacro = "Q5T(";
-  return ::memmem(searched.data(), searched.size(), kPairMacro.data(), kPairMacro.size()) != nullptr;
+  for (std::size_t at = searched.find('('); at != std::string_view::npos; at = searched.find('(', at + 1))
+    if (at >= 3 && searched.substr(at - 3, 3) == "Q5T") return true;
+  return false;
 }
 
 Failure cannot_open(const std::string& path) { return {ExitRefused, "Cannot open " + path + "\n"}; }

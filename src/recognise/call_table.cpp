@@ -1,6 +1,7 @@
 #include "recognise/call_table.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 
 #include "rewrite/rewriters.h"
@@ -64,9 +65,27 @@ std::span<const CallEntry> call_table() { return kCallTable; }
 
 namespace {
 
-constexpr bool is_identifier_byte(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+constexpr std::array<bool, 256> make_identifier_bytes() {
+  std::array<bool, 256> table{};
+  for (int c = 0; c < 256; ++c)
+    table[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+  return table;
 }
+
+constexpr std::array<bool, 256> kIdentifierBytes = make_identifier_bytes();
+
+bool is_identifier_byte(char c) { return kIdentifierBytes[static_cast<unsigned char>(c)]; }
+
+// Whether some name goes on with these two bytes after its prefix ("Q5" or
+// "XtVa" share their first two): a cheap first test that most candidates fail.
+constexpr std::array<std::array<bool, 256>, 256> make_name_starts() {
+  std::array<std::array<bool, 256>, 256> table{};
+  for (const CallEntry& entry : kCallTable)
+    table[static_cast<unsigned char>(entry.name[2])][static_cast<unsigned char>(entry.name[3])] = true;
+  return table;
+}
+
+constexpr auto kNameStarts = make_name_starts();
 
 constexpr std::size_t longest_name() {
   std::size_t longest = 0;
@@ -82,6 +101,9 @@ constexpr std::size_t longest_name() {
 // Q5A_Width) are then rejected without comparing any name.
 int lookup_call(std::string_view text, std::size_t candidate) {
   std::string_view rest = text.substr(candidate);
+  if (rest.size() < 4 ||
+      !kNameStarts[static_cast<unsigned char>(rest[2])][static_cast<unsigned char>(rest[3])])
+    return -1;
   constexpr std::size_t kLongest = longest_name();
   std::size_t length = 0;
   while (length < rest.size() && length <= kLongest && is_identifier_byte(rest[length])) ++length;

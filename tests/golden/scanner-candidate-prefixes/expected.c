@@ -10,6 +10,13 @@ void prefixes(Q5Object *o, Widget w, XtAppContext ctx, int argc, char **argv)
      * later, past the start of the second */
     Q5Q5Do(x, y);
     Q5xQ5Do(x, y,);
+    Q5Q5Q5Do(x, y,);
+    /* "XtVa" has four characters, so after a failed lookup there the search
+     * does find an "XtVa" that starts right behind it; one that starts
+     * inside a failed "Q5" candidate's three bytes is passed over */
+    XtVaXtVaSetValues(w, Q5LT(R, 1),(char *) NULL);
+    Q5XtVaSetValues(w, R, 1, NULL);
+    Q5xXtVaSetValues(w, Q5LT(R, 1),(char *) NULL);
     /* nothing is required before the name */
     MyQ5Do(o, M, Q5T(A, 1), Q5TAG_END);
     MyQ5SetAttrs(o, Q5T(A, 1), Q5TAG_END);
@@ -31,4 +38,7 @@ void prefixes(Q5Object *o, Widget w, XtAppContext ctx, int argc, char **argv)
     Q5DoSuper(cl, o, M, Q5T(A, 1), Q5TAG_END);
     Q5SendMsg3(o, a, b, M, Q5T(A, 1), Q5TAG_END);
     Q5Inherit2(a, b, c, d, Q5T(A, 1), Q5TAG_END);
+    /* several calls on one line */
+    Q5SetAttrs(a, Q5T(A, 1), Q5TAG_END); Q5SetAttrs(b, Q5T(B, 2), Q5TAG_END);
+    x = Q5Do(a, M, Q5TAG_END)+ Q5Do(b, M, Q5T(A, 1), Q5TAG_END);
 }

@@ -24,6 +24,10 @@ void in_literals(Q5Object *o)
     printf("call XtVaSetValues(w, R, 1, NULL) here\n");
     printf("%s", "a"); Q5SetAttrs(o, A, 2, Q5TAG_END);
     puts("two \"quoted\" words"), Q5Do(o, M, A, 3, Q5TAG_END);
+    /* only the quotes on the candidate's own line are counted: a literal
+     * continued onto the next line does not hide a call there */
+    puts("continued \
+Q5SetAttrs(o, A, 4, Q5TAG_END)");
 }
 
 void odd_quotes(Q5Object *o, int c)

@@ -1,0 +1,10 @@
+#include "q5toolkit.h"
+
+void before(Q5Object *o)
+{
+    Q5SetAttrs(o, Q5A_Width, 10, Q5A_Height, 20, Q5TAG_END);
+}
+
+void cut_in_line_comment(Q5Object *o)
+{
+    Q5SetAttrs(o, Q5A_Width, 1, // no line break follows

@@ -1,0 +1,342 @@
+/*
+ * xnotes - a small Motif note viewer.
+ *
+ * Builds a main window with a menu bar, a scrolled text area, a status
+ * line and a few dialogs.  Widget resources are set through the Xt
+ * varargs interface throughout.
+ */
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <X11/Intrinsic.h>
+#include <X11/StringDefs.h>
+#include <Xm/Xm.h>
+#include <Xm/MainW.h>
+#include <Xm/Form.h>
+#include <Xm/RowColumn.h>
+#include <Xm/CascadeB.h>
+#include <Xm/PushB.h>
+#include <Xm/ToggleB.h>
+#include <Xm/Label.h>
+#include <Xm/Text.h>
+#include <Xm/Separator.h>
+#include <Xm/MessageB.h>
+#include <Xm/FileSB.h>
+
+#define APP_CLASS "XNotes"
+#define MARGIN 4
+#define STATUS_HEIGHT 24
+
+/* Attach a widget to all four sides of its form, with a margin. */
+#define ATTACH_ALL(w, m) \
+    XtVaSetValues((w), \
+                  XmNtopAttachment, XmATTACH_FORM, \
+                  XmNbottomAttachment, XmATTACH_FORM, \
+                  XmNleftAttachment, XmATTACH_FORM, \
+                  XmNrightAttachment, XmATTACH_FORM, \
+                  XmNtopOffset, (m), \
+                  XmNbottomOffset, (m), \
+                  NULL)
+
+/* Make a push button in a menu pane and hook up its callback. */
+#define MENU_BUTTON(var, pane, name, cb) \
+    do { \
+        (var) = XtVaCreateManagedWidget((name), xmPushButtonWidgetClass, (pane), \
+                                        XmNmnemonic, (name)[0], \
+                                        NULL); \
+        XtAddCallback((var), XmNactivateCallback, (cb), NULL); \
+    } while (0)
+
+#define SET_SENSITIVE(w, on) XtVaSetValues(w, XmNsensitive, (on) ? True : False, NULL)
+
+typedef struct {
+    Widget toplevel;
+    Widget main_window;
+    Widget menu_bar;
+    Widget form;
+    Widget text;
+    Widget status;
+    Widget save_button;
+    Widget wrap_toggle;
+    Widget file_dialog;
+    Widget about_dialog;
+    char *file_name;
+    Boolean modified;
+} AppData;
+
+static AppData app;
+
+static XtResource resources[] = {
+    { "wrapLines", "WrapLines", XtRBoolean, sizeof(Boolean), 0, XtRImmediate, (XtPointer) False },
+};
+
+static void set_status(const char *fmt, const char *arg)
+{
+    char buf[256];
+    XmString s;
+
+    snprintf(buf, sizeof buf, fmt, arg);
+    s = XmStringCreateLocalized(buf);
+    XtVaSetValues(app.status, XmNlabelString, s, NULL);
+    XmStringFree(s);
+}
+
+static void text_changed(Widget w, XtPointer client, XtPointer call)
+{
+    if (!app.modified) {
+        app.modified = True;
+        SET_SENSITIVE(app.save_button, True);
+        set_status("%s (modified)", app.file_name ? app.file_name : "untitled");
+    }
+}
+
+static void load_file(const char *name)
+{
+    FILE *fp;
+    long size;
+    char *buf;
+
+    if ((fp = fopen(name, "r")) == NULL) {
+        set_status("Cannot open %s", name);
+        return;
+    }
+    fseek(fp, 0L, SEEK_END);
+    size = ftell(fp);
+    rewind(fp);
+    buf = XtMalloc(size + 1);
+    buf[fread(buf, 1, size, fp)] = '\0';
+    fclose(fp);
+
+    XtVaSetValues(app.text,
+                  XmNvalue, buf,
+                  XmNcursorPosition, 0,
+                  NULL);
+    XtFree(buf);
+    XtFree(app.file_name);
+    app.file_name = XtNewString(name);
+    app.modified = False;
+    SET_SENSITIVE(app.save_button, False);
+    set_status("Loaded %s", name);
+}
+
+static void save_file(Widget w, XtPointer client, XtPointer call)
+{
+    FILE *fp;
+    char *value = NULL;
+
+    if (app.file_name == NULL)
+        return;
+    XtVaGetValues(app.text, XmNvalue, &value, NULL);
+    if ((fp = fopen(app.file_name, "w")) != NULL) {
+        fputs(value, fp);
+        fclose(fp);
+        app.modified = False;
+        SET_SENSITIVE(app.save_button, False);
+        set_status("Saved %s", app.file_name);
+    }
+    XtFree(value);
+}
+
+static void file_selected(Widget w, XtPointer client, XtPointer call)
+{
+    XmFileSelectionBoxCallbackStruct *cbs = (XmFileSelectionBoxCallbackStruct *) call;
+    char *name = NULL;
+
+    XtUnmanageChild(w);
+    if (cbs->reason != XmCR_OK)
+        return;
+    name = (char *) XmStringUnparse(cbs->value, NULL, XmCHARSET_TEXT,
+                                    XmCHARSET_TEXT, NULL, 0, XmOUTPUT_ALL);
+    load_file(name);
+    XtFree(name);
+}
+
+static void open_file(Widget w, XtPointer client, XtPointer call)
+{
+    if (app.file_dialog == NULL) {
+        app.file_dialog = XmCreateFileSelectionDialog(app.toplevel, "openDialog", NULL, 0);
+        XtVaSetValues(XtParent(app.file_dialog),
+                      XmNtitle, "Open note (*.txt, *.note)",
+                      NULL);
+        XtVaSetValues(app.file_dialog,
+                      XmNpattern, XmStringCreateLocalized("*.txt"),
+                      XmNfileTypeMask, XmFILE_REGULAR,
+                      NULL);
+        XtAddCallback(app.file_dialog, XmNokCallback, file_selected, NULL);
+        XtAddCallback(app.file_dialog, XmNcancelCallback, file_selected, NULL);
+    }
+    XtManageChild(app.file_dialog);
+}
+
+static void toggle_wrap(Widget w, XtPointer client, XtPointer call)
+{
+    XmToggleButtonCallbackStruct *cbs = (XmToggleButtonCallbackStruct *) call;
+    Widget scrolled = XtParent(app.text);
+
+    XtVaSetValues(app.text, XmNwordWrap, cbs->set,
+                  XmNscrollHorizontal, !cbs->set, NULL);
+    XtVaSetValues(scrolled, XmNscrollingPolicy, XmAPPLICATION_DEFINED, NULL);
+}
+
+static void show_about(Widget w, XtPointer client, XtPointer call)
+{
+    if (app.about_dialog == NULL) {
+        XmString msg = XmStringCreateLtoR("xnotes 1.2\n(c) the xnotes authors, 1996",
+                                          XmFONTLIST_DEFAULT_TAG);
+        app.about_dialog = XmCreateInformationDialog(app.toplevel, "about", NULL, 0);
+        XtVaSetValues(app.about_dialog,
+                      XmNmessageString, msg,
+                      XmNdialogTitle, XmStringCreateLocalized("About xnotes"),
+#ifdef XmNminimizeButtons
+                      XmNminimizeButtons, True,
+#endif
+                      XmNdialogStyle, XmDIALOG_FULL_APPLICATION_MODAL,
+                      NULL);
+        XmStringFree(msg);
+        XtUnmanageChild(XmMessageBoxGetChild(app.about_dialog, XmDIALOG_CANCEL_BUTTON));
+        XtUnmanageChild(XmMessageBoxGetChild(app.about_dialog, XmDIALOG_HELP_BUTTON));
+    }
+    XtManageChild(app.about_dialog);
+}
+
+static void quit(Widget w, XtPointer client, XtPointer call)
+{
+    exit(0);
+}
+
+static Widget make_pulldown(Widget bar, const char *name, char mnemonic)
+{
+    Widget pane, cascade;
+
+    pane = XmCreatePulldownMenu(bar, (char *) name, NULL, 0);
+    cascade = XtVaCreateManagedWidget(name, xmCascadeButtonWidgetClass, bar,
+                                      XmNsubMenuId, pane,
+                                      XmNmnemonic, mnemonic,
+                                      NULL);
+    if (strcmp(name, "Help") == 0)
+        XtVaSetValues(bar, XmNmenuHelpWidget, cascade, NULL);
+    return pane;
+}
+
+static void build_menus(void)
+{
+    Widget pane, button;
+
+    app.menu_bar = XmCreateMenuBar(app.main_window, "menuBar", NULL, 0);
+
+    pane = make_pulldown(app.menu_bar, "File", 'F');
+    MENU_BUTTON(button, pane, "Open...", open_file);
+    MENU_BUTTON(app.save_button, pane, "Save", save_file);
+    SET_SENSITIVE(app.save_button, False);
+    XtVaCreateManagedWidget("sep", xmSeparatorWidgetClass, pane, NULL);
+    MENU_BUTTON(button, pane, "Quit", quit);
+
+    pane = make_pulldown(app.menu_bar, "View", 'V');
+    app.wrap_toggle = XtVaCreateManagedWidget("Wrap lines",
+                                              xmToggleButtonWidgetClass, pane,
+                                              XmNset, False,
+                                              XmNindicatorType, XmN_OF_MANY,
+                                              NULL);
+    XtAddCallback(app.wrap_toggle, XmNvalueChangedCallback, toggle_wrap, NULL);
+
+    pane = make_pulldown(app.menu_bar, "Help", 'H');
+    MENU_BUTTON(button, pane, "About", show_about);
+
+    /* keep the popup menu with the menu bar */
+    XtVaSetValues(app.menu_bar, XmNuserData,
+                  (XtPointer) XtVaCreateWidget("popup", xmRowColumnWidgetClass, app.main_window,
+                                               XmNrowColumnType, XmMENU_POPUP, NULL),
+                  NULL);
+
+    XtManageChild(app.menu_bar);
+}
+
+static void build_work_area(void)
+{
+    Arg args[8];
+    int n = 0;
+
+    app.form = XtVaCreateManagedWidget("form", xmFormWidgetClass, app.main_window,
+                                       XmNfractionBase, 100,
+                                       XmNhorizontalSpacing, MARGIN,
+                                       XmNverticalSpacing, MARGIN,
+                                       NULL);
+
+    app.status = XtVaCreateManagedWidget("status", xmLabelWidgetClass, app.form,
+                                         XmNalignment, XmALIGNMENT_BEGINNING,
+                                         XmNleftAttachment, XmATTACH_FORM,
+                                         XmNrightAttachment, XmATTACH_FORM,
+                                         XmNbottomAttachment, XmATTACH_FORM,
+                                         XmNheight, STATUS_HEIGHT,
+                                         XmNrecomputeSize, False,
+                                         NULL);
+    XtVaSetValues(app.status,
+                  XtVaTypedArg, XmNforeground, XmRString, "navy", strlen("navy") + 1,
+                  NULL);
+
+    XtSetArg(args[n], XmNeditMode, XmMULTI_LINE_EDIT); n++;
+    XtSetArg(args[n], XmNrows, 24); n++;
+    XtSetArg(args[n], XmNcolumns, 80); n++;
+    app.text = XmCreateScrolledText(app.form, "text", args, n);
+    XtVaSetValues(XtParent(app.text),
+                  XmNtopAttachment, XmATTACH_FORM,
+                  XmNleftAttachment, XmATTACH_FORM,
+                  XmNrightAttachment, XmATTACH_FORM,
+                  XmNbottomAttachment, XmATTACH_WIDGET,
+                  XmNbottomWidget, app.status,
+                  NULL);
+    XtManageChild(app.text);
+    XtAddCallback(app.text, XmNvalueChangedCallback, text_changed, NULL);
+
+#if 0
+    /* old layout: the status line above the text */
+    ATTACH_ALL(app.status, MARGIN);
+#endif
+}
+
+int main(int argc, char **argv)
+{
+    XtAppContext context;
+    Boolean wrap = False;
+    Dimension width, height;
+
+    app.toplevel = XtVaAppInitialize(&context, APP_CLASS, NULL, 0, &argc, argv, NULL,
+                                     XmNtitle, "xnotes",
+                                     NULL);
+    XtGetApplicationResources(app.toplevel, &wrap, resources, XtNumber(resources), NULL, 0);
+
+    app.main_window = XtVaCreateManagedWidget("main", xmMainWindowWidgetClass, app.toplevel,
+                                              XmNshowSeparator, True,
+#ifdef HAVE_COMMAND_AREA
+                                              XmNcommandWindowLocation, XmCOMMAND_BELOW_WORKSPACE,
+#else
+                                              XmNshadowThickness, 2,
+#endif
+                                              NULL);
+    build_menus();
+    build_work_area();
+    XmMainWindowSetAreas(app.main_window, app.menu_bar, NULL, NULL, NULL, app.form);
+
+    XtVaSetValues(app.wrap_toggle, XmNset, wrap, NULL);
+    XtVaSetValues(app.text, XmNwordWrap, wrap,
+                  XmNscrollHorizontal, !wrap,
+                  XmNfontList, XmFontListAppendEntry(NULL,
+                                                     XmFontListEntryLoad(XtDisplay(app.toplevel),
+                                                                         "-*-courier-medium-r-*-*-12-*",
+                                                                         XmFONT_IS_FONT, "TAG")),
+                  NULL);
+
+    if (argc > 1)
+        load_file(argv[1]);
+    else
+        set_status("%s", "No file loaded (use File, Open...)");
+
+    XtRealizeWidget(app.toplevel);
+    XtVaGetValues(app.toplevel, XmNwidth, &width, XmNheight, &height, NULL);
+    XtVaSetValues(app.toplevel,
+                  XmNminWidth, width / 2,
+                  XmNminHeight, height / 2,
+                  NULL);
+    XtAppMainLoop(context);
+    return 0;
+}
