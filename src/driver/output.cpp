@@ -36,9 +36,11 @@ Output open_output(std::FILE* file, std::string path) {
   out.file = file;
   out.path = std::move(path);
   // The C library sizes a buffer it allocates itself by the file's block
-  // size, whatever is asked: hand it one.
+  // size, whatever is asked: hand it one. Memory streams (no descriptor)
+  // manage their own.
+  if (file == nullptr || ::fileno(file) < 0) return out;
   out.buffer.reset(new (std::nothrow) char[kOutputBufferSize]);
-  if (file != nullptr && out.buffer) std::setvbuf(file, out.buffer.get(), _IOFBF, kOutputBufferSize);
+  if (out.buffer) std::setvbuf(file, out.buffer.get(), _IOFBF, kOutputBufferSize);
   return out;
 }
 

@@ -62,30 +62,29 @@ MaybeFailure convert_to_new_file(const Invocation& invocation, std::string_view 
   return write_conversion(out, text);
 }
 
-// Output and input are one file: write beside it and rename over it, so a
-// failure leaves the original content rather than a truncated file.
-MaybeFailure convert_in_place(const Invocation& invocation, std::string_view text,
-                              mode_t permissions) {
-  // Through a link, the file itself is what gets replaced, not the link.
-  std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(invocation.output.c_str(), nullptr),
-                                                       &std::free);
-  if (!resolved) return cannot_open(invocation.output);
-  std::string target = resolved.get();
-  std::string temp_path = target + ".XXXXXX";
-  int fd = ::mkstemp(temp_path.data());
-  if (fd < 0) return cannot_open(invocation.output);
-  keep_permissions(fd, permissions);
-  Output out = open_output(::fdopen(fd, "w+"), invocation.output);
-  if (out.file == nullptr) {
-    ::close(fd);
-    ::unlink(temp_path.c_str());
-    return cannot_open(invocation.output);
-  }
-  MaybeFailure failure = write_conversion(out, text);
-  if (!failure && std::rename(temp_path.c_str(), target.c_str()) != 0)
-    failure = cannot_write(invocation.output);
-  if (failure) ::unlink(temp_path.c_str());
-  return failure;
+// Output and input are one file: convert in memory first, so a failure of
+// the conversion leaves the file untouched, then write the file in place,
+// which keeps its inode, links and permissions. If that write fails, the
+// original content is put back.
+MaybeFailure convert_in_place(const Invocation& invocation, std::string_view text) {
+  char* converted = nullptr;
+  std::size_t converted_size = 0;
+  Output memory = open_output(::open_memstream(&converted, &converted_size), invocation.output);
+  if (memory.file == nullptr) return cannot_open(invocation.output);
+  MaybeFailure failure = write_conversion(memory, text);
+  std::unique_ptr<char, decltype(&std::free)> owned(converted, &std::free);
+  if (failure) return failure;
+
+  auto write_whole = [&](std::string_view bytes) {
+    std::FILE* file = std::fopen(invocation.output.c_str(), "w+");
+    if (file == nullptr) return false;
+    bool written = bytes.empty() || std::fwrite(bytes.data(), bytes.size(), 1, file) == 1;
+    bool closed = std::fclose(file) == 0;
+    return written && closed;
+  };
+  if (write_whole({converted, converted_size})) return {};
+  write_whole(text);
+  return cannot_write(invocation.output);
 }
 
 // The result goes to temp.c and is renamed onto the input in one step: the
@@ -138,7 +137,7 @@ MaybeFailure run_invocation(const Invocation& invocation) {
   struct stat output_status {};
   if (::stat(invocation.output.c_str(), &output_status) == 0 &&
       same_file(input_status, output_status))
-    return convert_in_place(invocation, text, output_status.st_mode & 07777);
+    return convert_in_place(invocation, text);
   return convert_to_new_file(invocation, text);
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <string>
 
 #include "recognise/call_table.h"
 #include "recognise/splitter.h"
@@ -108,8 +110,13 @@ MaybeFailure scan_source(std::string_view text, Output& out) {
   NextMatch q5{"Q5"}, xt{"XtVa"}, quote{"\""};
   NextMatch block_open{"/*"}, block_close{"*/"}, line_open{"//"}, line_end{"\n"};
   QuoteParity parity;
+  // Room for the largest argument list up front: splitting never allocates.
   ArgumentList args;
-  args.chars.reserve(kMaxArguments * 64);
+  try {
+    args.chars.reserve(kMaxArguments * (kMaxArgumentLength + 1));
+  } catch (const std::bad_alloc&) {
+    return Failure{ExitNoMemory, "Cannot alloc " + std::to_string(kMaxArgumentLength + 1) + " bytes\n"};
+  }
 
   std::size_t scan = 0, copy = 0;
   while (scan < text.size()) {
