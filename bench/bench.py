@@ -17,6 +17,7 @@ import sys
 import tempfile
 import time
 
+sys.dont_write_bytecode = True     # no __pycache__ in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import gen  # noqa: E402
 
@@ -61,7 +62,11 @@ def run(argv, stdout, stderr, timeout):
     signal.setitimer(signal.ITIMER_REAL, timeout)
     t0 = time.perf_counter()
     # Own process group, so a timeout can take down anything it started.
-    pid = os.posix_spawn(argv[0], argv, os.environ, file_actions=actions, setpgroup=0)
+    try:
+        pid = os.posix_spawn(argv[0], argv, os.environ, file_actions=actions, setpgroup=0)
+    except OSError as e:
+        signal.setitimer(signal.ITIMER_REAL, 0)
+        return None, "could not start: %s" % e, 0
     try:
         _waiting = True
         _, status, ru = os.wait4(pid, 0)
@@ -148,8 +153,7 @@ class Bench:
 
         def tool():
             _unlink(out)
-            t, r = self.tool_once(label, src, out)
-            return t, r
+            return self.tool_once(label, src, out)
 
         def cat():
             _unlink(out)
@@ -333,6 +337,11 @@ def main():
 def _bench(args, tool, cat, scratch, sizes, n_small):
     t_start = time.perf_counter()
     print("q5upgrade benchmark: %s" % tool)
+    # Run a private copy: a rebuild during the run must neither break it nor
+    # mix two binaries into one set of figures.
+    copy = os.path.join(scratch, "q5upgrade")
+    shutil.copy2(tool, copy)
+    tool = copy
     print("mode: %s; median wall time of %d runs per side (%d for 8 MiB inputs), "
           "interleaved, after 1 warm-up" % ("quick" if args.quick else "full", args.reps,
                                             args.reps * 3))
