@@ -2,10 +2,16 @@
 // input through "temp.c".
 #pragma once
 
+#include <string_view>
+
 #include "driver/command_line.h"
 #include "driver/failure.h"
 
 namespace q5 {
+
+// Whether the text already holds the pair macro "Q5T(" (before any NUL):
+// such a file was converted before and is refused.
+bool is_converted_already(std::string_view text);
 
 MaybeFailure run_invocation(const Invocation& invocation);
 
