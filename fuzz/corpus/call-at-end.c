@@ -1,0 +1,2 @@
+x = 1;
+Q5SetAttrs(o, A, 1, Q5TAG_END)

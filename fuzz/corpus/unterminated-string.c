@@ -1,0 +1,1 @@
+Q5SetAttrs(o, A, "never ends, Q5TAG_END);

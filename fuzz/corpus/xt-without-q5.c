@@ -1,0 +1,2 @@
+XtVaSetValues(w, XmNx, 1, NULL);
+XtVaAppInitialize(&app, "A", NULL, 0);

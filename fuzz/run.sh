@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer target and runs it on both cores for SECONDS
+# (default 120), starting from a scratch copy of the seed corpus so the
+# committed one never grows. The known regressions are replayed as seeds.
+# Any finding (crash, sanitizer report, failed check, hang, memory limit)
+# makes the script exit non-zero; its input is kept in build/fuzz/findings/.
+#
+#   fuzz/run.sh [SECONDS]
+set -euo pipefail
+
+seconds=${1:-120}
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
+
+findings=$root/build/fuzz/findings
+log=$root/build/fuzz/fuzz.log
+mkdir -p "$findings"
+work=$(mktemp -d "${TMPDIR:-/tmp}/q5upgrade-fuzz.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/corpus"
+cp fuzz/corpus/* "$work/corpus/"
+
+# Fork mode shares one corpus between the two workers and, with the ignore
+# options off, stops with a non-zero status on the first crash, hang or
+# out-of-memory (by default it would go on past the last two).
+set +e
+build/fuzz/fuzz/q5upgrade_fuzzer "$work/corpus" fuzz/regressions \
+  -fork=2 -ignore_crashes=0 -ignore_timeouts=0 -ignore_ooms=0 \
+  -dict=fuzz/q5upgrade.dict -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
+  -max_total_time="$seconds" -artifact_prefix="$findings/" 2>&1 | tee "$log"
+status=${PIPESTATUS[0]}
+set -e
+
+executions=$(grep -oE '^#[0-9]+' "$log" | tail -n 1 | tr -d '#')
+echo "total executions: ${executions:-0}"
+if [ "$status" -ne 0 ]; then
+  echo "fuzzing found a problem (status $status); inputs in $findings, log in $log" >&2
+fi
+exit "$status"

@@ -1,0 +1,185 @@
+#include "literal_scanner.h"
+
+#include <sys/types.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "recognise/call_table.h"
+#include "recognise/splitter.h"
+
+namespace q5::literal {
+
+namespace {
+
+// A C string search from `from`: it stops at the next NUL. The Fault that
+// ignores NULs searches the whole rest of the text instead.
+const char* find(const char* from, const char* needle, const char* end, Fault fault) {
+  if (fault != Fault::SearchThroughNul) return std::strstr(from, needle);
+  std::size_t at = std::string_view(from, end - from).find(needle);
+  return at == std::string_view::npos ? nullptr : from + at;
+}
+
+// Where the scan resumes when the candidate stands inside a string literal,
+// or nullptr when it does not.
+const char* string_literal_end(const char* text, const char* candidate, const char* end,
+                               Fault fault) {
+  const char* first = fault == Fault::FirstByteExamined ? text : text + 1;
+  int quotes = 0;
+  for (const char* p = candidate; p > first;) {
+    --p;
+    if (*p == '\n' && fault != Fault::WalkPastNewline) break;
+    bool escaped = p > text && p[-1] == '\\' && fault != Fault::EscapedQuotesCounted;
+    if (*p == '"' && !escaped) ++quotes;
+  }
+  if (quotes % 2 == 0) return nullptr;
+  const char* quote = find(candidate, "\"", end, fault);
+  return quote != nullptr ? quote + 1 : candidate + 1;
+}
+
+// Whether the candidate lies inside a block comment. Only the first "/*" at
+// or after the scan position is looked at, unless the fault says otherwise.
+const char* block_comment_end(const char* scan, const char* candidate, const char* end,
+                              Fault fault) {
+  const char* opener = find(scan, "/*", end, fault);
+  while (opener != nullptr) {
+    const char* closer = find(opener + 2, "*/", end, fault);
+    if (closer != nullptr && opener < candidate && candidate < closer) return closer + 2;
+    if (fault != Fault::AnyBlockComment || closer == nullptr || closer > candidate) break;
+    opener = find(closer + 2, "/*", end, fault);
+  }
+  return nullptr;
+}
+
+const char* line_comment_end(const char* scan, const char* candidate, const char* end,
+                             Fault fault) {
+  if (fault == Fault::NoLineCommentTest) return nullptr;
+  const char* opener = find(scan, "//", end, fault);
+  if (opener == nullptr) return nullptr;
+  const char* newline = find(opener + 2, "\n", end, fault);
+  if (newline != nullptr && opener < candidate && candidate < newline) return newline;
+  return nullptr;
+}
+
+// An unbuffered stream that takes writes while they fit in `limit` bytes;
+// the first that does not fit fails, and so does every write after it, like
+// a full device. Unbuffered, each checked write of the pass is one write here.
+struct LimitedSink {
+  std::string bytes;
+  std::size_t limit;
+  bool full = false;
+};
+
+ssize_t limited_write(void* cookie, const char* data, std::size_t size) {
+  auto* sink = static_cast<LimitedSink*>(cookie);
+  if (sink->full || sink->bytes.size() + size > sink->limit) {
+    sink->full = true;
+    return 0;  // nothing taken; glibc would count -1 as the whole item written
+  }
+  sink->bytes.append(data, size);
+  return static_cast<ssize_t>(size);
+}
+
+// The stream is used as it is: open_output would give it a buffer of its
+// own, which a memory stream does not take and which would hold back the
+// failures of an unbuffered one.
+Output output_on(std::FILE* file, const std::string& path) {
+  Output out;
+  out.file = file;
+  out.path = path;
+  return out;
+}
+
+template <typename Scan>
+ScanRun run_with(Scan scan, const std::string& text, const std::string& path,
+                 std::size_t write_limit) {
+  ScanRun run;
+  if (write_limit != kUnlimited) {
+    LimitedSink sink{{}, write_limit};
+    std::FILE* file = fopencookie(&sink, "w", {nullptr, limited_write, nullptr, nullptr});
+    if (file == nullptr || std::setvbuf(file, nullptr, _IONBF, 0) != 0) std::abort();
+    Output out = output_on(file, path);
+    run.failure = scan(std::string_view(text), out);
+    std::fclose(file);
+    run.bytes = std::move(sink.bytes);
+    return run;
+  }
+  char* buffer = nullptr;
+  std::size_t size = 0;
+  std::FILE* file = open_memstream(&buffer, &size);
+  if (file == nullptr) std::abort();
+  Output out = output_on(file, path);
+  run.failure = scan(std::string_view(text), out);
+  std::fclose(file);
+  run.bytes.assign(buffer, size);
+  std::free(buffer);
+  return run;
+}
+
+}  // namespace
+
+MaybeFailure scan_source(std::string_view text, Output& out, Fault fault) {
+  const char* const start = text.data();
+  const char* const end = start + text.size();
+  const char* scan = start;
+  const char* copy = start;
+  ArgumentList args;
+
+  while (scan < end) {
+    const char* q5 = find(scan, "Q5", end, fault);
+    const char* xt = find(scan, "XtVa", end, fault);
+    const char* candidate = q5 == nullptr ? xt : xt == nullptr ? q5 : q5 < xt ? q5 : xt;
+    if (candidate == nullptr) break;
+
+    if (const char* resume = string_literal_end(start, candidate, end, fault)) {
+      scan = resume;
+      continue;
+    }
+    if (fault == Fault::LineTestFirst) {
+      if (const char* resume = line_comment_end(scan, candidate, end, fault)) {
+        scan = resume;
+        continue;
+      }
+    }
+    if (const char* resume = block_comment_end(scan, candidate, end, fault)) {
+      scan = resume;
+      continue;
+    }
+    if (const char* resume = line_comment_end(scan, candidate, end, fault)) {
+      scan = resume;
+      continue;
+    }
+
+    int row = lookup_call(text, candidate - start);
+    if (row < 0) {
+      scan = candidate + (fault == Fault::StepOneOnFailedLookup ? 1 : 3);
+      continue;
+    }
+
+    if (copy < candidate && !put_source(out, std::string_view(copy, candidate - copy)))
+      return out.failure;
+    ConvertResult converted = convert_call(text, candidate - start, call_table()[row], args, out);
+    if (converted.failure) return converted.failure;
+    if (out.failure) return out.failure;
+    scan = copy = candidate + converted.consumed;
+  }
+
+  const char* tail_end = fault == Fault::TailUpToNul ? copy + std::strlen(copy) : end;
+  if (copy < tail_end && !put_source(out, std::string_view(copy, tail_end - copy)))
+    return out.failure;
+  return {};
+}
+
+ScanRun run_in_memory(Scanner scan, const std::string& text, const std::string& path,
+                      std::size_t write_limit) {
+  return run_with(scan, text, path, write_limit);
+}
+
+ScanRun run_literal_in_memory(const std::string& text, const std::string& path, Fault fault,
+                              std::size_t write_limit) {
+  return run_with([fault](std::string_view t, Output& out) { return scan_source(t, out, fault); },
+                  text, path, write_limit);
+}
+
+}  // namespace q5::literal
