@@ -2,95 +2,59 @@
 # Command line: the usage text and how the words select the run mode.
 . "$(dirname "$0")/lib.sh"
 
-CALL=$'    Q5SetAttrs(obj, Q5A_Width, 100, Q5TAG_END);\n'
-CONVERTED=$'    Q5SetAttrs(obj, Q5T(Q5A_Width, 100), Q5TAG_END);\n'
+usage() { printf 'Usage: %s infile outfile\n       %s -upgrade file\n' "$1" "$1"; }
 
-usage_for() {
-    printf 'Usage: %s infile outfile\n       %s -upgrade file\n' "$1" "$1"
-}
-
-begin "no arguments: usage naming the program as invoked"
-run
-expect_status 1
-expect_stderr "$(usage_for "$BIN")"$'\n'
-expect_entries .
-
-begin "program name is printed as typed"
-run_named ./q5upgrade
-expect_status 1
-expect_stderr "$(usage_for ./q5upgrade)"$'\n'
-
-# A name with conversion characters must come out verbatim, not be taken as a
-# format.
-begin "program name with percent signs is printed verbatim"
-run_named 'q5%s%d%n'
-expect_status 1
-expect_stderr "$(usage_for 'q5%s%d%n')"$'\n'
-
-begin "one argument: usage, the file is not touched"
-printf '%s' "$CALL" >in.c
-snapshot in.c
-run in.c
-expect_status 1
-expect_stderr "$(usage_for "$BIN")"$'\n'
-expect_unchanged in.c
-expect_entries . in.c
-
-begin "the switch alone is not enough"
-printf '%s' "$CALL" >in.c
-run -upgrade
-expect_status 1
-expect_stderr "$(usage_for "$BIN")"$'\n'
-expect_entries . in.c
-
-begin "two plain words: convert mode"
-printf '%s' "$CALL" >in.c
-snapshot in.c
-run in.c out.c
-expect_status 0
-expect_stderr ''
-expect_file_text out.c "$CONVERTED"
-expect_unchanged in.c
-expect_entries . in.c out.c
-
-begin "words after the second are ignored"
-printf '%s' "$CALL" >in.c
-run in.c out.c extra.c -upgrade
-expect_status 0
-expect_stderr ''
-expect_file_text out.c "$CONVERTED"
-expect_entries . in.c out.c
-
-begin "upgrade switch first, extra words ignored"
-printf '%s' "$CALL" >in.c
-run -upgrade in.c out.c
-expect_status 0
-expect_stderr ''
-expect_file_text in.c "$CONVERTED"
-expect_entries . in.c
-
-# Only the exact word switches modes; anything else is an output file name.
-for word in -Upgrade --upgrade -upgradex -upgrad; do
-    begin "'$word' is an output path, not the switch"
+for args in "" in.c -upgrade; do
+    begin "usage for arguments [$args]; nothing touched"
     printf '%s' "$CALL" >in.c
-    snapshot in.c
-    run in.c "$word"
-    expect_status 0
-    expect_stderr ''
-    expect_file_text "./$word" "$CONVERTED"
-    expect_unchanged in.c
-    expect_entries . in.c "$word"
+    keep in.c
+    run $args
+    check 1 "$(usage "$BIN")"$'\n'
+    kept in.c
+    only . in.c
 done
 
-begin "the switch is tested on the first word before the second"
+# The name is printed as typed, and is not taken for a format.
+begin "usage names the program verbatim"
+_run bash -c 'exec -a "q5%s%d%n" "$0"' "$BIN"
+check 1 "$(usage 'q5%s%d%n')"$'\n'
+
+begin "convert mode; words after the second are ignored"
+printf '%s' "$CALL" >in.c
+keep in.c
+run in.c out.c extra.c -upgrade
+check 0 ''
+has out.c "$CONVERTED"
+kept in.c
+only . in.c out.c
+
+begin "upgrade mode with the switch first; extra words ignored"
+printf '%s' "$CALL" >in.c
+run -upgrade in.c out.c
+check 0 ''
+has in.c "$CONVERTED"
+only . in.c
+
+# Only the exact word is the switch; anything else is an output file name.
+for word in -Upgrade --upgrade -upgradex -upgrad; do
+    begin "'$word' is an output path"
+    printf '%s' "$CALL" >in.c
+    keep in.c
+    run in.c "$word"
+    check 0 ''
+    has "./$word" "$CONVERTED"
+    kept in.c
+    only . in.c "$word"
+done
+
+begin "-upgrade -upgrade upgrades the file named -upgrade"
 printf '%s' "$CALL" >./-upgrade
 printf '%s' "$CALL" >in.c
-snapshot in.c
+keep in.c
 run -upgrade -upgrade
-expect_status 0
-expect_stderr ''
-expect_file_text ./-upgrade "$CONVERTED"
-expect_unchanged in.c
-expect_entries . -upgrade in.c
+check 0 ''
+has ./-upgrade "$CONVERTED"
+kept in.c
+only . -upgrade in.c
 
 finish
