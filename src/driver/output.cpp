@@ -2,10 +2,14 @@
 
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace q5 {
 
 namespace {
+
+// Output goes through one large buffer: a few big writes, not thousands.
+constexpr std::size_t kOutputBufferSize = 1 << 20;
 
 // One write of `bytes` as a single item. On failure the message is
 // head + subject + tail, built only then.

@@ -8,7 +8,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <utility>
 
 #include "driver/failure.h"
 
@@ -26,9 +25,6 @@ struct Output {
   std::size_t compared = 0;
   bool diverged = false;
 };
-
-// Output goes through one large buffer: a few big writes, not thousands.
-inline constexpr std::size_t kOutputBufferSize = 1 << 20;
 
 // Takes over an open stream (or none, when opening failed).
 Output open_output(std::FILE* file, std::string path);

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string_view>
 
@@ -25,18 +25,16 @@ bool is_converted_already(std::string_view text) {
   std::string_view searched = text.substr(0, text.find('\0'));
   const char* data = searched.data();
   std::size_t size = searched.size();
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
   std::size_t i = 0;
-  if (size >= kPairMacro.size() + 8) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-    for (; i + kPairMacro.size() + 8 <= size; i += 8) {
-      std::uint64_t first, last;
-      std::memcpy(&first, data + i, 8);
-      std::memcpy(&last, data + i + 3, 8);
-      std::uint64_t x = (first ^ (kOnes * 'Q')) | (last ^ (kOnes * '('));
-      if (((x - kOnes) & ~x & (kOnes * 0x80)) == 0) continue;  // no byte where both hold
-      for (std::size_t k = i; k < i + 8; ++k)
-        if (searched.substr(k, kPairMacro.size()) == kPairMacro) return true;
-    }
+  for (; i + kPairMacro.size() + 8 <= size; i += 8) {
+    std::uint64_t first, last;
+    std::memcpy(&first, data + i, 8);
+    std::memcpy(&last, data + i + 3, 8);
+    std::uint64_t x = (first ^ (kOnes * 'Q')) | (last ^ (kOnes * '('));
+    if (((x - kOnes) & ~x & (kOnes * 0x80)) == 0) continue;  // no byte where both hold
+    for (std::size_t k = i; k < i + 8; ++k)
+      if (searched.substr(k, kPairMacro.size()) == kPairMacro) return true;
   }
   return searched.substr(i).find(kPairMacro) != std::string_view::npos;
 }

@@ -59,12 +59,6 @@ constexpr CallEntry kCallTable[] = {
     {"XtVaSetValues", rewrite_xt_list, 1},
 };
 
-}  // namespace
-
-std::span<const CallEntry> call_table() { return kCallTable; }
-
-namespace {
-
 constexpr std::array<bool, 256> make_identifier_bytes() {
   std::array<bool, 256> table{};
   for (int c = 0; c < 256; ++c)
@@ -94,6 +88,8 @@ constexpr std::size_t longest_name() {
 }
 
 }  // namespace
+
+std::span<const CallEntry> call_table() { return kCallTable; }
 
 // A name matches only when a blank or "(" follows it, and neither can be
 // part of an identifier: so the one row that can match is the one named by
