@@ -19,24 +19,24 @@ namespace q5 {
 // Searched up to the first NUL byte, like a C string. Eight positions at a
 // time: a position can start "Q5T(" only if it holds "Q" and the byte three
 // on holds "(", which both plain sources and sources full of Q5 tags rarely
-// show together.
+// show together. The NUL is looked for only once a match is found.
 bool is_converted_already(std::string_view text) {
   constexpr std::string_view kPairMacro = "Q5T(";
-  std::string_view searched = text.substr(0, text.find('\0'));
-  const char* data = searched.data();
-  std::size_t size = searched.size();
   constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  const char* data = text.data();
+  std::size_t match = std::string_view::npos;
   std::size_t i = 0;
-  for (; i + kPairMacro.size() + 8 <= size; i += 8) {
+  for (; match == std::string_view::npos && i + kPairMacro.size() + 8 <= text.size(); i += 8) {
     std::uint64_t first, last;
     std::memcpy(&first, data + i, 8);
     std::memcpy(&last, data + i + 3, 8);
     std::uint64_t x = (first ^ (kOnes * 'Q')) | (last ^ (kOnes * '('));
     if (((x - kOnes) & ~x & (kOnes * 0x80)) == 0) continue;  // no byte where both hold
-    for (std::size_t k = i; k < i + 8; ++k)
-      if (searched.substr(k, kPairMacro.size()) == kPairMacro) return true;
+    for (std::size_t k = i; k < i + 8 && match == std::string_view::npos; ++k)
+      if (text.substr(k, kPairMacro.size()) == kPairMacro) match = k;
   }
-  return searched.substr(i).find(kPairMacro) != std::string_view::npos;
+  if (match == std::string_view::npos) match = text.find(kPairMacro, i);
+  return match != std::string_view::npos && std::memchr(data, '\0', match) == nullptr;
 }
 
 namespace {

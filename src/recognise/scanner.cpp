@@ -27,7 +27,7 @@ struct NextMatch {
 
 // Candidates and comment markers are often a few bytes apart: look at the
 // next bytes directly before paying for a library call over the rest.
-constexpr std::size_t kNearBytes = 64;
+constexpr std::size_t kNearBytes = 16;
 
 std::size_t find_byte(std::string_view text, std::size_t from, char c) {
   std::size_t near_end = std::min(text.size(), from + kNearBytes);
