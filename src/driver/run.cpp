@@ -1,7 +1,6 @@
 #include "driver/run.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
