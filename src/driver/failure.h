@@ -2,6 +2,7 @@
 // travels back to main as a Failure, and main alone prints and exits.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -22,6 +23,8 @@ enum ExitCode : int {
 struct Failure {
   int exit_code;
   std::string message;  // printed to stderr as is; line ends included
+  // The input byte the failure concerns (a call, a literal), when known.
+  std::size_t offset = static_cast<std::size_t>(-1);
 };
 
 using MaybeFailure = std::optional<Failure>;

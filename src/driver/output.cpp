@@ -25,7 +25,10 @@ bool emit(Output& out, std::string_view bytes, std::string_view head,
       out.diverged = true;
   }
   // The stream belongs to this thread alone: skip its lock on every write.
-  if (::fwrite_unlocked(bytes.data(), bytes.size(), 1, out.file) == 1) return true;
+  if (::fwrite_unlocked(bytes.data(), bytes.size(), 1, out.file) == 1) {
+    out.position += bytes.size();
+    return true;
+  }
   std::string message;
   message.reserve(head.size() + subject.size() + tail.size());
   message.append(head).append(subject).append(tail);

@@ -18,6 +18,7 @@ struct Output {
   std::unique_ptr<char[]> buffer;  // the stream's buffer; must outlive it
   std::string path;  // named by "Cannot write to" messages
   MaybeFailure failure;
+  std::size_t position = 0;  // bytes written so far
 
   // When set, the writes are compared with this text as they go, so upgrade
   // mode can tell a conversion that changed nothing.

@@ -11,10 +11,12 @@
 namespace q5 {
 
 struct ArgumentList;
+struct CallPlan;
 
-// Writes one converted call, from its name to its closing parenthesis.
+// Writes one converted call, from its name to its closing parenthesis, and
+// says in `plan` what it took each argument for.
 using Rewriter = void (*)(std::string_view call_name, const ArgumentList& args,
-                          int fixed_count, Output& out);
+                          int fixed_count, CallPlan& plan, Output& out);
 
 struct CallEntry {
   std::string_view name;

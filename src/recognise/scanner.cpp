@@ -7,6 +7,7 @@
 
 #include "recognise/call_table.h"
 #include "recognise/splitter.h"
+#include "rewrite/rewriters.h"
 
 namespace q5 {
 
@@ -105,11 +106,13 @@ bool inside_string_literal(std::string_view text, QuoteParity& q, std::size_t ca
 
 }  // namespace
 
-MaybeFailure scan_source(std::string_view text, Output& out) {
+MaybeFailure scan_source(std::string_view text, Output& out, const ScanOptions& options) {
   const bool has_nul = std::memchr(text.data(), '\0', text.size()) != nullptr;
   NextMatch q5{"Q5"}, xt{"XtVa"}, quote{"\""};
   NextMatch block_open{"/*"}, block_close{"*/"}, line_open{"//"}, line_end{"\n"};
   QuoteParity parity;
+  CallPlan plan;
+  plan.keep_converted = options.keep_converted;
   // Room for the largest argument list up front: splitting never allocates.
   ArgumentList args;
   try {
@@ -157,10 +160,16 @@ MaybeFailure scan_source(std::string_view text, Output& out) {
     }
 
     if (!put_source(out, text.substr(copy, candidate - copy))) return out.failure;
-    ConvertResult converted = convert_call(text, candidate, call_table()[row], args, out);
+    std::size_t out_begin = out.position;
+    ConvertResult converted = convert_call(text, candidate, call_table()[row], args, plan, out);
     if (converted.failure) return converted.failure;
     if (out.failure) return out.failure;
     scan = copy = candidate + converted.consumed;
+    if (options.calls != nullptr) {
+      options.calls->push_back({candidate, scan, out_begin, out.position, row, plan.left_as_is,
+                                plan.roles,
+                                {args.origins.begin(), args.origins.begin() + args.count + 1}});
+    }
   }
 
   if (copy < text.size() && !put_source(out, text.substr(copy))) return out.failure;

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "rewrite/rewriters.h"
+
 namespace q5 {
 
 namespace {
@@ -44,8 +46,9 @@ constexpr bool is_list_special(char c) {
   return c == '\0' || c == '#' || c == '/' || c == '"' || c == '(' || c == ',' || c == ')';
 }
 
-bool start_argument(ArgumentList& args) {
+bool start_argument(ArgumentList& args, std::size_t origin) {
   if (args.count == kMaxArguments) return false;
+  args.origins[args.count] = origin;
   args.starts[args.count++] = args.chars.size();
   return true;
 }
@@ -60,7 +63,9 @@ MaybeFailure append_checked(ArgumentList& args, std::string_view bytes) {
   if (have.size() + bytes.size() > kMaxArgumentLength) {
     std::string shown(have);
     shown.append(bytes.substr(0, kMaxArgumentLength - have.size()));
-    return too_long(shown);
+    Failure failure = too_long(shown);
+    failure.offset = args.origins[args.count - 1];
+    return failure;
   }
   args.chars.append(bytes);
   return {};
@@ -71,7 +76,7 @@ MaybeFailure append_checked(ArgumentList& args, std::string_view bytes) {
 SplitResult split_arguments(std::string_view text, std::size_t pos, ArgumentList& args) {
   args.chars.clear();
   args.count = 0;
-  start_argument(args);
+  start_argument(args, pos);
   for (;;) {
     char c = byte_at(text, pos);
     switch (c) {
@@ -87,7 +92,7 @@ SplitResult split_arguments(std::string_view text, std::size_t pos, ArgumentList
         if (byte_at(text, stop) != '\n') return {0, unterminated_list()};
         if (auto f = append_checked(args, "\n")) return {0, f};
         pos = stop;
-        if (!start_argument(args)) return {0, too_many_arguments()};
+        if (!start_argument(args, pos)) return {0, too_many_arguments()};
         break;
       }
 
@@ -113,7 +118,7 @@ SplitResult split_arguments(std::string_view text, std::size_t pos, ArgumentList
         std::size_t close = pos;
         do {
           close = find_before_nul(text, close + 1, '"');
-          if (close == npos) return {0, Failure{ExitUnterminated, "Unterminated string\n"}};
+          if (close == npos) return {0, Failure{ExitUnterminated, "Unterminated string\n", pos}};
         } while (text[close - 1] == '\\');
         if (auto f = append_checked(args, text.substr(pos, close + 1 - pos))) return {0, f};
         pos = close + 1;
@@ -131,7 +136,9 @@ SplitResult split_arguments(std::string_view text, std::size_t pos, ArgumentList
           args.chars.push_back(g);
           if (current_argument(args).size() >= kMaxArgumentLength) {
             std::string_view source = text.substr(group, kMaxArgumentLength);
-            return {0, too_long(source.substr(0, source.find('\0')))};
+            Failure failure = too_long(source.substr(0, source.find('\0')));
+            failure.offset = group;
+            return {0, std::move(failure)};
           }
           if (g == '(')
             ++depth;
@@ -144,11 +151,12 @@ SplitResult split_arguments(std::string_view text, std::size_t pos, ArgumentList
 
       case ',':
         ++pos;
-        if (!start_argument(args)) return {0, too_many_arguments()};
+        if (!start_argument(args, pos)) return {0, too_many_arguments()};
         break;
 
       case ')':
         args.starts[args.count] = args.chars.size();
+        args.origins[args.count] = pos;
         return {pos + 1, {}};
 
       default: {
@@ -163,29 +171,34 @@ SplitResult split_arguments(std::string_view text, std::size_t pos, ArgumentList
 }
 
 ConvertResult convert_call(std::string_view text, std::size_t candidate, const CallEntry& entry,
-                           ArgumentList& args, Output& out) {
+                           ArgumentList& args, CallPlan& plan, Output& out) {
   std::size_t open = text.find('(', candidate);
   SplitResult split = split_arguments(text, open + 1, args);
-  if (split.failure) return {0, std::move(split.failure)};
+  if (split.failure) {
+    if (split.failure->offset == npos) split.failure->offset = candidate;
+    return {0, std::move(split.failure)};
+  }
 
   std::size_t end = split.end;
   while (end < text.size() && is_call_blank(text[end])) ++end;
 
   if (byte_at(text, end) == '{') {
     // A function definition's head, not a call: copied unchanged.
+    plan.left_as_is = true;
     put_source(out, text.substr(candidate, end - candidate));
     return {end - candidate, {}};
   }
 
   std::string_view call_name = text.substr(candidate, open - candidate);
   if (call_name.size() > kMaxCallNameLength)
-    return {0, Failure{ExitBadInput, "ERROR: Too long function name\n"}};
-  entry.rewriter(call_name, args, entry.fixed_count, out);
+    return {0, Failure{ExitBadInput, "ERROR: Too long function name\n", candidate}};
+  entry.rewriter(call_name, args, entry.fixed_count, plan, out);
 
   // Blanks between ")" and ";" go; a line break stays, so a call that ends
   // a macro line does not pull the next line into the macro.
   std::string_view after = text.substr(split.end, end - split.end);
   std::size_t consumed_to = after.find('\n') == npos ? end : split.end;
+  if (plan.left_as_is) put_source(out, text.substr(candidate, consumed_to - candidate));
   return {consumed_to - candidate, {}};
 }
 

@@ -22,6 +22,8 @@ inline constexpr std::size_t kMaxCallNameLength = 127;
 struct ArgumentList {
   std::string chars;
   std::array<std::size_t, kMaxArguments + 1> starts{};
+  // Where each argument begins in the source; origins[count] is the list's ")".
+  std::array<std::size_t, kMaxArguments + 1> origins{};
   int count = 0;
 };
 
@@ -37,14 +39,18 @@ struct SplitResult {
 // Splits the list whose first byte (after the "(") is at `pos`.
 SplitResult split_arguments(std::string_view text, std::size_t pos, ArgumentList& args);
 
+struct CallPlan;
+
 struct ConvertResult {
   std::size_t consumed = 0;  // input bytes used, counted from the candidate
   MaybeFailure failure;
 };
 
-// Converts the call of `entry` whose name starts at `candidate`. Write
-// failures are left in `out.failure`.
+// Converts the call of `entry` whose name starts at `candidate`; `plan`
+// says how (and, after, what each argument was taken for). A function
+// definition's head, or a call the plan leaves as it stands, is copied.
+// Write failures are left in `out.failure`.
 ConvertResult convert_call(std::string_view text, std::size_t candidate, const CallEntry& entry,
-                           ArgumentList& args, Output& out);
+                           ArgumentList& args, CallPlan& plan, Output& out);
 
 }  // namespace q5

@@ -50,66 +50,121 @@ bool holds_tag_end(std::string_view arg) {
          arg.find("Q5RA_Done") != std::string_view::npos;
 }
 
-void rewrite_pairs(const PairStyle& style, std::string_view call_name, const ArgumentList& args,
-                   int fixed_count, Output& out) {
-  put_call_head(out, style.head.empty() ? call_name : style.head);
+bool begins_with(std::string_view arg, std::string_view prefix) {
+  return after_blanks(arg).starts_with(prefix);
+}
 
-  // A call with fewer arguments than its fixed ones writes those it has.
-  int fixed = std::min(fixed_count, args.count);
-  for (int i = 0; i < fixed; ++i) {
-    put_text(out, argument_at(args, i));
-    put_separator(out);
-  }
+constexpr std::string_view kCast = "(char *)";
 
+// Walks the list once, deciding what each argument is.
+void plan_pairs(const PairStyle& style, const ArgumentList& args, int fixed_count,
+                CallPlan& plan) {
+  plan.roles.assign(args.count, ArgRole::Fixed);
+  plan.left_as_is = false;
+  plan.cast_terminator = !style.terminator_cast.empty();
   bool tag_position = true;
-  for (int i = fixed; i < args.count && !out.failure; ++i) {
+  for (int i = std::min(fixed_count, args.count); i < args.count; ++i) {
     std::string_view arg = argument_at(args, i);
+    ArgRole& role = plan.roles[i];
     if (!tag_position) {
-      put_text(out, arg);
-      put_pair_close(out, call_name);
+      role = ArgRole::Value;
+    } else if (style.has_class_marker && is_class_marker(arg)) {
+      role = ArgRole::Marker;
+      continue;  // still in tag position
     } else {
-      if (style.has_class_marker && is_class_marker(arg)) {
-        put_text(out, arg);
-        put_separator(out);
-        continue;  // still in tag position
-      }
       bool directive = is_directive(arg);
       if (style.is_terminator(arg) && !(directive && style.directive_first)) {
-        put_text(out, style.terminator_cast);
-        put_text(out, arg);
+        role = ArgRole::Terminator;
+        for (int k = i + 1; k < args.count; ++k) plan.roles[k] = ArgRole::Dropped;
         break;  // whatever follows the terminator is dropped
       }
       if (directive) {
-        put_text(out, arg);
+        role = ArgRole::Directive;
         continue;  // a preprocessor line keeps the list in tag position
       }
-      put_prefixed_arg(out, arg, style.pair_prefix);
+      role = ArgRole::Tag;
     }
-    if (i < args.count - 1) put_separator(out);
     tag_position = !tag_position;
+  }
+  if (!plan.keep_converted) return;
+
+  // A second run must change nothing: a call with a pair macro among its
+  // list is converted already; a call without pairs would only gain
+  // another empty line after each directive, or another comma.
+  bool has_tag = false, has_directive = false;
+  for (int i = std::min(fixed_count, args.count); i < args.count; ++i) {
+    if (begins_with(argument_at(args, i), style.pair_prefix)) plan.left_as_is = true;
+    has_tag |= plan.roles[i] == ArgRole::Tag;
+    has_directive |= plan.roles[i] == ArgRole::Directive;
+  }
+  if (args.count < fixed_count || (!has_tag && has_directive)) plan.left_as_is = true;
+  for (int i = 0; i < args.count && plan.cast_terminator; ++i)
+    if (plan.roles[i] == ArgRole::Terminator && begins_with(argument_at(args, i), kCast)) {
+      plan.cast_terminator = false;  // cast already
+      if (!has_tag) plan.left_as_is = true;
+    }
+}
+
+void rewrite_pairs(const PairStyle& style, std::string_view call_name, const ArgumentList& args,
+                   int fixed_count, CallPlan& plan, Output& out) {
+  plan_pairs(style, args, fixed_count, plan);
+  if (plan.left_as_is) return;
+
+  put_call_head(out, style.head.empty() ? call_name : style.head);
+  for (int i = 0; i < args.count && !out.failure; ++i) {
+    std::string_view arg = argument_at(args, i);
+    switch (plan.roles[i]) {
+      case ArgRole::Fixed:
+        // A call with fewer arguments than its fixed ones writes those it has.
+        put_text(out, arg);
+        put_separator(out);
+        continue;
+      case ArgRole::Marker:
+        put_text(out, arg);
+        put_separator(out);
+        continue;
+      case ArgRole::Directive:
+        put_text(out, arg);
+        continue;
+      case ArgRole::Terminator:
+        if (plan.cast_terminator) put_text(out, style.terminator_cast);
+        put_text(out, arg);
+        break;
+      case ArgRole::Dropped:
+        break;
+      case ArgRole::Tag:
+        put_prefixed_arg(out, arg, style.pair_prefix);
+        break;
+      case ArgRole::Value:
+        put_text(out, arg);
+        put_pair_close(out, call_name);
+        break;
+    }
+    if (plan.roles[i] == ArgRole::Terminator || plan.roles[i] == ArgRole::Dropped) break;
+    if (i < args.count - 1) put_separator(out);
   }
   put_call_close(out);
 }
 
 constexpr PairStyle kTagListStyle{"", "Q5T(", true, starts_tag_end, "", false};
-constexpr PairStyle kXtListStyle{"", "Q5LT(", false, holds_xt_end, "(char *)", true};
+constexpr PairStyle kXtListStyle{"", "Q5LT(", false, holds_xt_end, kCast, true};
 constexpr PairStyle kTagGetStyle{"Q5TagGetS", "Q5ST(", false, holds_tag_end, "", true};
 
 }  // namespace
 
 void rewrite_tag_list(std::string_view call_name, const ArgumentList& args, int fixed_count,
-                      Output& out) {
-  rewrite_pairs(kTagListStyle, call_name, args, fixed_count, out);
+                      CallPlan& plan, Output& out) {
+  rewrite_pairs(kTagListStyle, call_name, args, fixed_count, plan, out);
 }
 
 void rewrite_xt_list(std::string_view call_name, const ArgumentList& args, int fixed_count,
-                     Output& out) {
-  rewrite_pairs(kXtListStyle, call_name, args, fixed_count, out);
+                     CallPlan& plan, Output& out) {
+  rewrite_pairs(kXtListStyle, call_name, args, fixed_count, plan, out);
 }
 
 void rewrite_tag_get(std::string_view call_name, const ArgumentList& args, int fixed_count,
-                     Output& out) {
-  rewrite_pairs(kTagGetStyle, call_name, args, fixed_count, out);
+                     CallPlan& plan, Output& out) {
+  rewrite_pairs(kTagGetStyle, call_name, args, fixed_count, plan, out);
 }
 
 }  // namespace q5

@@ -8,6 +8,7 @@
 
 #include "recognise/call_table.h"
 #include "recognise/splitter.h"
+#include "rewrite/rewriters.h"
 
 namespace q5::literal {
 
@@ -159,7 +160,8 @@ MaybeFailure scan_source(std::string_view text, Output& out, Fault fault) {
 
     if (copy < candidate && !put_source(out, std::string_view(copy, candidate - copy)))
       return out.failure;
-    ConvertResult converted = convert_call(text, candidate - start, call_table()[row], args, out);
+    CallPlan plan;
+    ConvertResult converted = convert_call(text, candidate - start, call_table()[row], args, plan, out);
     if (converted.failure) return converted.failure;
     if (out.failure) return out.failure;
     scan = copy = candidate + converted.consumed;

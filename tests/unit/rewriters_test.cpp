@@ -51,7 +51,8 @@ Rewritten rewrite(Rewriter rewriter, std::string_view name, const std::vector<st
                            "out.c");
   std::setvbuf(out.file, nullptr, _IONBF, 0);
   ArgumentList list = make_list(args);
-  rewriter(name, list, fixed_count, out);
+  CallPlan plan;
+  rewriter(name, list, fixed_count, plan, out);
   std::fclose(out.file);
   return {sink.bytes, out.failure};
 }
