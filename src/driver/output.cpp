@@ -73,10 +73,12 @@ std::size_t leading_blank_length(std::string_view arg) {
   std::size_t i = 0;
   while (i < arg.size()) {
     char c = arg[i];
-    if (c == ' ' || c == '\t' || c == '\n')
+    if (c == ' ' || c == '\t' || c == '\n' || c == '\r')
       ++i;
-    else if (c == '\\' && i + 1 < arg.size() && arg[i + 1] == '\n')
+    else if (c == '\\' && arg.substr(i + 1, 1) == "\n")
       i += 2;
+    else if (c == '\\' && arg.substr(i + 1, 2) == "\r\n")
+      i += 3;
     else
       break;
   }

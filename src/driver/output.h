@@ -43,8 +43,8 @@ bool put_separator(Output& out);
 bool put_pair_close(Output& out, std::string_view call_name);
 bool put_call_close(Output& out);
 
-// Length of an argument's leading blanks: space, tab and newline, and a
-// backslash that continues the line.
+// Length of an argument's leading blanks: space, tab, newline and carriage
+// return, and a backslash that continues the line (LF or CR LF).
 std::size_t leading_blank_length(std::string_view arg);
 
 }  // namespace q5

@@ -25,8 +25,18 @@ struct CallEntry {
 };
 
 // The blanks allowed between a call's name and its "(", and skipped after
-// its closing ")": space, tab, newline and backslash.
-inline bool is_call_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\\'; }
+// its closing ")": space, tab, newline, carriage return (CRLF sources) and
+// backslash.
+inline bool is_call_blank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\\';
+}
+
+// Whether the byte at `at` is escaped: an odd run of backslashes before it.
+inline bool is_escaped(const char* text, std::size_t at) {
+  std::size_t run = 0;
+  while (run < at && text[at - 1 - run] == '\\') ++run;
+  return run % 2 == 1;
+}
 
 // In search order: the first row that matches wins.
 std::span<const CallEntry> call_table();

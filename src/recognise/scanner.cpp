@@ -89,14 +89,14 @@ bool inside_string_literal(std::string_view text, QuoteParity& q, std::size_t ca
     }
     while (const void* hit = std::memchr(data + from, '"', candidate - from)) {
       std::size_t at = static_cast<const char*>(hit) - data;
-      if (data[at - 1] != '\\') q.odd = !q.odd;
+      if (!is_escaped(data, at)) q.odd = !q.odd;
       from = at + 1;
     }
   } else {
     for (std::size_t at = from; at < candidate; ++at) {
       if (data[at] == '\n')
         q.odd = false;
-      else if (data[at] == '"' && data[at - 1] != '\\')
+      else if (data[at] == '"' && !is_escaped(data, at))
         q.odd = !q.odd;
     }
   }

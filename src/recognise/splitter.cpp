@@ -119,7 +119,7 @@ SplitResult split_arguments(std::string_view text, std::size_t pos, ArgumentList
         do {
           close = find_before_nul(text, close + 1, '"');
           if (close == npos) return {0, Failure{ExitUnterminated, "Unterminated string\n", pos}};
-        } while (text[close - 1] == '\\');
+        } while (is_escaped(text.data(), close));
         if (auto f = append_checked(args, text.substr(pos, close + 1 - pos))) return {0, f};
         pos = close + 1;
         break;

@@ -81,7 +81,7 @@ begin "CRLF line ends"
 printf 'int a;\r\n    Q5SetAttrs(o, A, 1, Q5TAG_END);\r\nXtVaSetValues\r\n(w, R, 1, NULL);\r\n' >in.c
 run in.c out.c
 check 0 ''
-has out.c $'int a;\r\n    Q5SetAttrs(o, Q5T(A, 1), Q5TAG_END);\r\nXtVaSetValues\r\n(w, R, 1, NULL);\r\n'
+has out.c $'int a;\r\n    Q5SetAttrs(o, Q5T(A, 1), Q5TAG_END);\r\nXtVaSetValues\r\n(w, Q5LT(R, 1),(char *) NULL);\r\n'
 
 # Non-call mentions of the prefixes, so the literal and comment scans run.
 begin "a 50 MB single line without calls"

@@ -31,7 +31,9 @@ const char* string_literal_end(const char* text, const char* candidate, const ch
   for (const char* p = candidate; p > first;) {
     --p;
     if (*p == '\n' && fault != Fault::WalkPastNewline) break;
-    bool escaped = p > text && p[-1] == '\\' && fault != Fault::EscapedQuotesCounted;
+    std::size_t backslashes = 0;
+    while (p - backslashes > text && p[-1 - backslashes] == '\\') ++backslashes;
+    bool escaped = backslashes % 2 == 1 && fault != Fault::EscapedQuotesCounted;
     if (*p == '"' && !escaped) ++quotes;
   }
   if (quotes % 2 == 0) return nullptr;

@@ -74,11 +74,13 @@ TEST(Rewriters, ContinuedLineCountsAsLeadingBlank) {
             "Q5SetAttrs(o, Q5T(\\A, 1))");
 }
 
-TEST(Rewriters, CarriageReturnIsNotABlank) {
+TEST(Rewriters, CarriageReturnIsABlankLikeNewline) {
   EXPECT_EQ(rewrite(rewrite_tag_list, "Q5SetAttrs", {"o", "\r\nA", " 1"}, 1).text,
-            "Q5SetAttrs(o,Q5T(\r\nA, 1))");
+            "Q5SetAttrs(o,\r\nQ5T(A, 1))");
   EXPECT_EQ(rewrite(rewrite_tag_list, "Q5SetAttrs", {"o", "\r\nQ5TAG_END"}, 1).text,
-            "Q5SetAttrs(o,Q5T(\r\nQ5TAG_END)");
+            "Q5SetAttrs(o,\r\nQ5TAG_END)");
+  EXPECT_EQ(rewrite(rewrite_tag_list, "Q5SetAttrs", {"o", " \\\r\n  A", " 1"}, 1).text,
+            "Q5SetAttrs(o, \\\r\n  Q5T(A, 1))");
 }
 
 TEST(Rewriters, DirectiveBeforeTerminatorWhereTerminatorIsFoundAnywhere) {

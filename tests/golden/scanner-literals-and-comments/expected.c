@@ -38,8 +38,8 @@ void odd_quotes(Q5Object *o, int c)
     Q5SetAttrs(o, B, 2, Q5TAG_END);
     puts("the scan resumes inside this literal");
     Q5SetAttrs(o, Q5T(C, 3), Q5TAG_END);
-    /* a literal ending in an escaped backslash has an escaped-looking quote */
-    puts("C:\\"); Q5SetAttrs(o, D, 4, Q5TAG_END);
+    /* a literal ending in an escaped backslash ends at its last quote */
+    puts("C:\\"); Q5SetAttrs(o, Q5T(D, 4), Q5TAG_END);
     puts("resumes here");
     Q5SetAttrs(o, Q5T(E, 5), Q5TAG_END);
 }

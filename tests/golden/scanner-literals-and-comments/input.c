@@ -38,7 +38,7 @@ void odd_quotes(Q5Object *o, int c)
     Q5SetAttrs(o, B, 2, Q5TAG_END);
     puts("the scan resumes inside this literal");
     Q5SetAttrs(o, C, 3, Q5TAG_END);
-    /* a literal ending in an escaped backslash has an escaped-looking quote */
+    /* a literal ending in an escaped backslash ends at its last quote */
     puts("C:\\"); Q5SetAttrs(o, D, 4, Q5TAG_END);
     puts("resumes here");
     Q5SetAttrs(o, E, 5, Q5TAG_END);
