@@ -1,10 +1,13 @@
-// q5upgrade: rewrites one C source file's varargs toolkit calls into their
+// q5upgrade: rewrites C sources' varargs toolkit calls into their
 // pair-macro form. The work is in the core library; this only reports.
 #include <cstdio>
 
 #include "driver/run.h"
+#include "tree/options.h"
+#include "tree/run_tree.h"
 
 int main(int argc, char** argv) {
+  if (q5::wants_tree_interface(argc, argv)) return q5::run_tree(argc, argv);
   q5::Failure outcome = q5::run_command_line(argc, argv);
   std::fwrite(outcome.message.data(), 1, outcome.message.size(), stderr);
   return outcome.exit_code;

@@ -1,0 +1,53 @@
+#include "tree/conversion.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "driver/output.h"
+
+namespace q5 {
+
+namespace {
+
+bool call_changed(std::string_view before, const Conversion& conversion, const CallRecord& call) {
+  return before.substr(call.begin, call.end - call.begin) !=
+         std::string_view(conversion.text).substr(call.out_begin, call.out_end - call.out_begin);
+}
+
+}  // namespace
+
+Conversion convert_text(std::string_view text) {
+  Conversion conversion;
+  char* buffer = nullptr;
+  std::size_t size = 0;
+  Output out = open_output(::open_memstream(&buffer, &size), "");
+  if (out.file == nullptr) {
+    conversion.failure = Failure{ExitNoMemory, "Cannot alloc memory for the output\n"};
+    return conversion;
+  }
+  ScanOptions options;
+  options.keep_converted = true;
+  options.calls = &conversion.calls;
+  conversion.failure = scan_source(text, out, options);
+  std::fclose(out.file);
+  conversion.text.assign(buffer, size);
+  std::free(buffer);
+  return conversion;
+}
+
+std::vector<Replacement> replacements_of(const Conversion& conversion) {
+  std::vector<Replacement> replacements;
+  replacements.reserve(conversion.calls.size());
+  for (const CallRecord& call : conversion.calls)
+    if (!call.left_as_is) replacements.push_back({call.begin, call.end, call.out_begin, call.out_end});
+  return replacements;
+}
+
+std::size_t changed_call_count(std::string_view before, const Conversion& conversion) {
+  std::size_t count = 0;
+  for (const CallRecord& call : conversion.calls)
+    if (!call.left_as_is && call_changed(before, conversion, call)) ++count;
+  return count;
+}
+
+}  // namespace q5

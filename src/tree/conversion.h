@@ -1,0 +1,30 @@
+// One file's conversion in memory, as the tree interface needs it: the new
+// text and what was done to get it.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "driver/failure.h"
+#include "recognise/scanner.h"
+#include "tree/diff.h"
+
+namespace q5 {
+
+struct Conversion {
+  std::string text;               // the converted text (what was written before a failure)
+  std::vector<CallRecord> calls;  // every call found, in input order
+  MaybeFailure failure;
+};
+
+// Converts `text` leaving calls already in pair form as they stand.
+Conversion convert_text(std::string_view text);
+
+// The replaced spans whose text changed.
+std::vector<Replacement> replacements_of(const Conversion& conversion);
+
+// How many calls came out different from how they went in.
+std::size_t changed_call_count(std::string_view before, const Conversion& conversion);
+
+}  // namespace q5

@@ -1,0 +1,134 @@
+#include "tree/diff.h"
+
+#include <algorithm>
+
+namespace q5 {
+
+namespace {
+
+constexpr std::size_t kContext = 3;
+
+// Start offsets of a text's lines; a final entry holds the text's size.
+std::vector<std::size_t> line_starts(std::string_view text) {
+  std::vector<std::size_t> starts{0};
+  for (std::size_t at = text.find('\n'); at != std::string_view::npos; at = text.find('\n', at + 1))
+    if (at + 1 < text.size()) starts.push_back(at + 1);
+  starts.push_back(text.size());
+  return starts;
+}
+
+std::size_t line_of(const std::vector<std::size_t>& starts, std::size_t offset) {
+  return std::upper_bound(starts.begin(), starts.end() - 1, offset) - starts.begin() - 1;
+}
+
+// Old lines [first, end) and the new lines that replace them.
+struct LineChange {
+  std::size_t first, end;
+  std::vector<std::string_view> added;
+};
+
+void append_line(std::string& diff, char mark, std::string_view line) {
+  diff += mark;
+  diff.append(line);
+  if (line.empty() || line.back() != '\n') diff += "\n\\ No newline at end of file\n";
+}
+
+std::vector<std::string_view> split_lines(std::string_view bytes) {
+  std::vector<std::string_view> lines;
+  while (!bytes.empty()) {
+    std::size_t end = bytes.find('\n');
+    end = end == std::string_view::npos ? bytes.size() : end + 1;
+    lines.push_back(bytes.substr(0, end));
+    bytes.remove_prefix(end);
+  }
+  return lines;
+}
+
+}  // namespace
+
+std::string unified_diff(std::string_view path, std::string_view before, std::string_view after,
+                         const std::vector<Replacement>& replacements) {
+  const std::vector<std::size_t> starts = line_starts(before);
+  auto line_text = [&](std::size_t line) {
+    return before.substr(starts[line], starts[line + 1] - starts[line]);
+  };
+
+  // Replacements that touch a common line become one change of whole lines.
+  // Outside replacements the texts agree, so an old offset maps to the new
+  // text by the size difference of the replacements before it.
+  std::vector<LineChange> changes;
+  long long shift = 0;
+  for (std::size_t k = 0; k < replacements.size();) {
+    const Replacement& r = replacements[k];
+    if (before.substr(r.begin, r.end - r.begin) == after.substr(r.out_begin, r.out_end - r.out_begin)) {
+      shift += static_cast<long long>(r.out_end - r.out_begin) - static_cast<long long>(r.end - r.begin);
+      ++k;
+      continue;
+    }
+    std::size_t first = line_of(starts, r.begin);
+    std::size_t last = line_of(starts, std::max(r.end, r.begin + 1) - 1);
+    std::size_t out_begin = starts[first] + shift;
+    for (;;) {
+      const Replacement& in = replacements[k];
+      shift += static_cast<long long>(in.out_end - in.out_begin) - static_cast<long long>(in.end - in.begin);
+      last = std::max(last, line_of(starts, std::max(in.end, in.begin + 1) - 1));
+      ++k;
+      if (k == replacements.size() || line_of(starts, replacements[k].begin) > last) break;
+    }
+    // Lines the replacement left as they were stay context.
+    LineChange change{first, last + 1, split_lines(after.substr(out_begin, starts[last + 1] + shift - out_begin))};
+    std::size_t lead = 0;
+    while (change.first + lead < change.end && lead < change.added.size() &&
+           line_text(change.first + lead) == change.added[lead])
+      ++lead;
+    change.first += lead;
+    change.added.erase(change.added.begin(), change.added.begin() + lead);
+    while (change.first < change.end && !change.added.empty() &&
+           line_text(change.end - 1) == change.added.back()) {
+      --change.end;
+      change.added.pop_back();
+    }
+    changes.push_back(std::move(change));
+  }
+  if (changes.empty()) return {};
+
+  std::string diff;
+  diff.append("--- a/").append(path).append("\n+++ b/").append(path).append("\n");
+  const std::size_t line_count = starts.size() - 1;
+  long long line_shift = 0;  // new line number minus old, before the hunk
+  for (std::size_t c = 0; c < changes.size();) {
+    // Changes whose contexts meet share one hunk.
+    std::size_t end_change = c + 1;
+    while (end_change < changes.size() &&
+           changes[end_change].first - changes[end_change - 1].end <= 2 * kContext)
+      ++end_change;
+
+    std::size_t from = changes[c].first >= kContext ? changes[c].first - kContext : 0;
+    std::size_t to = std::min(line_count, changes[end_change - 1].end + kContext);
+    std::string body;
+    std::size_t old_count = 0, new_count = 0;
+    std::size_t line = from;
+    long long hunk_shift = 0;
+    for (std::size_t k = c; k < end_change; ++k) {
+      for (; line < changes[k].first; ++line, ++old_count, ++new_count) append_line(body, ' ', line_text(line));
+      for (; line < changes[k].end; ++line, ++old_count) append_line(body, '-', line_text(line));
+      for (std::string_view text : changes[k].added) append_line(body, '+', text);
+      new_count += changes[k].added.size();
+      hunk_shift += static_cast<long long>(changes[k].added.size()) -
+                    static_cast<long long>(changes[k].end - changes[k].first);
+    }
+    for (; line < to; ++line, ++old_count, ++new_count) append_line(body, ' ', line_text(line));
+
+    long long new_from = static_cast<long long>(from) + line_shift;
+    diff.append("@@ -").append(std::to_string(old_count == 0 ? from : from + 1));
+    if (old_count != 1) diff.append(",").append(std::to_string(old_count));
+    diff.append(" +").append(std::to_string(new_count == 0 ? new_from : new_from + 1));
+    if (new_count != 1) diff.append(",").append(std::to_string(new_count));
+    diff.append(" @@\n").append(body);
+    line_shift += hunk_shift;
+    c = end_change;
+  }
+  return diff;
+}
+
+}  // namespace q5

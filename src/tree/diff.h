@@ -1,0 +1,26 @@
+// A unified diff built from the spans the conversion replaced: no general
+// diff algorithm is needed, the changes are known.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace q5 {
+
+// Input bytes [begin, end) became output bytes [out_begin, out_end); the
+// bytes between replacements are the same in both texts.
+struct Replacement {
+  std::size_t begin, end;
+  std::size_t out_begin, out_end;
+};
+
+// `git diff`-style unified diff with three lines of context and the headers
+// "--- a/PATH" and "+++ b/PATH"; empty when nothing changed. Line ends are
+// kept as they are (CR LF included), and a last line without a newline is
+// marked "\ No newline at end of file".
+std::string unified_diff(std::string_view path, std::string_view before, std::string_view after,
+                         const std::vector<Replacement>& replacements);
+
+}  // namespace q5

@@ -1,0 +1,39 @@
+// The tree interface's command line: GNU-style options, then paths.
+#pragma once
+
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "driver/failure.h"
+
+namespace q5 {
+
+enum class TreeSink { Diff, Check, InPlace, Stdout };
+
+struct TreeOptions {
+  TreeSink sink = TreeSink::Diff;
+  int jobs = 0;  // 0: the processors available
+  std::vector<std::string> includes;  // empty: *.c and *.h
+  std::vector<std::string> excludes;
+  bool quiet = false;
+  bool werror = false;
+  std::string report;  // SARIF log to write, if set
+  std::vector<std::string> paths;
+};
+
+// What the command line asks for: a run, or text to print and an exit
+// status (help and version on stdout, usage errors on stderr).
+struct TreeExit {
+  int exit_code;
+  std::string out;
+  std::string err;
+};
+
+// Whether these words choose the tree interface rather than the classic
+// command line: the first word is an option (not "-upgrade", not "-").
+bool wants_tree_interface(int argc, const char* const* argv);
+
+std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* const* argv);
+
+}  // namespace q5
