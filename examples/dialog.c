@@ -23,13 +23,13 @@
         PS_Landscape, FALSE, \
         Q5TAG_END)
 
-static Widget form, title_label, width_field, ok_button;
+static void *form, *title_label, *width_field, *ok_button;
 
-static void ok_pressed(Widget w, XtPointer client_data, XtPointer call_data);
+static void ok_pressed(void *w, void *client_data, void *call_data);
 
-Widget create_page_dialog(Widget parent, Q5Object *settings)
+void *create_page_dialog(void *parent, Q5Object *settings)
 {
-    XmString title = XmStringCreateLocalized("Page Setup");
+    void *title = XmStringCreateLocalized("Page Setup");
 
     form = XtVaCreateManagedWidget("pageForm", xmFormWidgetClass, parent,
                                    XmNfractionBase, 4,
@@ -56,7 +56,7 @@ Widget create_page_dialog(Widget parent, Q5Object *settings)
                                         XmNtopWidget, width_field,
                                         XmNshowAsDefault, True,
                                         NULL);
-    XtAddCallback(ok_button, XmNactivateCallback, ok_pressed, (XtPointer) settings);
+    XtAddCallback(ok_button, XmNactivateCallback, ok_pressed, (void *) settings);
     XtVaSetValues(form, XmNdefaultButton, ok_button, NULL);
 
     return form;
@@ -83,7 +83,7 @@ void show_page_settings(Q5Object *settings)
 }
 
 /* Reads the width field back into the settings object. */
-static void ok_pressed(Widget w, XtPointer client_data, XtPointer call_data)
+static void ok_pressed(void *w, void *client_data, void *call_data)
 {
     Q5Object *settings = (Q5Object *) client_data;
     char *text = NULL;

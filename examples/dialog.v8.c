@@ -23,13 +23,13 @@
         Q5T(PS_Landscape, FALSE), \
         Q5TAG_END)
 
-static Widget form, title_label, width_field, ok_button;
+static void *form, *title_label, *width_field, *ok_button;
 
-static void ok_pressed(Widget w, XtPointer client_data, XtPointer call_data);
+static void ok_pressed(void *w, void *client_data, void *call_data);
 
-Widget create_page_dialog(Widget parent, Q5Object *settings)
+void *create_page_dialog(void *parent, Q5Object *settings)
 {
-    XmString title = XmStringCreateLocalized("Page Setup");
+    void *title = XmStringCreateLocalized("Page Setup");
 
     form = XtVaCreateManagedWidget("pageForm", xmFormWidgetClass, parent,
                                    Q5LT(XmNfractionBase, 4),
@@ -56,7 +56,7 @@ Widget create_page_dialog(Widget parent, Q5Object *settings)
                                         Q5LT(XmNtopWidget, width_field),
                                         Q5LT(XmNshowAsDefault, True),(char *)
                                         NULL);
-    XtAddCallback(ok_button, XmNactivateCallback, ok_pressed, (XtPointer) settings);
+    XtAddCallback(ok_button, XmNactivateCallback, ok_pressed, (void *) settings);
     XtVaSetValues(form, Q5LT(XmNdefaultButton, ok_button),(char *) NULL);
 
     return form;
@@ -85,7 +85,7 @@ void show_page_settings(Q5Object *settings)
 }
 
 /* Reads the width field back into the settings object. */
-static void ok_pressed(Widget w, XtPointer client_data, XtPointer call_data)
+static void ok_pressed(void *w, void *client_data, void *call_data)
 {
     Q5Object *settings = (Q5Object *) client_data;
     char *text = NULL;

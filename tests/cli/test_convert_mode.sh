@@ -5,7 +5,7 @@
 
 cat >"$SCRATCH/sample.c" <<'EOF_'
 /* Q5SetAttrs(a, b) stays inside this comment */
-static void setup(Widget w, Object *obj)
+static void setup(void *w, Q5Object *obj)
 {
     Q5SetAttrs(obj, Q5A_Width, 100, Q5TAG_END);
     XtVaSetValues(w, XmNwidth, 100, NULL);
@@ -15,7 +15,7 @@ static void setup(Widget w, Object *obj)
 EOF_
 cat >"$SCRATCH/want.c" <<'EOF_'
 /* Q5SetAttrs(a, b) stays inside this comment */
-static void setup(Widget w, Object *obj)
+static void setup(void *w, Q5Object *obj)
 {
     Q5SetAttrs(obj, Q5T(Q5A_Width, 100), Q5TAG_END);
     XtVaSetValues(w, Q5LT(XmNwidth, 100),(char *) NULL);

@@ -211,13 +211,13 @@ def group_length_cases():
     # Rejected: a group far longer than the limit; the message is cut at
     # 1023 characters from its "(" although the group goes on.
     g = group_text(1500)
-    inp = (PRELUDE_IN + b'void group_far_too_long(Widget w)\n{\n'
-           b'    XtVaSetValues(w, XmNuserData, (XtPointer) ' + g + b', NULL);\n}\n')
-    exp = PRELUDE_OUT + b'void group_far_too_long(Widget w)\n{\n    '
-    # The argument holds " (XtPointer) " before the big group; the limit is
+    inp = (PRELUDE_IN + b'void group_far_too_long(void *w)\n{\n'
+           b'    XtVaSetValues(w, XmNuserData, (void *) ' + g + b', NULL);\n}\n')
+    exp = PRELUDE_OUT + b'void group_far_too_long(void *w)\n{\n    '
+    # The argument holds " (void *) " before the big group; the limit is
     # met inside the big group, and the message shows the source from its
     # "(" (not the part copied so far).
-    assert len(b' (XtPointer) ') + 1023 < len(g)
+    assert len(b' (void *) ') + 1023 < len(g)
     shown = g[:1023]
     write_case('fail-group-too-long-midway', inp, exp, TOO_LONG_PARAM + shown + b'\n', 2)
 

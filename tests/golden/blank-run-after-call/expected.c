@@ -3,7 +3,7 @@
  * break, so a call that ends a macro line does not pull the next line in. */
 #include "q5toolkit.h"
 
-void same_line(Q5Object *o, Widget w)
+void same_line(Q5Object *o, void *w)
 {
     Q5Do(o, M, Q5TAG_END);
     Q5SetAttrs(o, Q5T(A, 1), Q5TAG_END);

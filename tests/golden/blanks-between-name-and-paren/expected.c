@@ -2,7 +2,7 @@
  * and its "("; the name is written back with them as it stood. */
 #include "q5toolkit.h"
 
-void spaced_names(Q5Object *obj, Widget w, Q5Tag *tags)
+void spaced_names(Q5Object *obj, void *w, Q5Tag *tags)
 {
     long x;
 

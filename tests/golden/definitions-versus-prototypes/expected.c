@@ -5,12 +5,12 @@
 #include "q5toolkit.h"
 
 /* prototypes */
-extern ULONG Q5SetAttrs(void *o, Q5T(...);
-extern ULONG Q5Do(Q5Object *obj, ULONG method, Q5T(...);
-extern ULONG Q5SetAttrs(,);
-Widget XtVaCreateManagedWidget(String name, WidgetClass widget_class,
-                               Widget parent, Q5LT(...);
-void XtVaGetValues(Widget w, Q5LT(...);
+extern unsigned long Q5SetAttrs(void *o, Q5T(...);
+extern unsigned long Q5Do(Q5Object *obj, unsigned long method, Q5T(...);
+extern unsigned long Q5SetAttrs(,);
+void *XtVaCreateManagedWidget(char *name, void *widget_class,
+                               void *parent, Q5LT(...);
+void XtVaGetValues(void *w, Q5LT(...);
 
 /* definitions */
 int Q5Inherit(int a) { return Q5Do(a, M, Q5T(A, 1), Q5TAG_END); }
@@ -19,28 +19,28 @@ int Q5Inherit2(int a, int b)   {
     return a + b;
 }
 
-ULONG
+unsigned long
 Q5SetAttrs(void *o, ...)
 {
     return 0;
 }
 
-ULONG Q5Do (Q5Object *obj /* the receiver */, ULONG method,
+unsigned long Q5Do (Q5Object *obj /* the receiver */, unsigned long method,
             ...)
 	{
     return Q5DoSuper(cl, obj, method, Q5T(Q5A_Width, 1), Q5TAG_END);
 }
 
-ULONG Q5SendMsg(Q5Object *obj, ULONG method, ...) \
+unsigned long Q5SendMsg(Q5Object *obj, unsigned long method, ...) \
 {
     return 0;
 }
 
 /* not definitions: something other than blanks stands before the "{" */
-ULONG Q5SetAttrs(void *o,)/* set */ {
+unsigned long Q5SetAttrs(void *o,)/* set */ {
     return 0;
 }
 
-ULONG Q5SetAttrs(obj,)void *obj; {
+unsigned long Q5SetAttrs(obj,)void *obj; {
     return 0;
 }

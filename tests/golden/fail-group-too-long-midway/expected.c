@@ -5,6 +5,6 @@ void before(Q5Object *o)
     Q5SetAttrs(o, Q5T(Q5A_Width, 10), Q5T(Q5A_Height, 20), Q5TAG_END);
 }
 
-void group_far_too_long(Widget w)
+void group_far_too_long(void *w)
 {
     

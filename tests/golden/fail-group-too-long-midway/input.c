@@ -5,9 +5,9 @@ void before(Q5Object *o)
     Q5SetAttrs(o, Q5A_Width, 10, Q5A_Height, 20, Q5TAG_END);
 }
 
-void group_far_too_long(Widget w)
+void group_far_too_long(void *w)
 {
-    XtVaSetValues(w, XmNuserData, (XtPointer) (/* kept */ FLAG_001 | FLAG_002 | FLAG_003 | FLAG_004 | FLAG_005 |
+    XtVaSetValues(w, XmNuserData, (void *) (/* kept */ FLAG_001 | FLAG_002 | FLAG_003 | FLAG_004 | FLAG_005 |
                 FLAG_006 | FLAG_007 | FLAG_008 | FLAG_009 | FLAG_010 |
                 FLAG_011 | FLAG_012 | FLAG_013 | FLAG_014 | FLAG_015 |
                 FLAG_016 | FLAG_017 | FLAG_018 | FLAG_019 | FLAG_020 |

@@ -5,6 +5,6 @@ void before(Q5Object *o)
     Q5SetAttrs(o, Q5A_Width, 10, Q5A_Height, 20, Q5TAG_END);
 }
 
-void cut_in_group(Widget w)
+void cut_in_group(void *w)
 {
     XtVaSetValues(w, XmNlabelString, XmStringCreateLocalized("Hello, world"

@@ -5,7 +5,7 @@
 #include <Xm/Xm.h>
 #include <Xm/Label.h>
 
-void issue_example(Widget w)
+void issue_example(void *w)
 {
 XtVaSetValues(w,
 #if 0
@@ -13,9 +13,9 @@ XtVaSetValues(w,
  Q5LT(R, 1),(char *) NULL);
 }
 
-Widget disabled_attachment(Widget form)
+void *disabled_attachment(void *form)
 {
-    Widget label;
+    void *label;
 
     label = XtVaCreateManagedWidget("label", xmLabelWidgetClass, form,
                                     Q5LT(XmNtopAttachment, XmATTACH_FORM),
@@ -30,7 +30,7 @@ Widget disabled_attachment(Widget form)
     return label;
 }
 
-void other_directives(Widget w)
+void other_directives(void *w)
 {
     XtVaSetValues(w,
 #if NULL_CHECKS
@@ -52,7 +52,7 @@ void other_directives(Widget w)
 );
 }
 
-void in_value_position(Widget w)
+void in_value_position(void *w)
 {
     /* in value position the directive is a value: the pairing shifts */
     XtVaSetValues(w, Q5LT(XmNwidth,

@@ -5,16 +5,16 @@
 #include <Xm/Xm.h>
 #include <Xm/Label.h>
 
-void issue_example(Widget w)
+void issue_example(void *w)
 {
 XtVaSetValues(w,
 #if 0
  R, 1, NULL);
 }
 
-Widget disabled_attachment(Widget form)
+void *disabled_attachment(void *form)
 {
-    Widget label;
+    void *label;
 
     label = XtVaCreateManagedWidget("label", xmLabelWidgetClass, form,
                                     XmNtopAttachment, XmATTACH_FORM,
@@ -27,7 +27,7 @@ Widget disabled_attachment(Widget form)
     return label;
 }
 
-void other_directives(Widget w)
+void other_directives(void *w)
 {
     XtVaSetValues(w,
 #if NULL_CHECKS
@@ -47,7 +47,7 @@ void other_directives(Widget w)
                   NULL);
 }
 
-void in_value_position(Widget w)
+void in_value_position(void *w)
 {
     /* in value position the directive is a value: the pairing shifts */
     XtVaSetValues(w, XmNwidth,

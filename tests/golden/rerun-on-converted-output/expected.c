@@ -3,7 +3,7 @@
  * do not survive intact, and its Q5TagGetS calls are no table calls. */
 #include <X11/Intrinsic.h>
 
-void again(Widget w, Q5Tag *tags, Dimension wd)
+void again(void *w, Q5Tag *tags, unsigned short wd)
 {
     long x;
 

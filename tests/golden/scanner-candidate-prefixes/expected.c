@@ -1,9 +1,9 @@
 /* Candidates are found by the prefixes "Q5" and "XtVa" alone; a candidate is
  * a call when a table name starts there and, after optional blanks, "("
  * follows it. */
-void prefixes(Q5Object *o, Widget w, XtAppContext ctx, int argc, char **argv)
+void prefixes(Q5Object *o, void *w, void *ctx, int argc, char **argv)
 {
-    Widget app;
+    void *app;
     void *fp;
 
     /* the lookup at the first Q5 fails and the search goes on three bytes

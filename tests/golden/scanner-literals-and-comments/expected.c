@@ -4,7 +4,7 @@
  * opener after the point the scan has reached is looked at. */
 #include <stdio.h>
 
-void in_comments(Q5Object *o, Widget w)
+void in_comments(Q5Object *o, void *w)
 {
     /* Q5SetAttrs(o, A, 1, Q5TAG_END); */
     /*

@@ -36,9 +36,9 @@ void dropped_after_terminator(Q5Object *o)
     Q5SetAttrs(o, Q5T(A, 1), Q5RA_Done);
 }
 
-Class *make_class(Class *super, char *name, long size, ULONG flags)
+void *make_class(void *super, char *name, long size, unsigned long flags)
 {
-    Class *n;
+    void *n;
 
     n = Q5ClassCreate(super, name, size, flags, Q5DEFAULTCLASSTAGS, Q5T(Q5A_Name, "x"), Q5TAG_END);
     n = Q5ClassCreate(super, name, size, flags,

@@ -18,7 +18,7 @@ struct GaugeData {
     char label[64];
 };
 
-static Class *gauge_class;
+static void *gauge_class;
 
 /* Redraw only when the object is visible on screen. */
 #define REDRAW(cl, obj) \
@@ -41,7 +41,7 @@ static void apply_tags(struct GaugeData *data, Q5Tag *tags)
         data->level = data->max;
 }
 
-static ULONG gauge_new(Class *cl, Q5Object *obj, Q5Msg *msg)
+static unsigned long gauge_new(void *cl, Q5Object *obj, Q5Msg *msg)
 {
     struct GaugeData *data;
 
@@ -54,17 +54,17 @@ static ULONG gauge_new(Class *cl, Q5Object *obj, Q5Msg *msg)
     data = Q5InstData(cl, obj);
     data->max = 100;
     apply_tags(data, msg->tags);
-    return (ULONG) obj;
+    return (unsigned long) obj;
 }
 
-static ULONG gauge_set(Class *cl, Q5Object *obj, Q5Msg *msg)
+static unsigned long gauge_set(void *cl, Q5Object *obj, Q5Msg *msg)
 {
     apply_tags(Q5InstData(cl, obj), msg->tags);
     REDRAW(cl, obj);
     return Q5DoSuper(cl, obj, Q5M_Set, Q5T(Q5TAG_MORE, msg->tags));
 }
 
-static ULONG gauge_step(Class *cl, Q5Object *obj, long amount)
+static unsigned long gauge_step(void *cl, Q5Object *obj, long amount)
 {
     struct GaugeData *data = Q5InstData(cl, obj);
 
@@ -72,7 +72,7 @@ static ULONG gauge_step(Class *cl, Q5Object *obj, long amount)
     return data->level;
 }
 
-static ULONG gauge_dispatch(Class *cl, Q5Object *obj, Q5Msg *msg)
+static unsigned long gauge_dispatch(void *cl, Q5Object *obj, Q5Msg *msg)
 {
     switch (msg->method) {
     case Q5M_New:        return gauge_new(cl, obj, msg);
@@ -82,7 +82,7 @@ static ULONG gauge_dispatch(Class *cl, Q5Object *obj, Q5Msg *msg)
     return Q5DoSuper(cl, obj, msg->method, Q5T(Q5TAG_MORE, msg->tags));
 }
 
-Class *make_gauge_class(void)
+void *make_gauge_class(void)
 {
     gauge_class = Q5ClassCreate(Q5C_Area, "Gauge", sizeof(struct GaugeData), 0,
                                 Q5DEFAULTCLASSTAGS,

@@ -3,7 +3,7 @@
 #include "q5toolkit.h"
 
 static void setup(Q5Object *obj, Q5Object *a, Q5Object *b, Q5Object *c, Q5Object *d,
-                  Widget w, Q5Tag *tags, Q5Object *win)
+                  void *w, Q5Tag *tags, Q5Object *win)
 {
     long x, y, n;
     char *title;

@@ -50,30 +50,35 @@
 #define SET_SENSITIVE(w, on) XtVaSetValues(w, XmNsensitive, (on) ? True : False, NULL)
 
 typedef struct {
-    Widget toplevel;
-    Widget main_window;
-    Widget menu_bar;
-    Widget form;
-    Widget text;
-    Widget status;
-    Widget save_button;
-    Widget wrap_toggle;
-    Widget file_dialog;
-    Widget about_dialog;
+    void *toplevel;
+    void *main_window;
+    void *menu_bar;
+    void *form;
+    void *text;
+    void *status;
+    void *save_button;
+    void *wrap_toggle;
+    void *file_dialog;
+    void *about_dialog;
     char *file_name;
-    Boolean modified;
+    int modified;
 } AppData;
 
 static AppData app;
 
-static XtResource resources[] = {
-    { "wrapLines", "WrapLines", XtRBoolean, sizeof(Boolean), 0, XtRImmediate, (XtPointer) False },
+static struct {
+    char *resource_name, *resource_class, *resource_type;
+    unsigned int resource_size, resource_offset;
+    char *default_type;
+    void *default_addr;
+} resources[] = {
+    { "wrapLines", "WrapLines", XtRBoolean, sizeof(int), 0, XtRImmediate, (void *) False },
 };
 
 static void set_status(const char *fmt, const char *arg)
 {
     char buf[256];
-    XmString s;
+    void *s;
 
     snprintf(buf, sizeof buf, fmt, arg);
     s = XmStringCreateLocalized(buf);
@@ -81,7 +86,7 @@ static void set_status(const char *fmt, const char *arg)
     XmStringFree(s);
 }
 
-static void text_changed(Widget w, XtPointer client, XtPointer call)
+static void text_changed(void *w, void *client, void *call)
 {
     if (!app.modified) {
         app.modified = True;
@@ -119,7 +124,7 @@ static void load_file(const char *name)
     set_status("Loaded %s", name);
 }
 
-static void save_file(Widget w, XtPointer client, XtPointer call)
+static void save_file(void *w, void *client, void *call)
 {
     FILE *fp;
     char *value = NULL;
@@ -137,9 +142,9 @@ static void save_file(Widget w, XtPointer client, XtPointer call)
     XtFree(value);
 }
 
-static void file_selected(Widget w, XtPointer client, XtPointer call)
+static void file_selected(void *w, void *client, void *call)
 {
-    XmFileSelectionBoxCallbackStruct *cbs = (XmFileSelectionBoxCallbackStruct *) call;
+    struct { int reason; void *event; void *value; } *cbs = call;
     char *name = NULL;
 
     XtUnmanageChild(w);
@@ -151,7 +156,7 @@ static void file_selected(Widget w, XtPointer client, XtPointer call)
     XtFree(name);
 }
 
-static void open_file(Widget w, XtPointer client, XtPointer call)
+static void open_file(void *w, void *client, void *call)
 {
     if (app.file_dialog == NULL) {
         app.file_dialog = XmCreateFileSelectionDialog(app.toplevel, "openDialog", NULL, 0);
@@ -168,20 +173,20 @@ static void open_file(Widget w, XtPointer client, XtPointer call)
     XtManageChild(app.file_dialog);
 }
 
-static void toggle_wrap(Widget w, XtPointer client, XtPointer call)
+static void toggle_wrap(void *w, void *client, void *call)
 {
-    XmToggleButtonCallbackStruct *cbs = (XmToggleButtonCallbackStruct *) call;
-    Widget scrolled = XtParent(app.text);
+    struct { int reason; void *event; int set; } *cbs = call;
+    void *scrolled = XtParent(app.text);
 
     XtVaSetValues(app.text, XmNwordWrap, cbs->set,
                   XmNscrollHorizontal, !cbs->set, NULL);
     XtVaSetValues(scrolled, XmNscrollingPolicy, XmAPPLICATION_DEFINED, NULL);
 }
 
-static void show_about(Widget w, XtPointer client, XtPointer call)
+static void show_about(void *w, void *client, void *call)
 {
     if (app.about_dialog == NULL) {
-        XmString msg = XmStringCreateLtoR("xnotes 1.2\n(c) the xnotes authors, 1996",
+        void *msg = XmStringCreateLtoR("xnotes 1.2\n(c) the xnotes authors, 1996",
                                           XmFONTLIST_DEFAULT_TAG);
         app.about_dialog = XmCreateInformationDialog(app.toplevel, "about", NULL, 0);
         XtVaSetValues(app.about_dialog,
@@ -199,14 +204,14 @@ static void show_about(Widget w, XtPointer client, XtPointer call)
     XtManageChild(app.about_dialog);
 }
 
-static void quit(Widget w, XtPointer client, XtPointer call)
+static void quit(void *w, void *client, void *call)
 {
     exit(0);
 }
 
-static Widget make_pulldown(Widget bar, const char *name, char mnemonic)
+static void *make_pulldown(void *bar, const char *name, char mnemonic)
 {
-    Widget pane, cascade;
+    void *pane, *cascade;
 
     pane = XmCreatePulldownMenu(bar, (char *) name, NULL, 0);
     cascade = XtVaCreateManagedWidget(name, xmCascadeButtonWidgetClass, bar,
@@ -220,7 +225,7 @@ static Widget make_pulldown(Widget bar, const char *name, char mnemonic)
 
 static void build_menus(void)
 {
-    Widget pane, button;
+    void *pane, *button;
 
     app.menu_bar = XmCreateMenuBar(app.main_window, "menuBar", NULL, 0);
 
@@ -244,7 +249,7 @@ static void build_menus(void)
 
     /* keep the popup menu with the menu bar */
     XtVaSetValues(app.menu_bar, XmNuserData,
-                  (XtPointer) XtVaCreateWidget("popup", xmRowColumnWidgetClass, app.main_window,
+                  (void *) XtVaCreateWidget("popup", xmRowColumnWidgetClass, app.main_window,
                                                XmNrowColumnType, XmMENU_POPUP, NULL),
                   NULL);
 
@@ -253,7 +258,7 @@ static void build_menus(void)
 
 static void build_work_area(void)
 {
-    Arg args[8];
+    struct { char *name; long value; } args[8];
     int n = 0;
 
     app.form = XtVaCreateManagedWidget("form", xmFormWidgetClass, app.main_window,
@@ -296,9 +301,9 @@ static void build_work_area(void)
 
 int main(int argc, char **argv)
 {
-    XtAppContext context;
-    Boolean wrap = False;
-    Dimension width, height;
+    void *context;
+    int wrap = False;
+    unsigned short width, height;
 
     app.toplevel = XtVaAppInitialize(&context, APP_CLASS, NULL, 0, &argc, argv, NULL,
                                      XmNtitle, "xnotes",

@@ -5,25 +5,25 @@
 #include <Xm/PushB.h>
 #include <Xm/Label.h>
 
-void terminators(Widget w)
+void terminators(void *w)
 {
     XtVaSetValues(w, XmNwidth, 100, NULL);
     XtVaSetValues(w, XmNwidth, 100, 0);
-    XtVaSetValues(w, XmNwidth, 100, (String) NULL);
-    XtVaSetValues(w, XmNwidth, 100, (XtPointer)0);
+    XtVaSetValues(w, XmNwidth, 100, (char *) NULL);
+    XtVaSetValues(w, XmNwidth, 100, (void *)0);
     XtVaGetValues(w, NULL);
     XtVaGetValues(w,NULL);
     XtVaGetValues(w,	NULL);
 }
 
-void blank_moves_behind_cast(Widget w, Dimension *width)
+void blank_moves_behind_cast(void *w, unsigned short *width)
 {
     XtVaGetValues(w,
                   XmNwidth, width,
                   NULL);
 }
 
-void zero_or_null_in_any_tag(Widget w)
+void zero_or_null_in_any_tag(void *w)
 {
     /* the values 100 and 0 are values: only tags are tested */
     XtVaSetValues(w, XmNwidth, 100, XmNx, 0, NULL);
@@ -35,7 +35,7 @@ void zero_or_null_in_any_tag(Widget w)
     XtVaCreateWidget("label0", xmLabelWidgetClass, w, XmNx, 1, NULL);
 }
 
-void no_terminator(Widget w)
+void no_terminator(void *w)
 {
     XtVaSetValues(w, XmNwidth, 1);
     XtVaSetValues(w, XmNwidth);
@@ -46,9 +46,9 @@ void no_terminator(Widget w)
     XtVaSetValues(w, Q5DEFAULTCLASSTAGS, XmNwidth, 1, NULL);
 }
 
-Widget create_all(Widget parent)
+void *create_all(void *parent)
 {
-    Widget form, ok;
+    void *form, *ok;
 
     form = XtVaCreateManagedWidget("form", xmFormWidgetClass, parent, NULL);
     ok = XtVaCreateManagedWidget("ok", xmPushButtonWidgetClass, form,
@@ -59,13 +59,13 @@ Widget create_all(Widget parent)
     return ok;
 }
 
-void typed_arg(Widget w)
+void typed_arg(void *w)
 {
     /* XtVaTypedArg takes four values: the list pairs them up regardless */
     XtVaSetValues(w, XtVaTypedArg, XmNbackground, XmRString, "red", 4, NULL);
 }
 
-void directive_in_value_position(Widget w)
+void directive_in_value_position(void *w)
 {
     /* the directive lands in value position, so the pairing shifts and
      * the value 500 comes into tag position, where its zero ends the list */
@@ -78,7 +78,7 @@ void directive_in_value_position(Widget w)
         NULL);
 }
 
-void directives_in_tag_position(Widget w)
+void directives_in_tag_position(void *w)
 {
     XtVaSetValues(w,
 #ifdef BIG
