@@ -24,11 +24,14 @@ std::string_view after_blanks(std::string_view arg) {
   return arg.substr(leading_blank_length(arg));
 }
 
-// "#if" also covers "#ifdef" and "#ifndef".
+// "#if" also covers "#ifdef" and "#ifndef". Most arguments hold no "#":
+// one search for it decides them.
 bool is_directive(std::string_view arg) {
-  return arg.find("#if") != std::string_view::npos ||
-         arg.find("#else") != std::string_view::npos ||
-         arg.find("#endif") != std::string_view::npos;
+  for (std::size_t at = arg.find('#'); at != std::string_view::npos; at = arg.find('#', at + 1)) {
+    std::string_view rest = arg.substr(at + 1);
+    if (rest.starts_with("if") || rest.starts_with("else") || rest.starts_with("endif")) return true;
+  }
+  return false;
 }
 
 bool is_class_marker(std::string_view arg) {
