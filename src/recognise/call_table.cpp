@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "rewrite/rewriters.h"
+#include "recognise/splitter.h"
 
 namespace q5 {
 
@@ -87,9 +88,23 @@ constexpr std::size_t longest_name() {
   return longest;
 }
 
+void keep_as_it_stands(std::string_view, const ArgumentList&, int, CallPlan& plan, Output&) {
+  plan.left_as_is = true;
+}
+
+constexpr CallEntry kConvertedTagGet{"Q5TagGetS", keep_as_it_stands, 1};
+
 }  // namespace
 
 std::span<const CallEntry> call_table() { return kCallTable; }
+
+const CallEntry* lookup_converted_call(std::string_view text, std::size_t candidate) {
+  std::string_view name = kConvertedTagGet.name;
+  if (text.substr(candidate, name.size()) != name) return nullptr;
+  std::size_t p = candidate + name.size();
+  while (p < text.size() && is_call_blank(text[p])) ++p;
+  return p < text.size() && text[p] == '(' ? &kConvertedTagGet : nullptr;
+}
 
 // A name matches only when a blank or "(" follows it, and neither can be
 // part of an identifier: so the one row that can match is the one named by

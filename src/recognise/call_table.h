@@ -45,4 +45,9 @@ std::span<const CallEntry> call_table();
 // space, tab, newline or backslash, by "(" ; or -1.
 int lookup_call(std::string_view text, std::size_t candidate);
 
+// A call already in pair form under a name of its own (Q5TagGetS), or
+// nullptr: its rewriter leaves it as it stands, so that a second run does
+// not reach the calls nested in its arguments.
+const CallEntry* lookup_converted_call(std::string_view text, std::size_t candidate);
+
 }  // namespace q5

@@ -154,14 +154,17 @@ MaybeFailure scan_source(std::string_view text, Output& out, const ScanOptions& 
     }
 
     int row = lookup_call(text, candidate);
-    if (row < 0) {
+    const CallEntry* entry = row >= 0                  ? &call_table()[row]
+                             : options.keep_converted ? lookup_converted_call(text, candidate)
+                                                      : nullptr;
+    if (entry == nullptr) {
       scan = candidate + 3;
       continue;
     }
 
     if (!put_source(out, text.substr(copy, candidate - copy))) return out.failure;
     std::size_t out_begin = out.position;
-    ConvertResult converted = convert_call(text, candidate, call_table()[row], args, plan, out);
+    ConvertResult converted = convert_call(text, candidate, *entry, args, plan, out);
     if (converted.failure) return converted.failure;
     if (out.failure) return out.failure;
     scan = copy = candidate + converted.consumed;

@@ -179,6 +179,8 @@ ConvertResult convert_call(std::string_view text, std::size_t candidate, const C
     return {0, std::move(split.failure)};
   }
 
+  plan.left_as_is = false;
+  plan.roles.clear();
   std::size_t end = split.end;
   while (end < text.size() && is_call_blank(text[end])) ++end;
 

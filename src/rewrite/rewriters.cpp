@@ -93,14 +93,15 @@ void plan_pairs(const PairStyle& style, const ArgumentList& args, int fixed_coun
 
   // A second run must change nothing: a call with a pair macro among its
   // list is converted already; a call without pairs would only gain
-  // another empty line after each directive, or another comma.
-  bool has_tag = false, has_directive = false;
-  for (int i = std::min(fixed_count, args.count); i < args.count; ++i) {
-    if (begins_with(argument_at(args, i), style.pair_prefix)) plan.left_as_is = true;
+  // another empty line after each "#" line, or another comma.
+  bool has_tag = false, has_hash_line = false;
+  for (int i = 0; i < args.count; ++i) {
+    std::string_view arg = argument_at(args, i);
+    if (i >= fixed_count && begins_with(arg, style.pair_prefix)) plan.left_as_is = true;
     has_tag |= plan.roles[i] == ArgRole::Tag;
-    has_directive |= plan.roles[i] == ArgRole::Directive;
+    has_hash_line |= arg.find('#') != std::string_view::npos;
   }
-  if (args.count < fixed_count || (!has_tag && has_directive)) plan.left_as_is = true;
+  if (args.count < fixed_count || (!has_tag && has_hash_line)) plan.left_as_is = true;
   for (int i = 0; i < args.count && plan.cast_terminator; ++i)
     if (plan.roles[i] == ArgRole::Terminator && begins_with(argument_at(args, i), kCast)) {
       plan.cast_terminator = false;  // cast already

@@ -32,7 +32,7 @@ const char* string_literal_end(const char* text, const char* candidate, const ch
     --p;
     if (*p == '\n' && fault != Fault::WalkPastNewline) break;
     std::size_t backslashes = 0;
-    while (p - backslashes > text && p[-1 - backslashes] == '\\') ++backslashes;
+    while (p - backslashes > text && *(p - 1 - backslashes) == '\\') ++backslashes;
     bool escaped = backslashes % 2 == 1 && fault != Fault::EscapedQuotesCounted;
     if (*p == '"' && !escaped) ++quotes;
   }
