@@ -18,7 +18,7 @@ constexpr std::string_view kHelp =
     "      --stdout         write the converted text of each PATH to standard output\n"
     "  -j, --jobs=N         files converted at a time (default: the processors available)\n"
     "      --include=GLOB   names taken when walking a directory (default *.c and *.h; repeatable)\n"
-    "      --exclude=GLOB   names skipped when walking (repeatable)\n"
+    "      --exclude=GLOB   names skipped when walking, directories too (repeatable)\n"
     "      --report=FILE    write every diagnostic and error as a SARIF 2.1.0 log\n"
     "      --werror         warnings count as trouble (exit 2)\n"
     "  -q, --quiet          no summary line\n"
@@ -80,11 +80,10 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
         has_value = true;
       }
     }
-    auto take_value = [&](std::string_view option) -> bool {
+    auto take_value = [&]() -> bool {
       if (has_value) return true;
       if (i + 1 >= argc) return false;
       value = argv[++i];
-      (void)option;
       return true;
     };
     auto set_jobs = [&](std::string_view text) -> bool {
@@ -108,10 +107,10 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
     } else if (name == "--werror") {
       options.werror = true;
     } else if (name == "--jobs") {
-      if (!take_value(name)) return usage_error("option '--jobs' requires an argument");
+      if (!take_value()) return usage_error("option '--jobs' requires an argument");
       if (!set_jobs(value)) return usage_error("invalid number of jobs: '" + std::string(value) + "'");
     } else if (name == "--include" || name == "--exclude" || name == "--report") {
-      if (!take_value(name))
+      if (!take_value())
         return usage_error("option '" + std::string(name) + "' requires an argument");
       if (name == "--include")
         options.includes.emplace_back(value);

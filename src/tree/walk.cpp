@@ -62,8 +62,9 @@ void walk_directory(Walk& walk, const std::string& dir) {
     std::string path = join(dir, name.c_str());
     struct stat status {};
     if (::lstat(path.c_str(), &status) != 0) continue;  // gone meanwhile
-    if (S_ISDIR(status.st_mode))
-      walk_directory(walk, path);
+    if (S_ISDIR(status.st_mode)) {
+      if (!matches_any(walk.options.excludes, name.c_str())) walk_directory(walk, path);
+    }
     else if (S_ISREG(status.st_mode) && taken_name(walk.options, name.c_str()))
       add_file(walk, std::move(path), status);
   }

@@ -15,8 +15,9 @@ struct WalkedFile {
 
 // Named files are always taken; directories are walked recursively in
 // byte order of names, without following symbolic links and skipping
-// hidden directories, taking names that match an include glob and no
-// exclude glob. A file reached twice is listed once.
+// hidden directories and those an exclude glob names, taking files whose
+// names match an include glob and no exclude glob. A file reached twice is
+// listed once.
 std::vector<WalkedFile> walk_paths(const TreeOptions& options);
 
 }  // namespace q5
