@@ -1,0 +1,696 @@
+#include "diagnose/diagnose.h"
+
+#include <algorithm>
+#include <span>
+#include <string>
+#include <unordered_set>
+
+#include "recognise/call_table.h"
+#include "rewrite/rewriters.h"
+
+namespace q5 {
+
+namespace {
+
+enum class Family { TagList, Xt, TagGet };
+
+Family family_of(int row) {
+  Rewriter rewriter = call_table()[row].rewriter;
+  if (rewriter == rewrite_xt_list) return Family::Xt;
+  if (rewriter == rewrite_tag_get) return Family::TagGet;
+  return Family::TagList;
+}
+
+using Tokens = std::span<const Token>;
+
+// A finding before merging. Lost tokens that lie in [cover_from, cover_to)
+// are folded into it; when `shows_cover` is set its message shows them
+// already.
+struct Finding {
+  Diagnostic diagnostic;
+  std::size_t cover_from = 0;
+  std::size_t cover_to = 0;
+  bool shows_cover = false;
+};
+
+Finding finding(Rule rule, std::size_t offset, std::string message) {
+  return {Diagnostic{rule, rule_info(rule).severity, offset, std::move(message), {}}};
+}
+
+constexpr std::size_t kShownBytes = 48;
+
+// Source text for a message: tokens with one blank where the source had
+// any, splices left out, control bytes as '?', cut at `limit` bytes.
+std::string show(std::string_view text, Tokens tokens, std::size_t limit = kShownBytes) {
+  std::string out;
+  for (std::size_t k = 0; k < tokens.size() && out.size() <= limit; ++k) {
+    if (k > 0 && tokens[k].offset > tokens[k - 1].offset + tokens[k - 1].length) out += ' ';
+    std::string_view raw = token_raw(text, tokens[k]);
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+      if (raw[i] == '\\' && i + 1 < raw.size() && raw[i + 1] == '\n') {
+        ++i;
+        continue;
+      }
+      if (raw[i] == '\\' && i + 2 < raw.size() && raw[i + 1] == '\r' && raw[i + 2] == '\n') {
+        i += 2;
+        continue;
+      }
+      unsigned char c = static_cast<unsigned char>(raw[i]);
+      out += c < 0x20 || c == 0x7f ? '?' : raw[i];
+    }
+  }
+  if (out.size() > limit) {
+    out.resize(limit - 3);
+    // Never end in the middle of a UTF-8 sequence.
+    while (!out.empty() && (static_cast<unsigned char>(out.back()) & 0xC0) == 0x80) out.pop_back();
+    if (!out.empty() && static_cast<unsigned char>(out.back()) >= 0xC0) out.pop_back();
+    out += "...";
+  }
+  return out;
+}
+
+std::string quoted(std::string_view text, Tokens tokens) { return "'" + show(text, tokens) + "'"; }
+
+bool is_punct(std::string_view text, const Token& t, std::string_view p) {
+  return t.kind == TokenKind::Punct && token_is(text, t, p);
+}
+
+bool starts_with_name(std::string_view text, const Token& t, std::string_view prefix) {
+  return t.kind == TokenKind::Identifier && token_raw(text, t).starts_with(prefix);
+}
+
+// What the scanner skips between a call's name and its "(".
+bool only_call_blanks(std::string_view bytes) {
+  return std::all_of(bytes.begin(), bytes.end(), is_call_blank);
+}
+
+// NULL or 0 itself, possibly behind casts or in parentheses: what an Xt
+// list's terminator should be.
+bool is_plain_null(std::string_view text, Tokens tokens) {
+  while (tokens.size() >= 2 && is_punct(text, tokens.front(), "(")) {
+    // Skip a leading parenthesised group: a cast, or parentheses round all.
+    std::size_t depth = 0, k = 0;
+    for (; k < tokens.size(); ++k) {
+      if (is_punct(text, tokens[k], "(")) ++depth;
+      if (is_punct(text, tokens[k], ")") && --depth == 0) break;
+    }
+    if (k == tokens.size()) return false;
+    if (k == tokens.size() - 1)
+      tokens = tokens.subspan(1, tokens.size() - 2);
+    else
+      tokens = tokens.subspan(k + 1);
+  }
+  if (tokens.size() != 1) return false;
+  std::string_view raw = token_raw(text, tokens[0]);
+  if (tokens[0].kind == TokenKind::Identifier) return raw == "NULL";
+  if (tokens[0].kind != TokenKind::Number || raw.empty() || raw[0] != '0') return false;
+  return raw.find_first_not_of("0uUlL") == std::string_view::npos;
+}
+
+bool starts_tag_end(std::string_view text, Tokens tokens) {
+  return !tokens.empty() && (starts_with_name(text, tokens[0], "Q5TAG_END") ||
+                             starts_with_name(text, tokens[0], "Q5RA_Done"));
+}
+
+bool holds_tag_end(std::string_view text, Tokens tokens) {
+  return std::any_of(tokens.begin(), tokens.end(), [&](const Token& t) {
+    std::string_view raw = token_raw(text, t);
+    return raw.find("Q5TAG_END") != std::string_view::npos ||
+           raw.find("Q5RA_Done") != std::string_view::npos;
+  });
+}
+
+bool is_terminator_like(Family family, std::string_view text, Tokens tokens) {
+  switch (family) {
+    case Family::Xt:
+      return is_plain_null(text, tokens);
+    case Family::TagList:
+      return starts_tag_end(text, tokens);
+    case Family::TagGet:
+      return holds_tag_end(text, tokens);
+  }
+  return false;
+}
+
+// A single identifier named like a tag or resource: what a value should
+// never be.
+bool reads_like_tag(std::string_view text, Tokens tokens) {
+  if (tokens.size() != 1 || tokens[0].kind != TokenKind::Identifier) return false;
+  std::string_view raw = token_raw(text, tokens[0]);
+  for (std::string_view prefix : {"XmN", "XtN"})
+    if (raw.starts_with(prefix) && raw.size() > 3 && raw[3] >= 'a' && raw[3] <= 'z') return true;
+  for (std::string_view prefix : {"Q5A_", "Q5TAG_", "Q5RA_"})
+    if (raw.starts_with(prefix)) return true;
+  return false;
+}
+
+bool is_literal(std::string_view text, Tokens tokens) {
+  if (tokens.empty()) return false;
+  if (tokens.size() == 2 && (is_punct(text, tokens[0], "-") || is_punct(text, tokens[0], "+")))
+    return tokens[1].kind == TokenKind::Number;
+  if (tokens.size() == 1)
+    return tokens[0].kind == TokenKind::Number || tokens[0].kind == TokenKind::Char ||
+           tokens[0].kind == TokenKind::String;
+  return std::all_of(tokens.begin(), tokens.end(),
+                     [](const Token& t) { return t.kind == TokenKind::String; });
+}
+
+// NAME(...) and nothing else.
+bool is_macro_call(std::string_view text, Tokens tokens) {
+  if (tokens.size() < 3 || tokens[0].kind != TokenKind::Identifier ||
+      !is_punct(text, tokens[1], "("))
+    return false;
+  std::size_t depth = 0;
+  for (std::size_t k = 1; k < tokens.size(); ++k) {
+    if (is_punct(text, tokens[k], "(")) ++depth;
+    if (is_punct(text, tokens[k], ")") && --depth == 0) return k == tokens.size() - 1;
+  }
+  return false;
+}
+
+bool is_type_word(std::string_view word) {
+  static constexpr std::string_view kWords[] = {
+      "void",   "char",     "short",  "int",   "long",     "float",    "double",
+      "signed", "unsigned", "const",  "volatile", "struct", "union", "enum",
+      "register", "_Bool",  "restrict"};
+  return std::find(std::begin(kWords), std::end(kWords), word) != std::end(kWords);
+}
+
+// "...", "void", or words and stars ending in a name ("int a", "void *o",
+// "Widget parent", "char *argv[]"): a parameter, not an expression.
+bool reads_like_parameter(std::string_view text, Tokens tokens) {
+  if (tokens.size() == 1)
+    return is_punct(text, tokens[0], "...") ||
+           (tokens[0].kind == TokenKind::Identifier && token_raw(text, tokens[0]) == "void");
+  // An array declarator at the end: "name[]" or "name[N]".
+  if (tokens.size() >= 3 && is_punct(text, tokens.back(), "]")) {
+    std::size_t open = tokens.size() - 1;
+    while (open > 0 && !is_punct(text, tokens[open], "[")) --open;
+    if (open == 0) return false;
+    tokens = tokens.first(open);
+  }
+  if (tokens.size() < 2 || tokens.back().kind != TokenKind::Identifier) return false;
+  bool type_word = false, two_names = false;
+  for (std::size_t k = 0; k < tokens.size(); ++k) {
+    const Token& t = tokens[k];
+    if (t.kind == TokenKind::Identifier) {
+      std::string_view word = token_raw(text, t);
+      if (word == "sizeof" || word == "return") return false;
+      type_word |= is_type_word(word);
+      two_names |= k > 0 && tokens[k - 1].kind == TokenKind::Identifier;
+    } else if (!is_punct(text, t, "*")) {
+      return false;
+    }
+  }
+  return type_word || two_names;
+}
+
+// The tokens that start in [from, to), each lexed whole even where it runs
+// on past `to` (a character literal whose ")" the conversion took for the
+// list's end).
+std::vector<Token> lex_span(std::string_view text, std::size_t from, std::size_t to,
+                            bool keep_comments) {
+  std::vector<Token> tokens;
+  Token t{};
+  while (next_token(text, from, text.size(), keep_comments, t) && t.offset < to) tokens.push_back(t);
+  return tokens;
+}
+
+// One recorded call, lexed, with each argument's tokens.
+struct CallView {
+  std::string_view text;
+  const CallRecord& call;
+  Family family;
+  int fixed;
+  std::vector<Token> tokens;  // comments included
+  std::vector<std::vector<Token>> args;  // comments and the separator left out
+};
+
+CallView view_call(std::string_view text, const CallRecord& call) {
+  CallView v{text, call, family_of(call.row), call_table()[call.row].fixed_count,
+             lex_span(text, call.begin, call.end, true), {}};
+  const std::size_t count = call.roles.size();
+  v.args.resize(count);
+  if (call.origins.size() != count + 1) return v;
+  std::size_t k = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t from = call.origins[i], to = call.origins[i + 1];
+    while (k < v.tokens.size() && v.tokens[k].offset < from) ++k;
+    for (; k < v.tokens.size() && v.tokens[k].offset < to; ++k)
+      if (v.tokens[k].kind != TokenKind::Comment) v.args[i].push_back(v.tokens[k]);
+    std::vector<Token>& arg = v.args[i];
+    if (!arg.empty() && arg.back().offset + 1 == to && is_punct(text, arg.back(), ",")) arg.pop_back();
+  }
+  return v;
+}
+
+std::string_view noun(Family family) { return family == Family::Xt ? "resource" : "tag"; }
+
+// The argument's first byte that is not blank: where a caret should go.
+std::size_t argument_spot(const CallView& v, std::size_t i) {
+  if (!v.args[i].empty()) return v.args[i].front().offset;
+  return v.call.origins[i];
+}
+
+// The tag whose pair a value at `i` closes.
+std::string tag_before(const CallView& v, std::size_t i) {
+  for (std::size_t k = i; k-- > 0;)
+    if (v.call.roles[k] == ArgRole::Tag) return quoted(v.text, v.args[k]);
+  return "'?'";
+}
+
+void check_terminator(const CallView& v, std::vector<Finding>& out, bool split) {
+  const auto& roles = v.call.roles;
+  const std::size_t count = roles.size();
+  auto terminator = std::find(roles.begin(), roles.end(), ArgRole::Terminator);
+  if (terminator == roles.end()) {
+    if (split) return;
+    // A terminator-like value: the list was left without a terminator.
+    for (std::size_t i = 0; i < count; ++i) {
+      if (roles[i] != ArgRole::Value || !is_terminator_like(v.family, v.text, v.args[i])) continue;
+      if (v.family == Family::Xt && i + 1 != count) continue;  // NULL is a fine value mid-list
+      out.push_back(finding(Rule::TerminatorAsValue, argument_spot(v, i),
+                            "terminator " + quoted(v.text, v.args[i]) +
+                                " stands in value position: it is written as the value of " +
+                                tag_before(v, i) + " and the call has no terminator"));
+      break;
+    }
+    return;
+  }
+
+  const std::size_t t = static_cast<std::size_t>(terminator - roles.begin());
+  const Tokens arg = v.args[t];
+  std::string shown = quoted(v.text, arg);
+  if (!arg.empty() && !is_terminator_like(v.family, v.text, arg)) {
+    std::string message;
+    bool directive = is_punct(v.text, arg.front(), "#");
+    if (v.family == Family::Xt)
+      message = (directive ? "preprocessor line " : std::string(noun(v.family)) + " ") + shown +
+                " taken for the list's terminator because it holds " +
+                (show(v.text, arg).find('0') != std::string::npos ? "a 0 digit" : "NULL");
+    else
+      message = "argument " + shown + " taken for the list's terminator because it " +
+                (v.family == Family::TagGet ? "contains" : "starts with") +
+                " Q5TAG_END or Q5RA_Done";
+    out.push_back(finding(Rule::TerminatorGuess, argument_spot(v, t), std::move(message)));
+  }
+
+  // Whatever follows the terminator is not written.
+  std::size_t first = t + 1;
+  std::vector<Token> dropped;
+  for (const Token& tok : v.tokens)
+    if (tok.kind != TokenKind::Comment && tok.offset >= v.call.origins[first] &&
+        tok.offset < v.call.origins[count])
+      dropped.push_back(tok);
+  if (dropped.empty()) return;
+  std::size_t dropped_args = 0;
+  for (std::size_t i = first; i < count; ++i) dropped_args += !v.args[i].empty();
+  Finding f = finding(Rule::DroppedArguments, dropped.front().offset,
+                      std::to_string(dropped_args) + (dropped_args == 1 ? " argument" : " arguments") +
+                          " after the terminator " + shown + " dropped: " + quoted(v.text, dropped));
+  f.cover_from = v.call.origins[t + 1] - 1;  // the comma before them too
+  f.cover_to = v.call.origins[count] + 1;  // and the call's ")"
+  f.shows_cover = true;
+  out.push_back(std::move(f));
+}
+
+void check_unclosed_pair(const CallView& v, std::vector<Finding>& out) {
+  const std::size_t count = v.call.roles.size();
+  if (count == 0 || v.call.roles[count - 1] != ArgRole::Tag) return;
+  std::size_t spot = v.args[count - 1].empty() ? v.call.origins[count] : argument_spot(v, count - 1);
+  out.push_back(finding(Rule::UnclosedPair, spot,
+                        std::string(noun(v.family)) + " " + quoted(v.text, v.args[count - 1]) +
+                            " has no value: its pair is closed only by the call's ')'"));
+}
+
+// The rules that look at one argument at a time, in list order. A
+// pairing hint is given once per call, and not after another finding that
+// already explains a shift.
+void check_arguments(const CallView& v, std::vector<Finding>& out) {
+  const auto& roles = v.call.roles;
+  bool shift_explained = false;
+  bool declaration_seen = false;
+  for (std::size_t i = 0; i < roles.size(); ++i) {
+    const Tokens arg = v.args[i];
+    if (arg.empty()) continue;
+    const ArgRole role = roles[i];
+    const std::size_t spot = argument_spot(v, i);
+
+    if (!declaration_seen && role != ArgRole::Dropped && reads_like_parameter(v.text, arg)) {
+      declaration_seen = true;
+      out.push_back(finding(Rule::Declaration, spot,
+                            "argument " + quoted(v.text, arg) +
+                                " reads as a parameter: a declaration rewritten like a call"));
+    }
+
+    if (role == ArgRole::Directive && !is_punct(v.text, arg[0], "#")) {
+      Finding f = finding(Rule::DirectiveInList, spot,
+                          "argument " + quoted(v.text, arg) +
+                              " taken for a preprocessor line because it contains #if, #else or "
+                              "#endif: the comma after it is dropped");
+      f.cover_from = spot;
+      f.cover_to = v.call.origins[i + 1];
+      f.shows_cover = true;
+      out.push_back(std::move(f));
+      shift_explained = true;
+      continue;
+    }
+
+    // Preprocessor lines: a "#" that the list's pairing went through.
+    auto hash = std::find_if(arg.begin(), arg.end(), [&](const Token& t) { return is_punct(v.text, t, "#"); });
+    if (hash != arg.end() && (role == ArgRole::Tag || role == ArgRole::Value || role == ArgRole::Fixed)) {
+      Tokens line = arg.subspan(static_cast<std::size_t>(hash - arg.begin()));
+      std::size_t line_start = v.text.rfind('\n', hash->offset);
+      line_start = line_start == std::string_view::npos ? 0 : line_start + 1;
+      const bool at_line_start =
+          v.text.substr(line_start, hash->offset - line_start).find_first_not_of(" \t") == std::string_view::npos;
+      std::string message;
+      if (!at_line_start) {
+        message = quoted(v.text, line) +
+                  " read as a preprocessor line (a '#' inside the line): the rest of the line is one argument";
+      } else if (role == ArgRole::Fixed) {
+        if (static_cast<int>(i) < v.fixed && roles.size() > static_cast<std::size_t>(v.fixed) &&
+            hash == arg.begin())
+          message = "preprocessor line " + quoted(v.text, line) +
+                    " among the leading arguments: the tag list starts one argument early";
+      } else if (shift_explained) {
+        // Later lines only follow the shift already reported.
+      } else if (hash != arg.begin()) {
+        message = "preprocessor line " + quoted(v.text, line) + " inside the pair of " +
+                  (role == ArgRole::Tag ? quoted(v.text, arg.first(hash - arg.begin())) : tag_before(v, i)) +
+                  ": a directive inside a pair macro's arguments";
+      } else if (role == ArgRole::Value) {
+        message = "preprocessor line " + quoted(v.text, line) + " between " + std::string(noun(v.family)) +
+                  " " + tag_before(v, i) +
+                  " and its value: it is written as the value and the pairing after it shifts";
+      } else {
+        message = "preprocessor line " + quoted(v.text, line) + " wrapped as a " + std::string(noun(v.family));
+      }
+      shift_explained |= role != ArgRole::Fixed || !message.empty();
+      if (!message.empty()) out.push_back(finding(Rule::DirectiveInList, hash->offset, std::move(message)));
+      continue;
+    }
+
+    if (v.family == Family::Xt && static_cast<int>(i) >= v.fixed &&
+        (role == ArgRole::Tag || role == ArgRole::Value) &&
+        (starts_with_name(v.text, arg[0], "XtVaTypedArg") ||
+         starts_with_name(v.text, arg[0], "XtVaNestedList"))) {
+      std::string name(token_raw(v.text, arg[0]));
+      out.push_back(finding(Rule::XtSpecialArgument, spot,
+                            name + (name == "XtVaNestedList" ? " takes one nested list"
+                                                             : " takes four arguments") +
+                                ", not a resource and a value: the pairing around it is wrong"));
+      shift_explained = true;
+      continue;
+    }
+
+    if (shift_explained) continue;
+    if (role == ArgRole::Value && reads_like_tag(v.text, arg) && !is_terminator_like(v.family, v.text, arg)) {
+      out.push_back(finding(Rule::ShiftedPairing, spot,
+                            "value " + quoted(v.text, arg) + " of " + tag_before(v, i) + " reads like a " +
+                                std::string(noun(v.family)) + " name: the pairing may be shifted"));
+      shift_explained = true;
+    } else if (role == ArgRole::Tag && is_literal(v.text, arg)) {
+      out.push_back(finding(Rule::ShiftedPairing, spot,
+                            std::string(noun(v.family)) + " " + quoted(v.text, arg) +
+                                " is a literal: the pairing before it may be shifted"));
+      shift_explained = true;
+    } else if (role == ArgRole::Tag && is_macro_call(v.text, arg)) {
+      out.push_back(finding(Rule::ShiftedPairing, spot,
+                            std::string(noun(v.family)) + " " + quoted(v.text, arg) +
+                                " is a macro call: if it expands to two arguments, the pairing after "
+                                "it is shifted"));
+      shift_explained = true;
+    }
+  }
+}
+
+// Character literals and comments, with the nesting a compiler sees: at
+// the list's own level a quoted comma or double quote splits or opens, at
+// any level a quoted parenthesis changes the count; comments outside
+// parentheses and preprocessor lines are not written.
+// Says whether a character literal was split.
+bool check_literals_and_comments(const CallView& v, std::vector<Finding>& out) {
+  bool split = false;
+  std::size_t depth = 0, directive_end = 0, comments = 0, first_comment = 0;
+  for (const Token& t : v.tokens) {
+    if (t.kind == TokenKind::Punct) {
+      if (token_is(v.text, t, "(")) ++depth;
+      if (token_is(v.text, t, ")") && depth > 0) --depth;
+      if (depth == 1 && token_is(v.text, t, "#")) {
+        std::size_t newline = v.text.find('\n', t.offset);
+        directive_end = newline == std::string_view::npos ? v.text.size() : newline;
+      }
+      continue;
+    }
+    if (t.kind == TokenKind::Comment && depth == 1 && t.offset >= directive_end) {
+      if (comments++ == 0) first_comment = t.offset;
+      continue;
+    }
+    if (t.kind != TokenKind::Char || depth == 0) continue;
+    std::string_view raw = token_raw(v.text, t);
+    std::string_view inside = raw.substr(raw.find('\'') + 1);
+    std::string_view effect;
+    if (inside.find_first_of("()") != std::string_view::npos)
+      effect = " holds a parenthesis: the conversion counts it in the nesting";
+    else if (depth == 1 && inside.find(',') != std::string_view::npos)
+      effect = " holds a comma: the conversion splits the argument there";
+    else if (depth == 1 && inside.find('"') != std::string_view::npos)
+      effect = " holds a double quote: the conversion reads a string from there";
+    if (!effect.empty()) {
+      Finding f = finding(Rule::CharLiteralSplit, t.offset,
+                          "character literal " + show(v.text, Tokens(&t, 1)) + std::string(effect));
+      f.cover_from = t.offset;
+      f.cover_to = t.offset + t.length;
+      f.shows_cover = true;
+      out.push_back(std::move(f));
+      split = true;
+    }
+  }
+  if (comments > 0)
+    out.push_back(finding(Rule::CommentRemoved, first_comment,
+                          comments == 1 ? std::string("comment removed from the argument list")
+                                        : std::to_string(comments) + " comments removed from the argument list"));
+  return split;
+}
+
+bool added_by_conversion(std::string_view text, const Token& t) {
+  if (t.kind == TokenKind::Punct)
+    return token_is(text, t, "(") || token_is(text, t, ")") || token_is(text, t, ",") ||
+           token_is(text, t, "*");
+  if (t.kind == TokenKind::Identifier)
+    return token_is(text, t, "Q5T") || token_is(text, t, "Q5LT") || token_is(text, t, "Q5ST") ||
+           token_is(text, t, "char");
+  return false;
+}
+
+// Beyond this many cells the greedy alignment is shown as it is.
+constexpr std::size_t kAlignCells = std::size_t{1} << 20;
+
+// The fewest input tokens missing (and, after that, the fewest output
+// tokens unexplained): a small edit distance, used to show the loss well
+// once the greedy walk has found one.
+std::vector<std::size_t> align_missing(std::string_view in_text, const std::vector<Token>& in,
+                                       std::string_view out_text, const std::vector<Token>& out,
+                                       std::size_t in_from, std::size_t out_from) {
+  const std::size_t n = in.size() - in_from, m = out.size() - out_from;
+  const std::size_t w = m + 1;
+  constexpr unsigned kMissing = 4, kExtra = 1;
+  std::vector<unsigned> cost((n + 1) * w, 0);
+  for (std::size_t i = n + 1; i-- > 0;)
+    for (std::size_t j = m + 1; j-- > 0;) {
+      if (i == n && j == m) continue;
+      unsigned best = ~0u;
+      if (i < n) best = cost[(i + 1) * w + j] + kMissing;
+      if (j < m) {
+        unsigned skip = added_by_conversion(out_text, out[out_from + j]) ? 0 : kExtra;
+        best = std::min(best, cost[i * w + j + 1] + skip);
+      }
+      if (i < n && j < m && same_token(in_text, in[in_from + i], out_text, out[out_from + j]))
+        best = std::min(best, cost[(i + 1) * w + j + 1]);
+      cost[i * w + j] = best;
+    }
+  std::vector<std::size_t> missing;
+  std::size_t i = 0, j = 0;
+  while (i < n || j < m) {
+    unsigned here = cost[i * w + j];
+    if (i < n && j < m && same_token(in_text, in[in_from + i], out_text, out[out_from + j]) &&
+        here == cost[(i + 1) * w + j + 1]) {
+      ++i, ++j;
+    } else if (j < m && here == cost[i * w + j + 1] +
+                                    (added_by_conversion(out_text, out[out_from + j]) ? 0 : kExtra)) {
+      ++j;
+    } else {
+      missing.push_back(in_from + i);
+      ++i;
+    }
+  }
+  return missing;
+}
+
+std::vector<std::size_t> missing_indices(std::string_view text, const CallRecord& call,
+                                         std::string_view converted, std::vector<Token>& in) {
+  in = lex_span(text, call.begin, call.end, false);
+  if (call.left_as_is || call.out_end > converted.size() || call.out_begin > call.out_end) return {};
+  const std::vector<Token> out = lex_span(converted, call.out_begin, call.out_end, false);
+  std::size_t i = 0, j = 0;
+  // Q5TagGet is written as Q5TagGetS.
+  if (!in.empty() && !out.empty() && family_of(call.row) == Family::TagGet &&
+      token_is(converted, out[0], "Q5TagGetS") && token_is(text, in[0], "Q5TagGet"))
+    i = j = 1;
+  const std::size_t in_from = i, out_from = j;
+  // Greedy: an output token that differs is skipped when the conversion
+  // may have added it, else the input token is missing. This finds a loss
+  // exactly when the input is not the output less added tokens.
+  std::vector<std::size_t> missing;
+  while (i < in.size()) {
+    if (j < out.size() && same_token(text, in[i], converted, out[j])) {
+      ++i, ++j;
+    } else if (j < out.size() && added_by_conversion(converted, out[j])) {
+      ++j;
+    } else {
+      missing.push_back(i++);
+    }
+  }
+  if (missing.empty()) return missing;
+  if ((in.size() - in_from + 1) * (out.size() - out_from + 1) <= kAlignCells) {
+    std::vector<std::size_t> better = align_missing(text, in, converted, out, in_from, out_from);
+    if (!better.empty()) return better;
+  }
+  return missing;
+}
+
+void check_lost_tokens(const CallView& v, std::string_view converted, std::vector<Finding>& out) {
+  std::vector<Token> in;
+  const std::vector<std::size_t> missing = missing_indices(v.text, v.call, converted, in);
+  for (std::size_t a = 0; a < missing.size();) {
+    std::size_t b = a + 1;
+    while (b < missing.size() && missing[b] == missing[b - 1] + 1) ++b;
+    std::size_t first = missing[a], last = missing[b - 1] + 1;
+    const std::size_t run_from = in[first].offset, run_to = in[last - 1].offset + in[last - 1].length;
+    a = b;
+
+    bool folded = false;
+    for (Finding& f : out) {
+      if (f.cover_from <= run_from && run_to <= f.cover_to && f.cover_from < f.cover_to) {
+        f.diagnostic.merged.push_back(Rule::LostTokens);
+        if (!f.shows_cover)
+          f.diagnostic.message += " (lost: " + quoted(v.text, Tokens(in).subspan(first, last - first)) + ")";
+        folded = true;
+        break;
+      }
+    }
+    if (folded) continue;
+    // Shown without the commas around the lost arguments.
+    std::size_t shown_first = first, shown_last = last;
+    while (shown_last - shown_first > 1 && is_punct(v.text, in[shown_first], ",")) ++shown_first;
+    while (shown_last - shown_first > 1 && is_punct(v.text, in[shown_last - 1], ",")) --shown_last;
+    out.push_back(finding(Rule::LostTokens, in[shown_first].offset,
+                          "converted call lost " +
+                              quoted(v.text, Tokens(in).subspan(shown_first, shown_last - shown_first))));
+  }
+}
+
+std::string_view table_name_at(std::string_view text, const Token& t) {
+  std::string_view raw = token_raw(text, t);
+  if (!raw.starts_with("Q5") && !raw.starts_with("XtVa")) return {};
+  for (const CallEntry& entry : call_table())
+    if (entry.name == raw) return entry.name;
+  return {};
+}
+
+// Calls of table names that a compiler sees and the conversion did not
+// convert: the text is lexed as a whole, up to its first NUL (after which
+// the conversion does not look for calls).
+void check_missed_calls(std::string_view text, const std::vector<CallRecord>& calls,
+                        std::vector<Finding>& out) {
+  std::unordered_set<std::size_t> found;
+  for (const CallRecord& call : calls) found.insert(call.begin);
+  const std::size_t stop = std::min(text.size(), text.find('\0'));
+  std::size_t pos = 0;
+  Token t{}, next{};
+  auto enclosing = calls.begin();
+  while (next_token(text, pos, stop, false, t)) {
+    if (t.kind != TokenKind::Identifier) continue;
+    std::string_view name = table_name_at(text, t);
+    if (name.empty() || found.count(t.offset) != 0) continue;
+    std::size_t after = pos;
+    if (!next_token(text, after, stop, false, next) || !is_punct(text, next, "(")) continue;
+
+    while (enclosing != calls.end() && enclosing->end <= t.offset) ++enclosing;
+    std::string message = "call of " + std::string(name) + " not converted: ";
+    if (enclosing != calls.end() && enclosing->begin < t.offset)
+      message += "it stands inside the arguments of " + std::string(call_table()[enclosing->row].name);
+    else if (!only_call_blanks(text.substr(t.offset + t.length, next.offset - t.offset - t.length)))
+      message += "a carriage return or comment stands between the name and its '('";
+    else
+      message += "the conversion took it for text in a string literal or comment";
+    out.push_back(finding(Rule::MissedCall, t.offset, std::move(message)));
+  }
+}
+
+// One diagnostic per spot: the first rule in table order speaks, the
+// others are added to its message.
+std::vector<Diagnostic> merge(std::vector<Finding>& findings) {
+  std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {
+    if (a.diagnostic.offset != b.diagnostic.offset) return a.diagnostic.offset < b.diagnostic.offset;
+    return a.diagnostic.rule < b.diagnostic.rule;
+  });
+  std::vector<Diagnostic> out;
+  for (Finding& f : findings) {
+    Diagnostic& d = f.diagnostic;
+    if (!out.empty() && out.back().offset == d.offset) {
+      Diagnostic& into = out.back();
+      into.message += "; " + d.message;
+      into.merged.push_back(d.rule);
+      into.merged.insert(into.merged.end(), d.merged.begin(), d.merged.end());
+      into.severity = std::max(into.severity, d.severity);
+      continue;
+    }
+    out.push_back(std::move(d));
+  }
+  return out;
+}
+
+}  // namespace
+
+std::vector<Token> lost_tokens(std::string_view text, const CallRecord& call,
+                               std::string_view converted) {
+  std::vector<Token> in;
+  std::vector<Token> lost;
+  for (std::size_t i : missing_indices(text, call, converted, in)) lost.push_back(in[i]);
+  return lost;
+}
+
+std::vector<Diagnostic> diagnose_conversion(std::string_view text,
+                                            const std::vector<CallRecord>& calls,
+                                            std::string_view converted) {
+  std::vector<Finding> findings;
+  for (const CallRecord& call : calls) {
+    if (call.left_as_is || call.row < 0 || call.end > text.size()) continue;
+    std::vector<Finding> here;
+    const CallView v = view_call(text, call);
+    // After a split literal the arguments are not what a compiler sees:
+    // only what was dropped or lost is worth saying then.
+    const bool split = check_literals_and_comments(v, here);
+    if (call.origins.size() == call.roles.size() + 1) {
+      check_terminator(v, here, split);
+      if (!split) {
+        check_unclosed_pair(v, here);
+        check_arguments(v, here);
+      }
+    }
+    check_lost_tokens(v, converted, here);
+    for (Finding& f : here) findings.push_back(std::move(f));
+  }
+  check_missed_calls(text, calls, findings);
+  return merge(findings);
+}
+
+Diagnostic failure_diagnostic(const Failure& failure) {
+  std::string_view message = failure.message;
+  message = message.substr(0, message.find('\n'));
+  return {Rule::ConversionFailed, Severity::Error, failure.offset, std::string(message), {}};
+}
+
+}  // namespace q5

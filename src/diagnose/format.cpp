@@ -1,0 +1,127 @@
+#include "diagnose/format.h"
+
+#include <algorithm>
+
+namespace q5 {
+
+namespace {
+
+// Very long lines (generated code) are shown around the spot only.
+constexpr std::size_t kBefore = 80, kAfter = 120;
+
+bool is_control(unsigned char c) { return (c < 0x20 && c != '\t') || c == 0x7f; }
+
+}  // namespace
+
+LineTable make_line_table(std::string_view text) {
+  LineTable lines;
+  lines.starts.push_back(0);
+  for (std::size_t i = text.find('\n'); i != std::string_view::npos; i = text.find('\n', i + 1))
+    lines.starts.push_back(i + 1);
+  return lines;
+}
+
+LineColumn line_column(const LineTable& lines, std::size_t offset) {
+  if (offset == kNoOffset || lines.starts.empty()) return {};
+  auto after = std::upper_bound(lines.starts.begin(), lines.starts.end(), offset);
+  std::size_t line = static_cast<std::size_t>(after - lines.starts.begin());
+  return {line, offset - lines.starts[line - 1] + 1};
+}
+
+std::string format_location(std::string_view path, const LineTable& lines, std::size_t offset) {
+  std::string out(path);
+  if (offset == kNoOffset) return out;
+  LineColumn at = line_column(lines, offset);
+  out += ':' + std::to_string(at.line) + ':' + std::to_string(at.column);
+  return out;
+}
+
+std::string format_diagnostic(std::string_view path, std::string_view text, const LineTable& lines,
+                              const Diagnostic& diagnostic) {
+  std::string out = format_location(path, lines, diagnostic.offset);
+  out += ": ";
+  out += severity_name(diagnostic.severity);
+  out += ": ";
+  out += diagnostic.message;
+  out += " [";
+  out += rule_info(diagnostic.rule).id;
+  out += "]\n";
+  if (diagnostic.offset == kNoOffset || diagnostic.offset > text.size()) return out;
+
+  LineColumn at = line_column(lines, diagnostic.offset);
+  std::size_t begin = lines.starts[at.line - 1];
+  std::size_t end = std::min(text.size(), text.find('\n', begin));
+  if (end > begin && text[end - 1] == '\r') --end;
+  std::size_t spot = std::min(diagnostic.offset, end);
+  std::size_t from = spot - begin > kBefore ? spot - kBefore : begin;
+  std::size_t to = end - spot > kAfter ? spot + kAfter : end;
+
+  std::string source = from > begin ? "..." : "";
+  std::string caret(source.size(), ' ');
+  for (std::size_t i = from; i < to; ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    source += is_control(c) ? '?' : text[i];
+    if (i >= spot) continue;
+    // Tabs stay tabs so the caret lines up whatever the tab width; a UTF-8
+    // character takes one column however many bytes it has.
+    if (c == '\t')
+      caret += '\t';
+    else if ((c & 0xC0) != 0x80)
+      caret += ' ';
+  }
+  if (to < end) source += "...";
+  out += source;
+  out += '\n';
+  out += caret;
+  out += "^\n";
+  return out;
+}
+
+std::string format_diagnostics(std::string_view path, std::string_view text,
+                               std::span<const Diagnostic> diagnostics) {
+  const LineTable lines = make_line_table(text);
+  std::string out;
+  for (const Diagnostic& d : diagnostics) out += format_diagnostic(path, text, lines, d);
+  return out;
+}
+
+void add_counts(DiagnosticCounts& counts, std::span<const Diagnostic> diagnostics) {
+  for (const Diagnostic& d : diagnostics) {
+    switch (d.severity) {
+      case Severity::Note:
+        ++counts.notes;
+        break;
+      case Severity::Warning:
+        ++counts.warnings;
+        break;
+      case Severity::Error:
+        ++counts.errors;
+        break;
+    }
+    ++counts.by_rule[static_cast<std::size_t>(d.rule)];
+  }
+}
+
+std::string format_counts(const DiagnosticCounts& counts) {
+  std::string out;
+  auto group = [&](std::size_t total, Severity severity, std::string_view one, std::string_view many) {
+    if (total == 0) return;
+    if (!out.empty()) out += ", ";
+    out += std::to_string(total) + ' ' + std::string(total == 1 ? one : many) + " (";
+    bool first = true;
+    for (const RuleInfo& rule : rule_table()) {
+      std::size_t n = counts.by_rule[static_cast<std::size_t>(rule.rule)];
+      if (n == 0 || rule.severity != severity) continue;
+      if (!first) out += ", ";
+      out += std::to_string(n) + ' ' + std::string(rule.id);
+      first = false;
+    }
+    out += ')';
+  };
+  group(counts.errors, Severity::Error, "error", "errors");
+  group(counts.warnings, Severity::Warning, "warning", "warnings");
+  group(counts.notes, Severity::Note, "note", "notes");
+  return out;
+}
+
+}  // namespace q5

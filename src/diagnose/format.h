@@ -1,0 +1,59 @@
+// Diagnostics as compilers print them, so that editors and CI logs link to
+// the place:
+//   PATH:LINE:COL: warning: MESSAGE [q5-RULE]
+//   <the source line>
+//   <a caret under the spot>
+// Lines and columns count from 1; columns are bytes. Lines end at "\n"
+// only (a carriage return before it is not shown).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "diagnose/rules.h"
+
+namespace q5 {
+
+// Where each line of a text starts, to turn offsets into lines and columns.
+struct LineTable {
+  std::vector<std::size_t> starts;
+};
+
+LineTable make_line_table(std::string_view text);
+
+struct LineColumn {
+  std::size_t line = 0;    // 1-based; 0 for kNoOffset
+  std::size_t column = 0;  // 1-based, in bytes
+};
+
+LineColumn line_column(const LineTable& lines, std::size_t offset);
+
+// "PATH:LINE:COL" ("PATH" alone for kNoOffset), as failures print it too:
+// "q5upgrade: " + format_location(...) + ": error: " + message.
+std::string format_location(std::string_view path, const LineTable& lines, std::size_t offset);
+
+// One diagnostic with its source line and caret line, each ending in "\n".
+std::string format_diagnostic(std::string_view path, std::string_view text, const LineTable& lines,
+                              const Diagnostic& diagnostic);
+
+// All of them, in order.
+std::string format_diagnostics(std::string_view path, std::string_view text,
+                               std::span<const Diagnostic> diagnostics);
+
+// Counts for a summary line.
+struct DiagnosticCounts {
+  std::size_t notes = 0, warnings = 0, errors = 0;
+  std::array<std::size_t, static_cast<std::size_t>(Rule::CommentRemoved) + 1> by_rule{};
+};
+
+void add_counts(DiagnosticCounts& counts, std::span<const Diagnostic> diagnostics);
+
+// "2 warnings (1 q5-dropped-arguments, 1 q5-lost-tokens), 1 note
+// (1 q5-comment-removed)"; empty when there is nothing.
+std::string format_counts(const DiagnosticCounts& counts);
+
+}  // namespace q5

@@ -1,0 +1,45 @@
+// A small C lexer over bytes, used to check what the conversion did against
+// the tokens a compiler would see. It never fails: whatever it cannot read
+// as a token becomes a one-byte token of kind Other, and an unterminated
+// literal ends at its line's end, an unterminated comment at the text's end.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+namespace q5 {
+
+enum class TokenKind : unsigned char {
+  Identifier,
+  Number,
+  String,
+  Char,
+  Punct,
+  Comment,
+  Other,
+};
+
+struct Token {
+  TokenKind kind;
+  std::size_t offset;  // in the lexed text
+  std::size_t length;  // raw bytes, line splices included
+};
+
+// The token that starts at or after `pos` (and before `to`), with `pos`
+// moved past it; false when only blanks, splices (and comments, unless
+// kept) remain.
+bool next_token(std::string_view text, std::size_t& pos, std::size_t to, bool keep_comments,
+                Token& token);
+
+// Lexes text[from, to). A backslash followed by a newline (or by CR LF) is a
+// line splice: skipped between tokens and allowed inside them. Comments are
+// kept as tokens only when `keep_comments` is set.
+std::vector<Token> lex(std::string_view text, std::size_t from, std::size_t to, bool keep_comments);
+
+// The token's bytes with its line splices removed.
+std::string_view token_raw(std::string_view text, const Token& token);
+bool same_token(std::string_view a_text, const Token& a, std::string_view b_text, const Token& b);
+bool token_is(std::string_view text, const Token& token, std::string_view spelling);
+
+}  // namespace q5

@@ -1,0 +1,58 @@
+// The review diagnostics: what kinds there are (one row per kind), and one
+// diagnostic as the checks produce it. Offsets are bytes into the input
+// text; lines and columns are worked out only when a diagnostic is printed.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace q5 {
+
+enum class Severity : unsigned char { Note, Warning, Error };
+
+// In the order of the rule table. When several diagnostics fall on one spot
+// they are merged into the one whose rule comes first.
+enum class Rule : unsigned char {
+  ConversionFailed,
+  DroppedArguments,
+  TerminatorGuess,
+  TerminatorAsValue,
+  UnclosedPair,
+  DirectiveInList,
+  XtSpecialArgument,
+  CharLiteralSplit,
+  Declaration,
+  ShiftedPairing,
+  LostTokens,
+  MissedCall,
+  CommentRemoved,
+};
+
+struct RuleInfo {
+  Rule rule;
+  std::string_view id;  // "q5-..."
+  Severity severity;
+  std::string_view short_description;
+  std::string_view help;
+};
+
+std::span<const RuleInfo> rule_table();
+const RuleInfo& rule_info(Rule rule);
+
+inline constexpr std::size_t kNoOffset = static_cast<std::size_t>(-1);
+
+struct Diagnostic {
+  Rule rule;
+  Severity severity;
+  std::size_t offset = kNoOffset;  // kNoOffset: the file as a whole
+  std::string message;
+  // Other rules whose findings at this spot were folded into this one.
+  std::vector<Rule> merged;
+};
+
+std::string_view severity_name(Severity severity);  // "note", "warning", "error"
+
+}  // namespace q5

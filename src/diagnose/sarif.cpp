@@ -1,0 +1,112 @@
+#include "diagnose/sarif.h"
+
+#include <nlohmann/json.hpp>
+
+#include "diagnose/format.h"
+
+namespace q5 {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+std::string_view sarif_level(Severity severity) {
+  switch (severity) {
+    case Severity::Note:
+      return "note";
+    case Severity::Warning:
+      return "warning";
+    case Severity::Error:
+      return "error";
+  }
+  return "warning";
+}
+
+Json rule_object(const RuleInfo& rule) {
+  return Json{{"id", rule.id},
+              {"shortDescription", {{"text", rule.short_description}}},
+              {"fullDescription", {{"text", rule.help}}},
+              {"help", {{"text", rule.help}}},
+              {"defaultConfiguration", {{"level", sarif_level(rule.severity)}}}};
+}
+
+// The log's columns count Unicode code points, as its "columnKind" says:
+// a UTF-8 character is one column however many bytes it has.
+Json region(std::string_view text, const LineTable& lines, std::size_t offset) {
+  LineColumn at = line_column(lines, offset);
+  std::size_t begin = lines.starts[at.line - 1];
+  std::size_t column = 1;
+  for (std::size_t i = begin; i < offset; ++i)
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ++column;
+  std::size_t end = std::min(text.size(), text.find('\n', begin));
+  if (end > begin && text[end - 1] == '\r') --end;
+  Json r{{"startLine", at.line}, {"startColumn", column}};
+  if (end - begin <= 500) r["snippet"] = {{"text", std::string(text.substr(begin, end - begin))}};
+  return r;
+}
+
+}  // namespace
+
+std::string path_to_uri(std::string_view path) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string uri = path.starts_with('/') ? "file://" : "";
+  for (char c : path) {
+    unsigned char u = static_cast<unsigned char>(c);
+    bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                 c == '-' || c == '.' || c == '_' || c == '~' || c == '/';
+    if (plain) {
+      uri += c;
+    } else {
+      uri += '%';
+      uri += kHex[u >> 4];
+      uri += kHex[u & 15];
+    }
+  }
+  return uri;
+}
+
+std::string sarif_log(std::span<const FileReport> files, std::string_view tool_version) {
+  Json rules = Json::array();
+  for (const RuleInfo& rule : rule_table()) rules.push_back(rule_object(rule));
+
+  Json artifacts = Json::array();
+  Json results = Json::array();
+  for (const FileReport& file : files) {
+    const std::string uri = path_to_uri(file.path);
+    const std::size_t artifact = artifacts.size();
+    if (!file.path.empty()) artifacts.push_back({{"location", {{"uri", uri}}}});
+    const LineTable lines = make_line_table(file.text);
+    for (const Diagnostic& d : file.diagnostics) {
+      Json result{{"ruleId", rule_info(d.rule).id},
+                  {"ruleIndex", static_cast<int>(d.rule)},
+                  {"level", sarif_level(d.severity)},
+                  {"message", {{"text", d.message}}}};
+      if (!file.path.empty()) {
+        Json physical{{"artifactLocation", {{"uri", uri}, {"index", artifact}}}};
+        if (d.offset != kNoOffset && d.offset <= file.text.size())
+          physical["region"] = region(file.text, lines, d.offset);
+        Json location;
+        location["physicalLocation"] = std::move(physical);
+        result["locations"] = Json::array();
+        result["locations"].push_back(std::move(location));
+      }
+      results.push_back(std::move(result));
+    }
+  }
+
+  Json driver{{"name", "q5upgrade"},
+              {"version", tool_version},
+              {"semanticVersion", tool_version},
+              {"rules", std::move(rules)}};
+  Json run{{"tool", {{"driver", std::move(driver)}}},
+           {"columnKind", "unicodeCodePoints"},
+           {"artifacts", std::move(artifacts)},
+           {"results", std::move(results)}};
+  Json log{{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
+           {"version", "2.1.0"},
+           {"runs", Json::array({std::move(run)})}};
+  // Source text is bytes: anything that is not UTF-8 is replaced, not fatal.
+  return log.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+}  // namespace q5

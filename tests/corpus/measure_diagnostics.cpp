@@ -1,0 +1,101 @@
+// Runs the conversion and the review diagnostics over files and counts:
+// calls converted, calls that lose tokens, how many of those carry a
+// diagnostic, and warnings on calls that converted without loss.
+//   q5diagnose_measure [--print] FILE...
+// --print also writes every diagnostic as the tool prints it.
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "diagnose/diagnose.h"
+#include "diagnose/format.h"
+#include "memory_conversion.h"
+
+namespace {
+
+struct Totals {
+  std::size_t files = 0, failed = 0, calls = 0, losing = 0, losing_flagged = 0;
+  std::size_t clean = 0, clean_warned = 0, clean_warnings = 0, missed = 0, notes = 0;
+  std::map<std::string, std::size_t> clean_by_rule, all_by_rule;
+};
+
+bool read_file(const char* path, std::string& text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  text = bytes.str();
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool print = false;
+  Totals t;
+  for (int a = 1; a < argc; ++a) {
+    std::string arg = argv[a];
+    if (arg == "--print") {
+      print = true;
+      continue;
+    }
+    std::string text;
+    if (!read_file(argv[a], text)) {
+      std::fprintf(stderr, "cannot read %s\n", argv[a]);
+      return 2;
+    }
+    ++t.files;
+    q5::testing::Conversion c = q5::testing::convert_in_memory(text);
+    if (c.failure) {
+      ++t.failed;
+      const q5::LineTable lines = q5::make_line_table(text);
+      std::fprintf(stderr, "q5upgrade: %s: error: %s", q5::format_location(arg, lines, c.failure->offset).c_str(),
+                   c.failure->message.c_str());
+      continue;
+    }
+    std::vector<q5::Diagnostic> diagnostics = q5::diagnose_conversion(text, c.calls, c.output);
+    if (print) std::fputs(q5::format_diagnostics(arg, text, diagnostics).c_str(), stdout);
+    for (const q5::Diagnostic& d : diagnostics) {
+      ++t.all_by_rule[std::string(q5::rule_info(d.rule).id)];
+      t.missed += d.rule == q5::Rule::MissedCall;
+      t.notes += d.severity == q5::Severity::Note;
+    }
+    for (const q5::CallRecord& call : c.calls) {
+      if (call.left_as_is) continue;
+      ++t.calls;
+      // The diagnostics at this call's own input.
+      std::size_t warnings = 0;
+      std::vector<std::string> rules;
+      for (const q5::Diagnostic& d : diagnostics)
+        if (d.offset >= call.begin && d.offset < call.end && d.severity != q5::Severity::Note &&
+            d.rule != q5::Rule::MissedCall) {
+          ++warnings;
+          rules.emplace_back(q5::rule_info(d.rule).id);
+        }
+      if (!q5::lost_tokens(text, call, c.output).empty()) {
+        ++t.losing;
+        t.losing_flagged += warnings > 0;
+      } else {
+        ++t.clean;
+        t.clean_warned += warnings > 0;
+        t.clean_warnings += warnings;
+        for (const std::string& r : rules) ++t.clean_by_rule[r];
+      }
+    }
+  }
+  std::printf("files %zu (failed %zu)\n", t.files, t.failed);
+  std::printf("calls converted %zu\n", t.calls);
+  std::printf("calls losing tokens %zu, flagged %zu\n", t.losing, t.losing_flagged);
+  std::printf("clean calls %zu, with warnings %zu (%zu warnings", t.clean, t.clean_warned, t.clean_warnings);
+  for (const auto& [rule, n] : t.clean_by_rule) std::printf(", %zu %s", n, rule.c_str());
+  std::printf(")\n");
+  std::printf("missed calls %zu, notes %zu\n", t.missed, t.notes);
+  std::printf("all diagnostics:");
+  for (const auto& [rule, n] : t.all_by_rule) std::printf(" %s=%zu", rule.c_str(), n);
+  std::printf("\n");
+  return 0;
+}
