@@ -317,10 +317,52 @@ void check_terminator(const CallView& v, std::vector<Finding>& out, bool split) 
 void check_unclosed_pair(const CallView& v, std::vector<Finding>& out) {
   const std::size_t count = v.call.roles.size();
   if (count == 0 || v.call.roles[count - 1] != ArgRole::Tag) return;
-  std::size_t spot = v.args[count - 1].empty() ? v.call.origins[count] : argument_spot(v, count - 1);
-  out.push_back(finding(Rule::UnclosedPair, spot,
-                        std::string(noun(v.family)) + " " + quoted(v.text, v.args[count - 1]) +
-                            " has no value: its pair is closed only by the call's ')'"));
+  const Tokens arg = v.args[count - 1];
+  std::size_t spot = arg.empty() ? v.call.origins[count] : argument_spot(v, count - 1);
+  std::string message;
+  if (v.family == Family::TagList && starts_tag_end(v.text, arg) &&
+      v.text.substr(v.call.origins[count - 1], spot - v.call.origins[count - 1]).find('\r') !=
+          std::string_view::npos)
+    message = "terminator " + quoted(v.text, arg) +
+              " not recognised because a carriage return stands before it: it is wrapped as a tag "
+              "and its pair is closed only by the call's ')'";
+  else
+    message = std::string(noun(v.family)) + " " + quoted(v.text, arg) +
+              " has no value: its pair is closed only by the call's ')'";
+  out.push_back(finding(Rule::UnclosedPair, spot, std::move(message)));
+}
+
+bool explains_shift(Rule rule) {
+  return rule == Rule::DirectiveInList || rule == Rule::XtSpecialArgument ||
+         rule == Rule::ShiftedPairing || rule == Rule::CharLiteralSplit;
+}
+
+// One report per cascade: a list left without terminator, or a pair left
+// open, after a shift already reported in the same call is its result, so
+// it goes into that report. In a declaration the pairing means nothing.
+void fold_consequences(std::vector<Finding>& here) {
+  std::stable_sort(here.begin(), here.end(), [](const Finding& a, const Finding& b) {
+    return a.diagnostic.offset < b.diagnostic.offset;
+  });
+  const bool declaration = std::any_of(here.begin(), here.end(), [](const Finding& f) {
+    return f.diagnostic.rule == Rule::Declaration;
+  });
+  Finding* cause = nullptr;
+  std::vector<Finding> kept;
+  kept.reserve(here.size());  // `cause` points into it
+  for (Finding& f : here) {
+    Rule rule = f.diagnostic.rule;
+    bool consequence = rule == Rule::TerminatorAsValue || rule == Rule::UnclosedPair;
+    if (declaration && (consequence || rule == Rule::ShiftedPairing)) continue;
+    if (consequence && cause != nullptr) {
+      cause->diagnostic.message += "; so the " + f.diagnostic.message;
+      cause->diagnostic.merged.push_back(rule);
+      continue;
+    }
+    kept.push_back(std::move(f));
+    if (cause == nullptr && explains_shift(rule)) cause = &kept.back();
+  }
+  here = std::move(kept);
 }
 
 // The rules that look at one argument at a time, in list order. A
@@ -487,38 +529,43 @@ bool added_by_conversion(std::string_view text, const Token& t) {
 // Beyond this many cells the greedy alignment is shown as it is.
 constexpr std::size_t kAlignCells = std::size_t{1} << 20;
 
-// The fewest input tokens missing (and, after that, the fewest output
-// tokens unexplained): a small edit distance, used to show the loss well
-// once the greedy walk has found one.
+// The alignment that loses the fewest names and literals, then the fewest
+// punctuators, then leaves the fewest output tokens unexplained: a small
+// edit distance, used to show a loss well once the greedy walk found one.
+// (Counting all tokens alike would rather lose a name than the three
+// tokens of a dropped cast that the added "(char *)" can stand for.)
 std::vector<std::size_t> align_missing(std::string_view in_text, const std::vector<Token>& in,
                                        std::string_view out_text, const std::vector<Token>& out,
                                        std::size_t in_from, std::size_t out_from) {
   const std::size_t n = in.size() - in_from, m = out.size() - out_from;
   const std::size_t w = m + 1;
-  constexpr unsigned kMissing = 4, kExtra = 1;
+  constexpr unsigned kMissingName = 16, kMissingPunct = 4, kExtra = 1;
+  auto missing_cost = [&](std::size_t i) {
+    return added_by_conversion(in_text, in[in_from + i]) ? kMissingPunct : kMissingName;
+  };
+  auto skip_cost = [&](std::size_t j) {
+    return added_by_conversion(out_text, out[out_from + j]) ? 0u : kExtra;
+  };
+  auto matches = [&](std::size_t i, std::size_t j) {
+    return same_token(in_text, in[in_from + i], out_text, out[out_from + j]);
+  };
   std::vector<unsigned> cost((n + 1) * w, 0);
   for (std::size_t i = n + 1; i-- > 0;)
     for (std::size_t j = m + 1; j-- > 0;) {
       if (i == n && j == m) continue;
       unsigned best = ~0u;
-      if (i < n) best = cost[(i + 1) * w + j] + kMissing;
-      if (j < m) {
-        unsigned skip = added_by_conversion(out_text, out[out_from + j]) ? 0 : kExtra;
-        best = std::min(best, cost[i * w + j + 1] + skip);
-      }
-      if (i < n && j < m && same_token(in_text, in[in_from + i], out_text, out[out_from + j]))
-        best = std::min(best, cost[(i + 1) * w + j + 1]);
+      if (i < n) best = cost[(i + 1) * w + j] + missing_cost(i);
+      if (j < m) best = std::min(best, cost[i * w + j + 1] + skip_cost(j));
+      if (i < n && j < m && matches(i, j)) best = std::min(best, cost[(i + 1) * w + j + 1]);
       cost[i * w + j] = best;
     }
   std::vector<std::size_t> missing;
   std::size_t i = 0, j = 0;
   while (i < n || j < m) {
     unsigned here = cost[i * w + j];
-    if (i < n && j < m && same_token(in_text, in[in_from + i], out_text, out[out_from + j]) &&
-        here == cost[(i + 1) * w + j + 1]) {
+    if (i < n && j < m && matches(i, j) && here == cost[(i + 1) * w + j + 1]) {
       ++i, ++j;
-    } else if (j < m && here == cost[i * w + j + 1] +
-                                    (added_by_conversion(out_text, out[out_from + j]) ? 0 : kExtra)) {
+    } else if (j < m && here == cost[i * w + j + 1] + skip_cost(j)) {
       ++j;
     } else {
       missing.push_back(in_from + i);
@@ -681,6 +728,7 @@ std::vector<Diagnostic> diagnose_conversion(std::string_view text,
       }
     }
     check_lost_tokens(v, converted, here);
+    fold_consequences(here);
     for (Finding& f : here) findings.push_back(std::move(f));
   }
   check_missed_calls(text, calls, findings);
