@@ -112,22 +112,20 @@ bool starts_tag_end(std::string_view text, Tokens tokens) {
                              starts_with_name(text, tokens[0], "Q5RA_Done"));
 }
 
-bool holds_tag_end(std::string_view text, Tokens tokens) {
-  return std::any_of(tokens.begin(), tokens.end(), [&](const Token& t) {
-    std::string_view raw = token_raw(text, t);
-    return raw.find("Q5TAG_END") != std::string_view::npos ||
-           raw.find("Q5RA_Done") != std::string_view::npos;
-  });
+// Q5TAG_END or Q5RA_Done itself, first in its argument.
+bool is_tag_end(std::string_view text, Tokens tokens) {
+  return !tokens.empty() && tokens[0].kind == TokenKind::Identifier &&
+         (token_is(text, tokens[0], "Q5TAG_END") || token_is(text, tokens[0], "Q5RA_Done"));
 }
 
+// What a terminator should be: the conversion's own tests take more.
 bool is_terminator_like(Family family, std::string_view text, Tokens tokens) {
   switch (family) {
     case Family::Xt:
       return is_plain_null(text, tokens);
     case Family::TagList:
-      return starts_tag_end(text, tokens);
     case Family::TagGet:
-      return holds_tag_end(text, tokens);
+      return is_tag_end(text, tokens);
   }
   return false;
 }
