@@ -5,7 +5,9 @@
 // - output larger than 4x the input plus 64 KiB;
 // - any difference from the literal scanner, in bytes or in the failure;
 // - a tree-interface conversion that a second run changes, when the first
-//   succeeded and closed every pair it opened.
+//   succeeded and closed every pair it opened;
+// - a converted call that lost a token without a review warning saying so.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "diagnose/diagnose.h"
 #include "literal_scanner.h"
 #include "recognise/scanner.h"
 #include "recognise/call_table.h"
@@ -114,6 +117,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!second.failure && second.text != first.text) {
       std::fprintf(stderr, "FINDING: a second run changes the output\n");
       std::abort();
+    }
+  }
+
+  // No silent loss: every call that lost a token has a warning saying so.
+  if (!first.failure) {
+    const auto diagnostics = q5::diagnose_conversion(text, first.calls, first.text);
+    for (const q5::CallRecord& call : first.calls) {
+      if (q5::lost_tokens(text, call, first.text).empty()) continue;
+      bool warned = false;
+      for (const q5::Diagnostic& d : diagnostics)
+        warned |= d.offset >= call.begin && d.offset < call.end &&
+                  d.severity == q5::Severity::Warning &&
+                  (d.rule == q5::Rule::LostTokens ||
+                   std::find(d.merged.begin(), d.merged.end(), q5::Rule::LostTokens) != d.merged.end());
+      if (!warned) {
+        std::fprintf(stderr, "FINDING: a call lost tokens without a warning\n");
+        std::abort();
+      }
     }
   }
   return 0;
