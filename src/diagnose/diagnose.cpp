@@ -107,11 +107,6 @@ bool is_plain_null(std::string_view text, Tokens tokens) {
   return raw.find_first_not_of("0uUlL") == std::string_view::npos;
 }
 
-bool starts_tag_end(std::string_view text, Tokens tokens) {
-  return !tokens.empty() && (starts_with_name(text, tokens[0], "Q5TAG_END") ||
-                             starts_with_name(text, tokens[0], "Q5RA_Done"));
-}
-
 // Q5TAG_END or Q5RA_Done itself, first in its argument.
 bool is_tag_end(std::string_view text, Tokens tokens) {
   return !tokens.empty() && tokens[0].kind == TokenKind::Identifier &&
@@ -317,16 +312,8 @@ void check_unclosed_pair(const CallView& v, std::vector<Finding>& out) {
   if (count == 0 || v.call.roles[count - 1] != ArgRole::Tag) return;
   const Tokens arg = v.args[count - 1];
   std::size_t spot = arg.empty() ? v.call.origins[count] : argument_spot(v, count - 1);
-  std::string message;
-  if (v.family == Family::TagList && starts_tag_end(v.text, arg) &&
-      v.text.substr(v.call.origins[count - 1], spot - v.call.origins[count - 1]).find('\r') !=
-          std::string_view::npos)
-    message = "terminator " + quoted(v.text, arg) +
-              " not recognised because a carriage return stands before it: it is wrapped as a tag "
-              "and its pair is closed only by the call's ')'";
-  else
-    message = std::string(noun(v.family)) + " " + quoted(v.text, arg) +
-              " has no value: its pair is closed only by the call's ')'";
+  std::string message = std::string(noun(v.family)) + " " + quoted(v.text, arg) +
+                        " has no value: its pair is closed only by the call's ')'";
   out.push_back(finding(Rule::UnclosedPair, spot, std::move(message)));
 }
 

@@ -12,8 +12,7 @@ hazards the diagnostics are for, at rates seen in real code: macros that
 expand to two arguments, a directive between a resource and its value,
 XtVaTypedArg, resources whose names hold a 0, character literals holding a
 comma, a '//' in a string before a call, prototypes, nested Q5New calls.
-Some files have CRLF line ends (where a toolkit call's terminator on a line
-of its own is not recognised). Prints how many hazards of each kind it
+Some files have CRLF line ends. Prints how many hazards of each kind it
 wrote and lists the line of each in OUTDIR/hazards.tsv. Only standard C types appear, with the toolkit's and Xt/Motif names.
 """
 import os
@@ -159,10 +158,6 @@ def q5_call(w, hazard=None):
     rng = w.rng
     kind = rng.random()
     obj = rng.choice(["obj", "win", "app->main", "data->group", "self"])
-    if w.crlf and kind >= 0.4 and kind < 0.55 and hazard is None:
-        w.hazard("crlf-terminator")
-    elif w.crlf and kind >= 0.9 and hazard is None:
-        w.hazard("crlf-terminator")
     if hazard == "char-comma":
         w.hazard(hazard)
         w.add("    Q5SetAttrs(%s, Q5A_Separator, ',', Q5TAG_END);" % obj)

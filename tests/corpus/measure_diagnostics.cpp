@@ -1,4 +1,5 @@
-// Runs the conversion and the review diagnostics over files and counts:
+// Runs the conversion (as the tree interface does) and the review
+// diagnostics over files and counts:
 // calls converted, calls that lose tokens, how many of those carry a
 // diagnostic, and warnings on calls that converted without loss.
 //   q5diagnose_measure [--print] [--hazards TSV] FILE...
@@ -17,7 +18,7 @@
 
 #include "diagnose/diagnose.h"
 #include "diagnose/format.h"
-#include "memory_conversion.h"
+#include "tree/conversion.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ int main(int argc, char** argv) {
       return 2;
     }
     ++t.files;
-    q5::testing::Conversion c = q5::testing::convert_in_memory(text);
+    q5::Conversion c = q5::convert_text(text);
     if (c.failure) {
       ++t.failed;
       const q5::LineTable lines = q5::make_line_table(text);
@@ -71,7 +72,7 @@ int main(int argc, char** argv) {
                    c.failure->message.c_str());
       continue;
     }
-    std::vector<q5::Diagnostic> diagnostics = q5::diagnose_conversion(text, c.calls, c.output);
+    std::vector<q5::Diagnostic> diagnostics = q5::diagnose_conversion(text, c.calls, c.text);
     const q5::LineTable lines = q5::make_line_table(text);
     if (print) std::fputs(q5::format_diagnostics(arg, text, diagnostics).c_str(), stdout);
     for (const q5::Diagnostic& d : diagnostics) {
@@ -94,7 +95,7 @@ int main(int argc, char** argv) {
           mine.push_back(d);
         }
       const bool is_planted = planted.count({base, q5::line_column(lines, call.begin).line}) != 0;
-      if (!q5::lost_tokens(text, call, c.output).empty()) {
+      if (!q5::lost_tokens(text, call, c.text).empty()) {
         ++t.losing;
         t.losing_flagged += warnings > 0;
         t.planted_losing += is_planted;

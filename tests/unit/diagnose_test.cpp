@@ -17,7 +17,7 @@
 #include "diagnose/format.h"
 #include "diagnose/lexer.h"
 #include "diagnose/sarif.h"
-#include "memory_conversion.h"
+#include "tree/conversion.h"
 
 namespace q5 {
 namespace {
@@ -32,9 +32,9 @@ std::string read_file(const fs::path& path) {
 }
 
 std::vector<Diagnostic> diagnose(const std::string& text) {
-  testing::Conversion c = testing::convert_in_memory(text);
+  Conversion c = convert_text(text);
   EXPECT_FALSE(c.failure.has_value()) << (c.failure ? c.failure->message : "");
-  return diagnose_conversion(text, c.calls, c.output);
+  return diagnose_conversion(text, c.calls, c.text);
 }
 
 std::string diagnose_text(const std::string& text) {
@@ -47,11 +47,11 @@ bool mentions(const Diagnostic& d, Rule rule) {
 
 // Every converted call that lost a token has a warning that says so.
 void expect_no_silent_loss(const std::string& text) {
-  testing::Conversion c = testing::convert_in_memory(text);
+  Conversion c = convert_text(text);
   ASSERT_FALSE(c.failure.has_value());
-  const std::vector<Diagnostic> diagnostics = diagnose_conversion(text, c.calls, c.output);
+  const std::vector<Diagnostic> diagnostics = diagnose_conversion(text, c.calls, c.text);
   for (const CallRecord& call : c.calls) {
-    if (lost_tokens(text, call, c.output).empty()) continue;
+    if (lost_tokens(text, call, c.text).empty()) continue;
     bool warned = false;
     for (const Diagnostic& d : diagnostics)
       warned |= d.offset >= call.begin && d.offset < call.end && mentions(d, Rule::LostTokens) &&
@@ -95,7 +95,8 @@ TEST(DiagnoseGolden, EveryRuleHasACase) {
       for (Rule r : d.merged) seen.insert(std::string(rule_info(r).id));
     }
   for (const RuleInfo& rule : rule_table()) {
-    if (rule.rule != Rule::ConversionFailed) EXPECT_TRUE(seen.count(std::string(rule.id))) << rule.id;
+    if (rule.rule == Rule::ConversionFailed) continue;
+    EXPECT_TRUE(seen.count(std::string(rule.id))) << rule.id;
   }
 }
 
@@ -111,17 +112,17 @@ TEST(Diagnose, CleanCallsGiveNothing) {
 
 TEST(Diagnose, RenameAndCastAreNotLosses) {
   const std::string text = "Q5TagGet (tags, Q5A_X, &x, Q5TAG_END);\nXtVaSetValues(w, A, 1, NULL);\n";
-  testing::Conversion c = testing::convert_in_memory(text);
+  Conversion c = convert_text(text);
   ASSERT_EQ(c.calls.size(), 2u);
-  for (const CallRecord& call : c.calls) EXPECT_TRUE(lost_tokens(text, call, c.output).empty());
+  for (const CallRecord& call : c.calls) EXPECT_TRUE(lost_tokens(text, call, c.text).empty());
 }
 
 TEST(Diagnose, LostTokensAreShownWithoutTheirCommas) {
   const std::string text = "XtVaSetValues(w, RES0, 1, RES1, 2, NULL);\n";
-  testing::Conversion c = testing::convert_in_memory(text);
+  Conversion c = convert_text(text);
   ASSERT_EQ(c.calls.size(), 1u);
   std::string lost;
-  for (const Token& t : lost_tokens(text, c.calls[0], c.output)) lost += std::string(token_raw(text, t)) + ' ';
+  for (const Token& t : lost_tokens(text, c.calls[0], c.text)) lost += std::string(token_raw(text, t)) + ' ';
   EXPECT_EQ(lost, ", 1 , RES1 , 2 , NULL ");
   const std::vector<Diagnostic> d = diagnose(text);
   ASSERT_EQ(d.size(), 2u);
