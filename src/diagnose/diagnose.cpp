@@ -563,7 +563,9 @@ std::vector<std::size_t> align_missing(std::string_view in_text, const std::vect
 std::vector<std::size_t> missing_indices(std::string_view text, const CallRecord& call,
                                          std::string_view converted, std::vector<Token>& in) {
   in = lex_span(text, call.begin, call.end, false);
-  if (call.left_as_is || call.out_end > converted.size() || call.out_begin > call.out_end) return {};
+  if (call.left_as_is || call.row < 0 || call.out_end > converted.size() ||
+      call.out_begin > call.out_end)
+    return {};
   const std::vector<Token> out = lex_span(converted, call.out_begin, call.out_end, false);
   std::size_t i = 0, j = 0;
   // Q5TagGet is written as Q5TagGetS.
@@ -652,7 +654,8 @@ void check_missed_calls(std::string_view text, const std::vector<CallRecord>& ca
     while (enclosing != calls.end() && enclosing->end <= t.offset) ++enclosing;
     std::string message = "call of " + std::string(name) + " not converted: ";
     if (enclosing != calls.end() && enclosing->begin < t.offset)
-      message += "it stands inside the arguments of " + std::string(call_table()[enclosing->row].name);
+      message += "it stands inside the arguments of " +
+                 std::string(enclosing->row >= 0 ? call_table()[enclosing->row].name : "another call");
     else if (!only_call_blanks(text.substr(t.offset + t.length, next.offset - t.offset - t.length)))
       message += "a carriage return or comment stands between the name and its '('";
     else
