@@ -32,7 +32,7 @@ constexpr std::string_view kHelp =
     "  q5upgrade infile outfile\n"
     "  q5upgrade -upgrade file\n";
 
-constexpr std::string_view kVersion = "q5upgrade 1.0.0\n";
+constexpr std::string_view kVersion = "q5upgrade " Q5UPGRADE_VERSION "\n";
 
 TreeExit usage_error(std::string_view what) {
   std::string err = "q5upgrade: ";

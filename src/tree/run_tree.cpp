@@ -11,11 +11,15 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "diagnose/diagnose.h"
+#include "diagnose/format.h"
+#include "diagnose/sarif.h"
 #include "tree/conversion.h"
 #include "tree/diff.h"
 #include "tree/in_place.h"
@@ -26,18 +30,17 @@ namespace q5 {
 namespace {
 
 // What one file came to, ready to print.
-struct FileReport {
+struct FileOutcome {
   std::string out;  // for stdout: diff, name or converted text
   std::string err;  // for stderr: errors and diagnostics
   bool changed = false;
   bool failed = false;
   std::size_t calls = 0;
+  std::vector<Diagnostic> diagnostics;  // warnings and notes
+  std::vector<Diagnostic> errors;       // for the SARIF log only
+  std::string text;  // the file as read, kept for the SARIF log
   bool done = false;
 };
-
-std::string read_error(const std::string& path, const std::string& what) {
-  return "q5upgrade: " + path + ": error: " + what + "\n";
-}
 
 // Reads a whole file, or standard input for "-".
 bool read_whole(const std::string& path, std::string& text, struct stat& status, std::string& error) {
@@ -64,15 +67,6 @@ bool read_whole(const std::string& path, std::string& text, struct stat& status,
   return true;
 }
 
-// LINE:COL of a byte offset, 1-based, columns in bytes.
-std::string line_column(std::string_view text, std::size_t offset) {
-  offset = std::min(offset, text.size());
-  std::size_t line = 1 + std::count(text.begin(), text.begin() + offset, '\n');
-  std::size_t line_start = text.rfind('\n', offset == 0 ? 0 : offset - 1);
-  line_start = (line_start == std::string_view::npos || offset == 0) ? 0 : line_start + 1;
-  return std::to_string(line) + ":" + std::to_string(offset - line_start + 1);
-}
-
 // "Unterminated string\n" reads as "unterminated string"; the limit
 // messages lose their "ERROR: " and the text they quote.
 std::string failure_text(const Failure& failure) {
@@ -82,55 +76,69 @@ std::string failure_text(const Failure& failure) {
   return text;
 }
 
-FileReport convert_one(const TreeOptions& options, const WalkedFile& file) {
-  FileReport report;
-  if (!file.error.empty()) {
-    report.failed = true;
-    report.err = read_error(file.path, file.error);
-    return report;
+// The error line of a file that could not be read or converted; with a
+// report asked for, the error goes into it too.
+void fail_file(FileOutcome& outcome, const TreeOptions& options, const WalkedFile& file,
+               std::string_view text, const Failure& failure, std::string_view message) {
+  outcome.failed = true;
+  std::size_t offset = text.empty() ? kNoOffset : failure.offset;
+  outcome.err = "q5upgrade: " + format_location(file.path, make_line_table(text), offset) +
+                ": error: " + std::string(message) + "\n";
+  if (!options.report.empty()) {
+    Diagnostic error = failure_diagnostic(failure);
+    error.offset = offset;
+    error.message = message;
+    outcome.errors.push_back(std::move(error));
   }
+}
+
+FileOutcome convert_one(const TreeOptions& options, const WalkedFile& file) {
+  FileOutcome outcome;
   std::string before;
   struct stat status {};
-  std::string error;
-  if (!read_whole(file.path, before, status, error)) {
-    report.failed = true;
-    report.err = read_error(file.path, error);
-    return report;
+  std::string error = file.error;
+  if (error.empty() && !read_whole(file.path, before, status, error)) before.clear();
+  if (!error.empty()) {
+    fail_file(outcome, options, file, {}, Failure{ExitBadInput, error}, error);
+    return outcome;
   }
 
   Conversion conversion = convert_text(before);
   if (conversion.failure) {
-    std::size_t offset = conversion.failure->offset;
-    std::string where = file.path;
-    if (offset != static_cast<std::size_t>(-1)) where += ":" + line_column(before, offset);
-    report.failed = true;
-    report.err = "q5upgrade: " + where + ": error: " + failure_text(*conversion.failure) + "\n";
-    return report;
+    fail_file(outcome, options, file, before, *conversion.failure, failure_text(*conversion.failure));
+    if (!options.report.empty()) outcome.text = std::move(before);
+    return outcome;
   }
-  report.changed = conversion.text != before;
-  report.calls = changed_call_count(before, conversion);
+  outcome.changed = conversion.text != before;
+  outcome.calls = changed_call_count(before, conversion);
+
+  outcome.diagnostics = diagnose_conversion(before, conversion.calls, conversion.text);
+  outcome.err = format_diagnostics(file.path, before, outcome.diagnostics);
 
   switch (options.sink) {
     case TreeSink::Diff:
-      if (report.changed)
-        report.out = unified_diff(file.path, before, conversion.text, replacements_of(conversion));
+      if (outcome.changed)
+        outcome.out = unified_diff(file.path, before, conversion.text, replacements_of(conversion));
       break;
     case TreeSink::Check:
-      if (report.changed) report.out = file.path + "\n";
+      if (outcome.changed) outcome.out = file.path + "\n";
       break;
     case TreeSink::Stdout:
-      report.out = std::move(conversion.text);
+      outcome.out = std::move(conversion.text);
       break;
     case TreeSink::InPlace:
-      if (report.changed) {
+      if (outcome.changed) {
         if (std::string trouble = replace_contents(file.path, conversion.text, status); !trouble.empty()) {
-          report.failed = true;
-          report.err = "q5upgrade: " + file.path + ": error: " + trouble + "\n";
+          std::string shown = std::move(outcome.err);
+          fail_file(outcome, options, file, {}, Failure{ExitWriteFailed, trouble}, trouble);
+          outcome.err = shown + outcome.err;
         }
       }
       break;
   }
-  return report;
+  if (!options.report.empty() && !(outcome.diagnostics.empty() && outcome.errors.empty()))
+    outcome.text = std::move(before);
+  return outcome;
 }
 
 int available_processors() {
@@ -139,13 +147,14 @@ int available_processors() {
   return std::max(1u, std::thread::hardware_concurrency());
 }
 
-void write_all(int fd, std::string_view bytes) {
+bool write_all(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     ssize_t put = ::write(fd, bytes.data(), bytes.size());
     if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return;
+    if (put <= 0) return false;
     bytes.remove_prefix(static_cast<std::size_t>(put));
   }
+  return true;
 }
 
 double seconds_now() {
@@ -168,13 +177,13 @@ int run_tree(int argc, const char* const* argv) {
 
   // Workers take files in walk order; results are printed in that order as
   // soon as each one's turn comes, so the bytes do not depend on -j.
-  std::vector<FileReport> reports(files.size());
+  std::vector<FileOutcome> reports(files.size());
   std::atomic<std::size_t> next{0};
   std::mutex mutex;
   std::condition_variable finished;
   auto work = [&] {
     for (std::size_t i = next++; i < files.size(); i = next++) {
-      FileReport report = convert_one(options, files[i]);
+      FileOutcome report = convert_one(options, files[i]);
       std::lock_guard lock(mutex);
       reports[i] = std::move(report);
       reports[i].done = true;
@@ -192,8 +201,11 @@ int run_tree(int argc, const char* const* argv) {
   const double started = seconds_now();
   double shown = 0;
   std::size_t changed = 0, unchanged = 0, failed = 0, calls = 0;
+  DiagnosticCounts counts;
+  std::vector<FileReport> logged;
+  std::vector<std::unique_ptr<std::string>> texts;
   for (std::size_t i = 0; i < files.size(); ++i) {
-    FileReport report;
+    FileOutcome report;
     {
       std::unique_lock lock(mutex);
       while (!reports[i].done) {
@@ -206,12 +218,19 @@ int run_tree(int argc, const char* const* argv) {
         }
       }
       report = std::move(reports[i]);
-      reports[i] = FileReport{};
+      reports[i] = FileOutcome{};
       reports[i].done = true;
     }
     if (shown > 0) write_all(2, "\r\033[K");
     write_all(1, report.out);
     write_all(2, report.err);
+    add_counts(counts, report.diagnostics);
+    if (!report.diagnostics.empty() || !report.errors.empty()) {
+      // The log's entries view the texts: keep each where it will not move.
+      texts.push_back(std::make_unique<std::string>(std::move(report.text)));
+      report.diagnostics.insert(report.diagnostics.end(), report.errors.begin(), report.errors.end());
+      logged.push_back({files[i].path, *texts.back(), std::move(report.diagnostics)});
+    }
     if (report.failed)
       ++failed;
     else if (report.changed)
@@ -224,14 +243,25 @@ int run_tree(int argc, const char* const* argv) {
   if (own_share.joinable()) own_share.join();
   if (shown > 0) write_all(2, "\r\033[K");
 
+  bool trouble = failed > 0 || (options.werror && counts.warnings > 0);
+  if (!options.report.empty()) {
+    std::string log = sarif_log(logged, Q5UPGRADE_VERSION);
+    int fd = ::open(options.report.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0 || !write_all(fd, log) || ::close(fd) != 0) {
+      write_all(2, "q5upgrade: " + options.report + ": error: cannot write the report: " +
+                       std::strerror(errno) + "\n");
+      trouble = true;
+    }
+  }
   if (!options.quiet) {
     std::string summary = "q5upgrade: " + std::to_string(files.size()) + " files examined, " +
                           std::to_string(changed) + " changed, " + std::to_string(unchanged) +
                           " unchanged, " + std::to_string(failed) + " failed, " +
-                          std::to_string(calls) + " calls converted\n";
-    write_all(2, summary);
+                          std::to_string(calls) + " calls converted";
+    if (std::string diagnosed = format_counts(counts); !diagnosed.empty()) summary += "; " + diagnosed;
+    write_all(2, summary + "\n");
   }
-  if (failed > 0) return 2;
+  if (trouble) return 2;
   bool would_change = options.sink == TreeSink::Diff || options.sink == TreeSink::Check;
   return would_change && changed > 0 ? 1 : 0;
 }
