@@ -254,10 +254,13 @@ int run_tree(int argc, const char* const* argv) {
     }
   }
   if (!options.quiet) {
-    std::string summary = "q5upgrade: " + std::to_string(files.size()) + " files examined, " +
+    auto count = [](std::size_t n, const char* one, const char* many) {
+      return std::to_string(n) + " " + (n == 1 ? one : many);
+    };
+    std::string summary = "q5upgrade: " + count(files.size(), "file", "files") + " examined, " +
                           std::to_string(changed) + " changed, " + std::to_string(unchanged) +
                           " unchanged, " + std::to_string(failed) + " failed, " +
-                          std::to_string(calls) + " calls converted";
+                          count(calls, "call", "calls") + " converted";
     if (std::string diagnosed = format_counts(counts); !diagnosed.empty()) summary += "; " + diagnosed;
     write_all(2, summary + "\n");
   }
