@@ -41,7 +41,7 @@ struct ScanRun {
 
 using Scanner = MaybeFailure (*)(std::string_view, Output&);
 
-inline constexpr std::size_t kUnlimited = static_cast<std::size_t>(-1);
+inline constexpr std::size_t kUnlimited = kNoWriteLimit;
 
 // Runs `scan` over `text` into memory; write failures name `path`. With a
 // write limit, the first write that would take the output past that many
