@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,28 +10,27 @@
 
 #include "driver/output.h"
 #include "driver/source.h"
+#include "recognise/byte_masks.h"
 #include "recognise/scanner.h"
 
 namespace q5 {
 
-// Searched up to the first NUL byte, like a C string. Eight positions at a
-// time: a position can start "Q5T(" only if it holds "Q" and the byte three
-// on holds "(", which both plain sources and sources full of Q5 tags rarely
-// show together. The NUL is looked for only once a match is found.
+// Searched up to the first NUL byte, like a C string. Sixteen positions at
+// a time: a position can start "Q5T(" only if it holds "Q" and the byte
+// three on holds "(", which both plain sources and sources full of Q5 tags
+// rarely show together. The NUL is looked for only once a match is found.
 bool is_converted_already(std::string_view text) {
   constexpr std::string_view kPairMacro = "Q5T(";
-  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
   const char* data = text.data();
   std::size_t match = std::string_view::npos;
   std::size_t i = 0;
-  for (; match == std::string_view::npos && i + kPairMacro.size() + 8 <= text.size(); i += 8) {
-    std::uint64_t first, last;
-    std::memcpy(&first, data + i, 8);
-    std::memcpy(&last, data + i + 3, 8);
-    std::uint64_t x = (first ^ (kOnes * 'Q')) | (last ^ (kOnes * '('));
-    if (((x - kOnes) & ~x & (kOnes * 0x80)) == 0) continue;  // no byte where both hold
-    for (std::size_t k = i; k < i + 8 && match == std::string_view::npos; ++k)
+  for (; match == std::string_view::npos && i + 3 + 16 <= text.size(); i += 16) {
+    unsigned maybe = masks::equal(masks::load16(data + i), 'Q') &
+                     masks::equal(masks::load16(data + i + 3), '(');
+    for (; maybe != 0 && match == std::string_view::npos; maybe &= maybe - 1) {
+      std::size_t k = i + static_cast<std::size_t>(__builtin_ctz(maybe));
       if (text.substr(k, kPairMacro.size()) == kPairMacro) match = k;
+    }
   }
   if (match == std::string_view::npos) match = text.find(kPairMacro, i);
   return match != std::string_view::npos && std::memchr(data, '\0', match) == nullptr;

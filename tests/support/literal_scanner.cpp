@@ -62,6 +62,22 @@ const char* line_comment_end(const char* scan, const char* candidate, const char
   return nullptr;
 }
 
+}  // namespace
+
+int lookup_literally(std::string_view text, std::size_t candidate) {
+  std::string_view rest = text.substr(candidate);
+  std::span<const CallEntry> table = call_table();
+  for (std::size_t row = 0; row < table.size(); ++row) {
+    if (!rest.starts_with(table[row].name)) continue;
+    std::size_t p = table[row].name.size();
+    while (p < rest.size() && is_call_blank(rest[p])) ++p;
+    if (p < rest.size() && rest[p] == '(') return static_cast<int>(row);
+  }
+  return -1;
+}
+
+namespace {
+
 template <typename Scan>
 ScanRun run_with(Scan scan, const std::string& text, const std::string& path,
                  std::size_t write_limit) {
@@ -107,7 +123,7 @@ MaybeFailure scan_source(std::string_view text, Output& out, Fault fault) {
       continue;
     }
 
-    int row = lookup_call(text, candidate - start);
+    int row = lookup_literally(text, candidate - start);
     if (row < 0) {
       scan = candidate + (fault == Fault::StepOneOnFailedLookup ? 1 : 3);
       continue;

@@ -29,6 +29,10 @@ enum class Fault {
   TailUpToNul,             // the tail stops at the first NUL after the copy position
 };
 
+// The call table walked in order: the first name that starts `text` at
+// `candidate` and is followed, after any blanks, by "(" ; or -1.
+int lookup_literally(std::string_view text, std::size_t candidate);
+
 // Converts `text` like the core's scan_source. text.data()[text.size()]
 // must be a NUL byte (a std::string's data is).
 MaybeFailure scan_source(std::string_view text, Output& out, Fault fault = Fault::None);
