@@ -61,6 +61,11 @@ inline unsigned identifier_bytes(Bytes16 v) {
 
 #endif
 
+// Bit i: p[i] is a blank allowed between a call's name and its "(".
+inline unsigned call_blank_bytes(Bytes16 v) {
+  return equal(v, ' ') | equal(v, '\t') | equal(v, '\n') | equal(v, '\r') | equal(v, '\\');
+}
+
 // Bit i: "Q5" or "XtVa" starts at p[i]; reads p[0..18].
 inline unsigned candidate_starts(const char* p) {
   Bytes16 v0 = load16(p), v1 = load16(p + 1), v2 = load16(p + 2), v3 = load16(p + 3);

@@ -173,6 +173,14 @@ const CallEntry* lookup_converted_call(std::string_view text, std::size_t candid
 // Q5A_Width) are then rejected without comparing any name.
 int lookup_call(std::string_view text, std::size_t candidate) {
   std::string_view rest = text.substr(candidate);
+  if (rest.size() >= 18) {
+    // The first byte after the prefix that is neither an identifier byte
+    // nor a blank must be "(": one look at sixteen bytes settles most
+    // candidates that are not calls.
+    masks::Bytes16 v = masks::load16(rest.data() + 2);
+    unsigned other = ~(masks::identifier_bytes(v) | masks::call_blank_bytes(v)) & 0xffff;
+    if (other != 0 && ((masks::equal(v, '(') >> __builtin_ctz(other)) & 1) == 0) return -1;
+  }
   if (rest.size() < 4 ||
       !kNameStarts[static_cast<unsigned char>(rest[2])][static_cast<unsigned char>(rest[3])])
     return -1;
