@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Deterministic input generators for the q5upgrade benchmark.
 
-Two kinds of C source:
+Four kinds of C source:
 
   typical      code that looks like a real toolkit client: functions, comments,
                string/char literals, preprocessor lines, and a table call
@@ -13,11 +13,15 @@ Two kinds of C source:
                comments, no "XtVa", and a few very long lines whose length
                grows with the file (1/32 .. 1/4 of it) so per-line work that is
                not linear shows up in the 8 -> 64 MiB growth figure.
+  dense        functions whose lines are mostly one-line table calls.
+  plain        typical text with "Q5" and "XtVa" spelled differently: no
+               candidate at all, so the tool's time is its floor (read, search,
+               write).
 
 Every file has exactly the requested size and never contains "Q5T(" (the tool
 refuses such input).  Standalone use, for looking at the output:
 
-    python3 bench/gen.py typical|adversarial SIZE_BYTES SEED OUTFILE
+    python3 bench/gen.py typical|adversarial|dense|plain SIZE_BYTES SEED OUTFILE
 """
 
 import random
@@ -145,8 +149,9 @@ class _Typical:
             out.append((name, val))
         return out
 
-    def call(self, indent, macro=False):
-        """One table call as a list of lines, without the trailing ';'."""
+    def call(self, indent, macro=False, single=False):
+        """One table call as a list of lines, without the trailing ';'.
+        With single, always the whole call on one line."""
         r = self.r
         k = r.random()
         if k < 0.40:
@@ -186,7 +191,7 @@ class _Typical:
         first = "%s%s%s(%s" % (indent, prefix, name, ", ".join(head))
         flat = ", ".join("%s, %s" % pv for pv in pairs)
         one_line = "%s, %s%s)" % (first, flat + ", " if flat else "", end)
-        if len(one_line) <= 78 and r.random() < 0.6:
+        if single or (len(one_line) <= 78 and r.random() < 0.6):
             return [one_line]
 
         # One or two pairs per line, aligned under the first argument; the
@@ -387,6 +392,52 @@ def write_typical(path, size, seed):
 
 
 # ---------------------------------------------------------------------------
+# dense calls: a table call on most lines
+
+def _dense_function(g):
+    r = g.r
+    g.fn += 1
+    lines = ["static void",
+             "fill_%d(Widget w, App *app)" % g.fn,
+             "{"]
+    for _ in range(r.randint(10, 60)):
+        if r.random() < 0.85:
+            lines.append(g.call("    ", single=True)[0] + ";")
+        else:
+            lines += g.statement("    ")
+    return lines + ["}", ""]
+
+
+def write_dense(path, size, seed):
+    g = _Typical(seed)
+    written = 0
+    with open(path, "w", encoding="ascii", newline="\n") as f:
+        unit = "\n".join(g.header()) + "\n"
+        while written + len(unit) <= size:
+            f.write(unit)
+            written += len(unit)
+            unit = "\n".join(_dense_function(g)) + "\n"
+        f.write(_pad_comment(size - written))
+
+
+# ---------------------------------------------------------------------------
+# plain: typical text with every candidate spelled differently, so the tool
+# finds nothing and only reads, searches and writes (its floor)
+
+def write_plain(path, size, seed):
+    g = _Typical(seed)
+    written = 0
+    with open(path, "w", encoding="ascii", newline="\n") as f:
+        unit = "\n".join(g.header()) + "\n"
+        while written + len(unit) <= size:
+            f.write(unit)
+            written += len(unit)
+            unit = "\n".join(g.toplevel()) + "\n"
+            unit = unit.replace("Q5", "P5").replace("XtVa", "XtXa")
+        f.write(_pad_comment(size - written))
+
+
+# ---------------------------------------------------------------------------
 # adversarial content
 
 # Q5 identifiers that are not table calls: prefixes and extensions of the call
@@ -466,6 +517,8 @@ def check(path, kind):
     with open(path, "rb") as f:
         data = f.read()
     assert b"Q5T(" not in data and b"Q5LT(" not in data, path
+    if kind == "plain":
+        assert b"Q5" not in data and b"XtVa" not in data, path
     if kind == "adversarial":
         assert b"XtVa" not in data and b"/*" not in data and b"//" not in data, path
         import re
@@ -474,12 +527,16 @@ def check(path, kind):
     return len(data)
 
 
+WRITERS = {"typical": write_typical, "adversarial": write_adversarial,
+           "dense": write_dense, "plain": write_plain}
+
+
 def main(argv):
-    if len(argv) != 5 or argv[1] not in ("typical", "adversarial"):
+    if len(argv) != 5 or argv[1] not in WRITERS:
         sys.stderr.write(__doc__)
         return 2
     kind, size, seed, out = argv[1], int(argv[2]), int(argv[3]), argv[4]
-    (write_typical if kind == "typical" else write_adversarial)(out, size, seed)
+    WRITERS[kind](out, size, seed)
     n = check(out, kind)
     print("%s: %d bytes" % (out, n))
     return 0

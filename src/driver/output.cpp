@@ -1,5 +1,10 @@
 #include "driver/output.h"
 
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -8,13 +13,109 @@ namespace q5 {
 
 namespace {
 
-// Output goes through one large buffer: a few big writes, not thousands.
-constexpr std::size_t kOutputBufferSize = 1 << 20;
+// The capacity of the stream buffer the output behaves like: a piece that
+// takes the pending bytes past it writes floor(pending / C) * C of them
+// (fill, flush, whole blocks straight through) and keeps the rest, which
+// decides which piece reports a failing device.
+constexpr std::size_t kBufferSize = std::size_t{1} << 20;
 
-// One write of `bytes` as a single item. On failure the message is
-// head + subject + tail, built only then.
-bool emit(Output& out, std::string_view bytes, std::string_view head,
-          std::string_view subject, std::string_view tail) {
+// Source spans shorter than this are copied into the scratch buffer: one
+// gathered-write entry costs more than copying a few hundred bytes.
+constexpr std::size_t kLongSpan = 1024;
+
+constexpr int kMaxSegments = IOV_MAX;
+
+void add_piece(Output& out, std::string_view bytes, bool stable) {
+  if (bytes.empty()) return;
+  OutputPiece* last = out.pieces.empty() ? nullptr : &out.pieces.back();
+  if (stable && bytes.size() >= kLongSpan) {
+    if (last != nullptr && last->data != nullptr && last->data + last->size == bytes.data())
+      last->size += bytes.size();
+    else
+      out.pieces.push_back({bytes.data(), 0, bytes.size()});
+    return;
+  }
+  std::size_t offset = out.scratch.size();
+  out.scratch.append(bytes);
+  if (last != nullptr && last->data == nullptr && last->offset + last->size == offset)
+    last->size += bytes.size();
+  else
+    out.pieces.push_back({nullptr, offset, bytes.size()});
+}
+
+// Writes every pending piece, looping over partial writes, at most
+// kMaxSegments pieces per call.
+bool write_pending(Output& out) {
+  if (out.pending == 0) return true;
+  if (out.write_limit != kNoWriteLimit && out.written + out.pending > out.write_limit) return false;
+  iovec segments[kMaxSegments];
+  std::size_t first = 0, done = 0;  // bytes of the first piece already written
+  while (first < out.pieces.size()) {
+    int count = 0;
+    for (std::size_t k = first; k < out.pieces.size() && count < kMaxSegments; ++k, ++count) {
+      const OutputPiece& piece = out.pieces[k];
+      const char* base = piece.data != nullptr ? piece.data : out.scratch.data() + piece.offset;
+      std::size_t skip = k == first ? done : 0;
+      segments[count] = {const_cast<char*>(base + skip), piece.size - skip};
+    }
+    ssize_t got = ::writev(out.fd, segments, count);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    out.written += static_cast<std::size_t>(got);
+    for (std::size_t left = static_cast<std::size_t>(got); left > 0;) {
+      std::size_t rest = out.pieces[first].size - done;
+      if (left < rest) {
+        done += left;
+        break;
+      }
+      left -= rest;
+      ++first;
+      done = 0;
+    }
+  }
+  out.pieces.clear();
+  out.scratch.clear();
+  out.pending = 0;
+  return true;
+}
+
+bool take_bytes(Output& out, std::string_view bytes, bool stable) {
+  if (out.in_memory) {
+    if (out.write_limit != kNoWriteLimit && out.memory.size() + bytes.size() > out.write_limit)
+      return false;
+    out.memory.append(bytes);
+    return true;
+  }
+  std::size_t total = out.pending + bytes.size();
+  if (total <= kBufferSize) {
+    add_piece(out, bytes, stable);
+    out.pending = total;
+    return true;
+  }
+  std::size_t keep = total % kBufferSize;
+  add_piece(out, bytes.substr(0, bytes.size() - keep), stable);
+  out.pending = total - keep;
+  if (!write_pending(out)) return false;
+  add_piece(out, bytes.substr(bytes.size() - keep), stable);
+  out.pending = keep;
+  return true;
+}
+
+// Running out of memory for the result is a failed write, as it is for a
+// memory stream.
+bool take(Output& out, std::string_view bytes, bool stable) {
+  try {
+    return take_bytes(out, bytes, stable);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+// One write of `bytes` as a single piece. On failure the message is
+// head + subject + tail, built only then. Stable bytes stay in place until
+// the output is finished and need not be copied.
+bool emit(Output& out, std::string_view bytes, std::string_view head, std::string_view subject,
+          std::string_view tail, bool stable = false) {
   if (out.failure) return false;
   if (bytes.empty()) return true;
   if (!out.original.empty() && !out.diverged) {
@@ -24,8 +125,7 @@ bool emit(Output& out, std::string_view bytes, std::string_view head,
     else
       out.diverged = true;
   }
-  // The stream belongs to this thread alone: skip its lock on every write.
-  if (::fwrite_unlocked(bytes.data(), bytes.size(), 1, out.file) == 1) {
+  if (take(out, bytes, stable)) {
     out.position += bytes.size();
     return true;
   }
@@ -38,17 +138,28 @@ bool emit(Output& out, std::string_view bytes, std::string_view head,
 
 }  // namespace
 
-Output open_output(std::FILE* file, std::string path) {
+Output open_output(int fd, std::string path) {
   Output out;
-  out.file = file;
+  out.fd = fd;
   out.path = std::move(path);
-  // The C library sizes a buffer it allocates itself by the file's block
-  // size, whatever is asked: hand it one. Memory streams (no descriptor)
-  // manage their own.
-  if (file == nullptr || ::fileno(file) < 0) return out;
-  out.buffer.reset(new (std::nothrow) char[kOutputBufferSize]);
-  if (out.buffer) std::setvbuf(file, out.buffer.get(), _IOFBF, kOutputBufferSize);
   return out;
+}
+
+Output memory_output(std::string path) {
+  Output out;
+  out.in_memory = true;
+  out.path = std::move(path);
+  return out;
+}
+
+MaybeFailure finish_output(Output& out) {
+  if (out.fd < 0) return out.failure;
+  bool written = out.failure || write_pending(out);
+  bool closed = ::close(out.fd) == 0;
+  out.fd = -1;
+  if (!out.failure && !(written && closed))
+    out.failure = Failure{ExitWriteFailed, "Cannot write to " + out.path + "\n"};
+  return out.failure;
 }
 
 bool output_matches_original(const Output& out) {
@@ -56,7 +167,7 @@ bool output_matches_original(const Output& out) {
 }
 
 bool put_source(Output& out, std::string_view bytes) {
-  return emit(out, bytes, "Cannot write to ", out.path, "\n");
+  return emit(out, bytes, "Cannot write to ", out.path, "\n", true);
 }
 
 bool put_text(Output& out, std::string_view text) {

@@ -1,39 +1,79 @@
-// Checked writes to the output stream. Every write is one item of its whole
+// Checked writes to the output. Every write is one piece of its whole
 // length; the first failure is recorded with its message and every later
 // write is skipped, so the file holds exactly what was written before it.
+//
+// A file output keeps pieces pending, as a stream with a 1 MiB buffer would,
+// and writes them with gathered writes: unchanged source text is written
+// straight from the input (which must outlive the output), converted text
+// from one reused scratch buffer. A memory output keeps the whole result.
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "driver/failure.h"
 
 namespace q5 {
 
+// A pending piece: `size` bytes at `data`, or, when `data` is null, at
+// `offset` in the scratch buffer (which may move as it grows).
+struct OutputPiece {
+  const char* data;
+  std::size_t offset;
+  std::size_t size;
+};
+
+inline constexpr std::size_t kNoWriteLimit = static_cast<std::size_t>(-1);
+
 struct Output {
-  std::FILE* file = nullptr;
-  std::unique_ptr<char[]> buffer;  // the stream's buffer; must outlive it
-  std::string path;  // named by "Cannot write to" messages
+  int fd = -1;             // file mode; -1 in memory mode or when opening failed
+  bool in_memory = false;
+  std::string path;        // named by "Cannot write to" messages
   MaybeFailure failure;
-  std::size_t position = 0;  // bytes written so far
+  std::size_t position = 0;  // bytes taken so far, pending ones included
 
   // When set, the writes are compared with this text as they go, so upgrade
   // mode can tell a conversion that changed nothing.
   std::string_view original;
   std::size_t compared = 0;
   bool diverged = false;
+
+  // File mode: what is not written yet, in order.
+  std::vector<OutputPiece> pieces;
+  std::string scratch;
+  std::size_t pending = 0;
+  std::size_t written = 0;  // bytes the descriptor has taken
+
+  std::string memory;  // memory mode: the whole result
+
+  // Test hook: the write that would take the output past this many bytes
+  // fails and takes nothing (in memory mode every piece is one write).
+  std::size_t write_limit = kNoWriteLimit;
 };
 
-// Takes over an open stream (or none, when opening failed).
-Output open_output(std::FILE* file, std::string path);
+// Takes over an open descriptor (or none, when opening failed: fd < 0).
+Output open_output(int fd, std::string path);
+
+// An output that keeps the whole result in memory.
+Output memory_output(std::string path);
+
+inline bool output_opened(const Output& out) { return out.in_memory || out.fd >= 0; }
+
+// The result of a memory output.
+inline std::string_view output_bytes(const Output& out) { return out.memory; }
+
+// Writes what is pending (unless a write failed already) and closes the
+// descriptor. Returns the earlier write failure if there was one, else
+// "Cannot write to PATH" when the last writes or the close fail.
+MaybeFailure finish_output(Output& out);
 
 // True when everything written so far equals the whole of out.original.
 bool output_matches_original(const Output& out);
 
-// Copy-through of source text by the scanner and definition heads.
+// Copy-through of source text by the scanner and definition heads. The
+// bytes must stay in place until the output is finished.
 bool put_source(Output& out, std::string_view bytes);
 
 bool put_text(Output& out, std::string_view text);

@@ -1,38 +1,36 @@
 #include "driver/run.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string_view>
 
 #include "driver/output.h"
 #include "driver/source.h"
+#include "recognise/byte_masks.h"
 #include "recognise/scanner.h"
 
 namespace q5 {
 
-// Searched up to the first NUL byte, like a C string. Eight positions at a
-// time: a position can start "Q5T(" only if it holds "Q" and the byte three
-// on holds "(", which both plain sources and sources full of Q5 tags rarely
-// show together. The NUL is looked for only once a match is found.
+// Searched up to the first NUL byte, like a C string. Sixteen positions at
+// a time: a position can start "Q5T(" only if it holds "Q" and the byte
+// three on holds "(", which both plain sources and sources full of Q5 tags
+// rarely show together. The NUL is looked for only once a match is found.
 bool is_converted_already(std::string_view text) {
   constexpr std::string_view kPairMacro = "Q5T(";
-  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
   const char* data = text.data();
   std::size_t match = std::string_view::npos;
   std::size_t i = 0;
-  for (; match == std::string_view::npos && i + kPairMacro.size() + 8 <= text.size(); i += 8) {
-    std::uint64_t first, last;
-    std::memcpy(&first, data + i, 8);
-    std::memcpy(&last, data + i + 3, 8);
-    std::uint64_t x = (first ^ (kOnes * 'Q')) | (last ^ (kOnes * '('));
-    if (((x - kOnes) & ~x & (kOnes * 0x80)) == 0) continue;  // no byte where both hold
-    for (std::size_t k = i; k < i + 8 && match == std::string_view::npos; ++k)
+  for (; match == std::string_view::npos && i + 3 + 16 <= text.size(); i += 16) {
+    unsigned maybe = masks::equal(masks::load16(data + i), 'Q') &
+                     masks::equal(masks::load16(data + i + 3), '(');
+    for (; maybe != 0 && match == std::string_view::npos; maybe &= maybe - 1) {
+      std::size_t k = i + static_cast<std::size_t>(__builtin_ctz(maybe));
       if (text.substr(k, kPairMacro.size()) == kPairMacro) match = k;
+    }
   }
   if (match == std::string_view::npos) match = text.find(kPairMacro, i);
   return match != std::string_view::npos && std::memchr(data, '\0', match) == nullptr;
@@ -57,23 +55,20 @@ void keep_permissions(int fd, mode_t permissions) {
   if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) ::fchmod(fd, permissions);
 }
 
-// Runs the conversion into an open output and closes it. After a failure
-// the stream is still closed, so what was written before it stays.
+// Runs the conversion into an open output and finishes it. After a failure
+// what is pending is still written, so what was taken before it stays.
 MaybeFailure write_conversion(Output& out, std::string_view text) {
   MaybeFailure failure = scan_source(text, out);
-  if (failure) {
-    std::fclose(out.file);
-    return failure;
-  }
-  // A stream can swallow a failed flush and still close cleanly: ask it.
-  bool stream_failed = std::ferror(out.file) != 0;
-  if (std::fclose(out.file) != 0 || stream_failed) return cannot_write(out.path);
-  return {};
+  MaybeFailure finished = finish_output(out);
+  return failure ? failure : finished;
 }
 
+// Outputs are opened for writing only, created with 0666 less the umask.
+int open_for_writing(const char* path) { return ::open(path, O_WRONLY | O_CREAT | O_TRUNC, 0666); }
+
 MaybeFailure convert_to_new_file(const Invocation& invocation, std::string_view text) {
-  Output out = open_output(std::fopen(invocation.output.c_str(), "w+"), invocation.output);
-  if (out.file == nullptr) return cannot_open(invocation.output);
+  Output out = open_output(open_for_writing(invocation.output.c_str()), invocation.output);
+  if (!output_opened(out)) return cannot_open(invocation.output);
   return write_conversion(out, text);
 }
 
@@ -82,13 +77,9 @@ MaybeFailure convert_to_new_file(const Invocation& invocation, std::string_view 
 // which keeps its inode, links and permissions. If that write fails, the
 // original content is put back.
 MaybeFailure convert_in_place(const Invocation& invocation, std::string_view text) {
-  char* converted = nullptr;
-  std::size_t converted_size = 0;
-  Output memory = open_output(::open_memstream(&converted, &converted_size), invocation.output);
-  if (memory.file == nullptr) return cannot_open(invocation.output);
-  MaybeFailure failure = write_conversion(memory, text);
-  std::unique_ptr<char, decltype(&std::free)> owned(converted, &std::free);
-  if (failure) return failure;
+  Output memory = memory_output(invocation.output);
+  if (MaybeFailure failure = write_conversion(memory, text)) return failure;
+  std::string_view converted = output_bytes(memory);
 
   auto write_whole = [&](std::string_view bytes) {
     std::FILE* file = std::fopen(invocation.output.c_str(), "w+");
@@ -97,7 +88,7 @@ MaybeFailure convert_in_place(const Invocation& invocation, std::string_view tex
     bool closed = std::fclose(file) == 0;
     return written && closed;
   };
-  if (write_whole({converted, converted_size})) return {};
+  if (write_whole(converted)) return {};
   write_whole(text);
   return cannot_write(invocation.output);
 }
@@ -106,9 +97,10 @@ MaybeFailure convert_in_place(const Invocation& invocation, std::string_view tex
 // input is never gone before its replacement is in place.
 MaybeFailure upgrade_in_place(const Invocation& invocation, std::string_view text,
                               mode_t permissions) {
-  Output out = open_output(std::fopen(kUpgradeTemp, "w+"), kUpgradeTemp);
-  if (out.file == nullptr) return cannot_open(kUpgradeTemp);
-  keep_permissions(::fileno(out.file), permissions);
+  // Opened as fopen's "w+" would: read and write, created or truncated.
+  Output out = open_output(::open(kUpgradeTemp, O_RDWR | O_CREAT | O_TRUNC, 0666), kUpgradeTemp);
+  if (!output_opened(out)) return cannot_open(kUpgradeTemp);
+  keep_permissions(out.fd, permissions);
   out.original = text;
   if (MaybeFailure failure = write_conversion(out, text)) return failure;
 

@@ -1,10 +1,12 @@
 #include "recognise/scanner.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <string>
 
+#include "recognise/byte_masks.h"
 #include "recognise/call_table.h"
 #include "recognise/splitter.h"
 #include "rewrite/rewriters.h"
@@ -15,45 +17,56 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
+int lowest_bit(std::uint64_t m) { return __builtin_ctzll(m); }
+
 // The first occurrence of a needle at or after a position, as a search over
 // a NUL-terminated string would find it (stopping at the next NUL). The
 // answer is remembered: while later searches start at or before it, they
 // cost nothing, which keeps the whole pass linear.
 struct NextMatch {
-  std::string_view needle;
+  std::string_view needle;  // one or two bytes
   std::size_t searched_from = npos;
   std::size_t stop = 0;  // the match, or the NUL or end that ended the search
   bool found = false;
 };
 
-// Candidates and comment markers are often a few bytes apart: look at the
-// next bytes directly before paying for a library call over the rest.
-constexpr std::size_t kNearBytes = 16;
-
-std::size_t find_byte(std::string_view text, std::size_t from, char c) {
-  std::size_t near_end = std::min(text.size(), from + kNearBytes);
-  for (std::size_t i = from; i < near_end; ++i)
-    if (text[i] == c) return i;
-  if (near_end == text.size()) return npos;
-  const void* hit = std::memchr(text.data() + near_end, c, text.size() - near_end);
-  return hit == nullptr ? npos : static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
-}
-
-std::size_t find_needle(std::string_view text, std::size_t from, std::string_view needle) {
-  for (std::size_t at = find_byte(text, from, needle[0]); at != npos;
-       at = find_byte(text, at + 1, needle[0])) {
-    std::size_t k = 1;
-    while (k < needle.size() && at + k < text.size() && text[at + k] == needle[k]) ++k;
-    if (k == needle.size()) return at;
+// Two-byte needles ("/*", "*/", "//"), sixteen positions at a time.
+std::size_t find_pair(std::string_view text, std::size_t from, char first, char second) {
+  const char* data = text.data();
+  std::size_t i = from;
+  for (; i + 17 <= text.size(); i += 16) {
+    unsigned hits = masks::equal(masks::load16(data + i), first) &
+                    masks::equal(masks::load16(data + i + 1), second);
+    if (hits != 0) return i + lowest_bit(hits);
   }
+  for (; i + 1 < text.size(); ++i)
+    if (data[i] == first && data[i + 1] == second) return i;
   return npos;
 }
 
-std::size_t search_again(std::string_view text, bool has_nul, NextMatch& m, std::size_t from) {
+std::size_t find_needle(std::string_view text, std::size_t from, std::string_view needle) {
+  if (needle.size() == 2) return find_pair(text, from, needle[0], needle[1]);
+  const void* hit = std::memchr(text.data() + from, needle[0], text.size() - from);
+  return hit == nullptr ? npos : static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+}
+
+// Whether the text holds a NUL, found out on first need: a text without
+// candidates never pays for the pass.
+struct NulKnowledge {
+  std::string_view text;
+  int has_nul = -1;  // unknown
+};
+
+bool text_has_nul(NulKnowledge& k) {
+  if (k.has_nul < 0) k.has_nul = std::memchr(k.text.data(), '\0', k.text.size()) != nullptr;
+  return k.has_nul != 0;
+}
+
+std::size_t search_again(std::string_view text, NulKnowledge& nul, NextMatch& m, std::size_t from) {
   m.searched_from = from;
   std::size_t at = from < text.size() ? find_needle(text, from, m.needle) : npos;
   std::size_t limit = at == npos ? text.size() : at;
-  if (has_nul && from < limit) {
+  if (from < limit && text_has_nul(nul)) {
     if (const void* nul = std::memchr(text.data() + from, '\0', limit - from)) {
       m.stop = static_cast<const char*>(nul) - text.data();
       m.found = false;
@@ -65,14 +78,81 @@ std::size_t search_again(std::string_view text, bool has_nul, NextMatch& m, std:
   return at;
 }
 
-inline std::size_t next_match(std::string_view text, bool has_nul, NextMatch& m, std::size_t from) {
+inline std::size_t next_match(std::string_view text, NulKnowledge& nul, NextMatch& m,
+                              std::size_t from) {
   if (m.searched_from <= from && from <= m.stop) return m.found ? m.stop : npos;
-  return search_again(text, has_nul, m, from);
+  return search_again(text, nul, m, from);
+}
+
+// Candidates ("Q5" or "XtVa") are found 64 positions at a time: the block
+// holding the scan position is turned into a bit mask of candidate starts
+// and of NULs, and each candidate costs a bit scan. Blocks without a "Q",
+// "X" or NUL are passed over after one test.
+struct CandidateFinder {
+  std::string_view text;
+  std::size_t block = npos;  // start of the block the masks describe
+  std::uint64_t starts = 0;
+  std::uint64_t nuls = 0;
+};
+
+constexpr std::size_t kBlock = 64;
+// A block's masks look at three bytes past it ("XtVa" starting at its end).
+constexpr std::size_t kBlockReach = kBlock + 3;
+
+void describe_block(CandidateFinder& f, std::size_t block) {
+  f.block = block;
+  const char* p = f.text.data() + block;
+  // Near the end, a copy padded with bytes that start nothing; bytes past
+  // the text are not NULs of the text.
+  char padded[kBlockReach] = {};
+  std::size_t valid = std::min(kBlock, f.text.size() - block);
+  if (block + kBlockReach > f.text.size()) {
+    std::memcpy(padded, p, f.text.size() - block);
+    p = padded;
+  }
+  std::uint64_t starts = 0, nuls = 0;
+  for (std::size_t k = 0; k < kBlock; k += 16) {
+    starts |= std::uint64_t{masks::candidate_starts(p + k)} << k;
+    nuls |= std::uint64_t{masks::equal(masks::load16(p + k), '\0')} << k;
+  }
+  if (valid < kBlock) nuls &= (std::uint64_t{1} << valid) - 1;
+  f.starts = starts;
+  f.nuls = nuls;
+}
+
+// The first candidate at or after `from`, or npos when a NUL or the end of
+// the text comes first (a C string search would stop there).
+std::size_t next_candidate(CandidateFinder& f, std::size_t from) {
+  const std::size_t size = f.text.size();
+  if (from >= size) return npos;
+  std::size_t block = from - from % kBlock;
+  std::uint64_t keep = ~std::uint64_t{0} << (from - block);
+  for (;;) {
+    if (block != f.block) {
+      // Skip quiet blocks wholesale while a whole block and its reach fit.
+      while (block + kBlockReach <= size && masks::quiet_block(f.text.data() + block)) {
+        block += kBlock;
+        keep = ~std::uint64_t{0};
+      }
+      if (block >= size) return npos;
+      describe_block(f, block);
+    }
+    std::uint64_t starts = f.starts & keep, nuls = f.nuls & keep;
+    if (starts != 0) {
+      std::uint64_t before = (starts & (~starts + 1)) - 1;
+      return (nuls & before) != 0 ? npos : block + lowest_bit(starts);
+    }
+    if (nuls != 0) return npos;
+    block += kBlock;
+    keep = ~std::uint64_t{0};
+    if (block >= size) return npos;
+  }
 }
 
 // Whether the candidate stands after an odd number of unescaped double
 // quotes on its line (the text's first byte never counts). Candidates only
-// move forward, so the count is carried along instead of walking back.
+// move forward, so the count is carried along, sixteen bytes at a time;
+// across a long gap, from the gap's last newline on.
 struct QuoteParity {
   std::size_t counted_to = 1;
   bool odd = false;
@@ -82,23 +162,39 @@ bool inside_string_literal(std::string_view text, QuoteParity& q, std::size_t ca
   if (candidate <= 1) return false;
   const char* data = text.data();
   std::size_t from = q.counted_to;
-  if (candidate - from > kNearBytes) {
+  if (candidate - from > kBlock) {
     if (const void* nl = memrchr(data + from, '\n', candidate - from)) {
       from = static_cast<const char*>(nl) - data + 1;
       q.odd = false;
     }
-    while (const void* hit = std::memchr(data + from, '"', candidate - from)) {
-      std::size_t at = static_cast<const char*>(hit) - data;
-      if (!is_escaped(data, at)) q.odd = !q.odd;
-      from = at + 1;
-    }
-  } else {
-    for (std::size_t at = from; at < candidate; ++at) {
-      if (data[at] == '\n')
+  }
+  while (from < candidate) {
+    std::size_t n = std::min<std::size_t>(16, candidate - from);
+    if (from + 16 <= text.size()) {
+      masks::Bytes16 v = masks::load16(data + from);
+      unsigned range = (2u << (n - 1)) - 1;
+      unsigned quotes = masks::equal(v, '"') & range;
+      unsigned newlines = masks::equal(v, '\n') & range;
+      if (newlines != 0) {
         q.odd = false;
-      else if (data[at] == '"' && !is_escaped(data, at))
-        q.odd = !q.odd;
+        quotes &= ~((2u << (31 - __builtin_clz(newlines))) - 1);
+      }
+      // A quote right after a backslash may be escaped: look at its run.
+      unsigned backslash_before = (masks::equal(v, '\\') << 1) | (data[from - 1] == '\\');
+      for (unsigned maybe = quotes & backslash_before; maybe != 0; maybe &= maybe - 1) {
+        int bit = lowest_bit(maybe);
+        if (is_escaped(data, from + bit)) quotes &= ~(1u << bit);
+      }
+      q.odd ^= __builtin_parity(quotes);
+    } else {
+      for (std::size_t at = from; at < from + n; ++at) {
+        if (data[at] == '\n')
+          q.odd = false;
+        else if (data[at] == '"' && !is_escaped(data, at))
+          q.odd = !q.odd;
+      }
     }
+    from += n;
   }
   q.counted_to = candidate;
   return q.odd;
@@ -107,8 +203,9 @@ bool inside_string_literal(std::string_view text, QuoteParity& q, std::size_t ca
 }  // namespace
 
 MaybeFailure scan_source(std::string_view text, Output& out, const ScanOptions& options) {
-  const bool has_nul = std::memchr(text.data(), '\0', text.size()) != nullptr;
-  NextMatch q5{"Q5"}, xt{"XtVa"}, quote{"\""};
+  NulKnowledge has_nul{text};
+  CandidateFinder finder{text};
+  NextMatch quote{"\""};
   NextMatch block_open{"/*"}, block_close{"*/"}, line_open{"//"}, line_end{"\n"};
   QuoteParity parity;
   CallPlan plan;
@@ -123,9 +220,7 @@ MaybeFailure scan_source(std::string_view text, Output& out, const ScanOptions& 
 
   std::size_t scan = 0, copy = 0;
   while (scan < text.size()) {
-    std::size_t q5_at = next_match(text, has_nul, q5, scan);
-    std::size_t xt_at = next_match(text, has_nul, xt, scan);
-    std::size_t candidate = q5_at < xt_at ? q5_at : xt_at;
+    std::size_t candidate = next_candidate(finder, scan);
     if (candidate == npos) break;
 
     if (inside_string_literal(text, parity, candidate)) {

@@ -1,7 +1,6 @@
 #include "tree/conversion.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include <utility>
 
 #include "driver/output.h"
 
@@ -18,20 +17,12 @@ bool call_changed(std::string_view before, const Conversion& conversion, const C
 
 Conversion convert_text(std::string_view text) {
   Conversion conversion;
-  char* buffer = nullptr;
-  std::size_t size = 0;
-  Output out = open_output(::open_memstream(&buffer, &size), "");
-  if (out.file == nullptr) {
-    conversion.failure = Failure{ExitNoMemory, "Cannot alloc memory for the output\n"};
-    return conversion;
-  }
+  Output out = memory_output("");
   ScanOptions options;
   options.keep_converted = true;
   options.calls = &conversion.calls;
   conversion.failure = scan_source(text, out, options);
-  std::fclose(out.file);
-  conversion.text.assign(buffer, size);
-  std::free(buffer);
+  conversion.text = std::move(out.memory);
   return conversion;
 }
 

@@ -1,10 +1,7 @@
 #include "literal_scanner.h"
 
-#include <sys/types.h>
-
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "recognise/call_table.h"
 #include "recognise/splitter.h"
@@ -65,58 +62,30 @@ const char* line_comment_end(const char* scan, const char* candidate, const char
   return nullptr;
 }
 
-// An unbuffered stream that takes writes while they fit in `limit` bytes;
-// the first that does not fit fails, and so does every write after it, like
-// a full device. Unbuffered, each checked write of the pass is one write here.
-struct LimitedSink {
-  std::string bytes;
-  std::size_t limit;
-  bool full = false;
-};
+}  // namespace
 
-ssize_t limited_write(void* cookie, const char* data, std::size_t size) {
-  auto* sink = static_cast<LimitedSink*>(cookie);
-  if (sink->full || sink->bytes.size() + size > sink->limit) {
-    sink->full = true;
-    return 0;  // nothing taken; glibc would count -1 as the whole item written
+int lookup_literally(std::string_view text, std::size_t candidate) {
+  std::string_view rest = text.substr(candidate);
+  std::span<const CallEntry> table = call_table();
+  for (std::size_t row = 0; row < table.size(); ++row) {
+    if (!rest.starts_with(table[row].name)) continue;
+    std::size_t p = table[row].name.size();
+    while (p < rest.size() && is_call_blank(rest[p])) ++p;
+    if (p < rest.size() && rest[p] == '(') return static_cast<int>(row);
   }
-  sink->bytes.append(data, size);
-  return static_cast<ssize_t>(size);
+  return -1;
 }
 
-// The stream is used as it is: open_output would give it a buffer of its
-// own, which a memory stream does not take and which would hold back the
-// failures of an unbuffered one.
-Output output_on(std::FILE* file, const std::string& path) {
-  Output out;
-  out.file = file;
-  out.path = path;
-  return out;
-}
+namespace {
 
 template <typename Scan>
 ScanRun run_with(Scan scan, const std::string& text, const std::string& path,
                  std::size_t write_limit) {
+  Output out = memory_output(path);
+  out.write_limit = write_limit;
   ScanRun run;
-  if (write_limit != kUnlimited) {
-    LimitedSink sink{{}, write_limit};
-    std::FILE* file = fopencookie(&sink, "w", {nullptr, limited_write, nullptr, nullptr});
-    if (file == nullptr || std::setvbuf(file, nullptr, _IONBF, 0) != 0) std::abort();
-    Output out = output_on(file, path);
-    run.failure = scan(std::string_view(text), out);
-    std::fclose(file);
-    run.bytes = std::move(sink.bytes);
-    return run;
-  }
-  char* buffer = nullptr;
-  std::size_t size = 0;
-  std::FILE* file = open_memstream(&buffer, &size);
-  if (file == nullptr) std::abort();
-  Output out = output_on(file, path);
   run.failure = scan(std::string_view(text), out);
-  std::fclose(file);
-  run.bytes.assign(buffer, size);
-  std::free(buffer);
+  run.bytes = std::move(out.memory);
   return run;
 }
 
@@ -154,7 +123,7 @@ MaybeFailure scan_source(std::string_view text, Output& out, Fault fault) {
       continue;
     }
 
-    int row = lookup_call(text, candidate - start);
+    int row = lookup_literally(text, candidate - start);
     if (row < 0) {
       scan = candidate + (fault == Fault::StepOneOnFailedLookup ? 1 : 3);
       continue;

@@ -29,6 +29,10 @@ enum class Fault {
   TailUpToNul,             // the tail stops at the first NUL after the copy position
 };
 
+// The call table walked in order: the first name that starts `text` at
+// `candidate` and is followed, after any blanks, by "(" ; or -1.
+int lookup_literally(std::string_view text, std::size_t candidate);
+
 // Converts `text` like the core's scan_source. text.data()[text.size()]
 // must be a NUL byte (a std::string's data is).
 MaybeFailure scan_source(std::string_view text, Output& out, Fault fault = Fault::None);
@@ -41,7 +45,7 @@ struct ScanRun {
 
 using Scanner = MaybeFailure (*)(std::string_view, Output&);
 
-inline constexpr std::size_t kUnlimited = static_cast<std::size_t>(-1);
+inline constexpr std::size_t kUnlimited = kNoWriteLimit;
 
 // Runs `scan` over `text` into memory; write failures name `path`. With a
 // write limit, the first write that would take the output past that many

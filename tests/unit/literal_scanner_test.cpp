@@ -310,6 +310,20 @@ TEST(ScannerEquivalence, GeneratedTexts) {
   EXPECT_GT(failed, count / 10);
 }
 
+// Texts of a few KiB, so that candidates, quotes and NULs fall on every
+// position of the fast scanner's 64-byte blocks and 16-byte windows.
+TEST(ScannerEquivalence, LongGeneratedTexts) {
+  std::vector<std::string> pieces = random_texts(8000);
+  for (std::size_t i = 0; i + 16 <= pieces.size(); i += 16) {
+    std::string text;
+    for (std::size_t k = i; k < i + 16; ++k) text += pieces[k] + (k % 3 == 0 ? " Q5A_Width; xQ5Do (" : "");
+    ScanRun expected = slow(text);
+    ScanRun actual = fast(text);
+    ASSERT_TRUE(same(expected, actual)) << "input " << shown(text) << "\n  literal: "
+                                        << outcome(expected) << "\n  fast:    " << outcome(actual);
+  }
+}
+
 // Every write of the pass failing in turn: both stop at the same write with
 // the same message and leave the same bytes behind.
 TEST(ScannerEquivalence, WriteFailureAtEveryPoint) {

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -30,31 +28,16 @@ struct Rewritten {
   MaybeFailure failure;
 };
 
-// A stream that takes at most `capacity` bytes, so the write that crosses
+// An output that takes at most `capacity` bytes, so the write that crosses
 // it fails.
-struct LimitedSink {
-  std::string bytes;
-  std::size_t capacity;
-};
-
-ssize_t limited_write(void* cookie, const char* data, std::size_t size) {
-  auto* sink = static_cast<LimitedSink*>(cookie);
-  if (sink->bytes.size() + size > sink->capacity) return 0;  // nothing taken: an error
-  sink->bytes.append(data, size);
-  return static_cast<ssize_t>(size);
-}
-
 Rewritten rewrite(Rewriter rewriter, std::string_view name, const std::vector<std::string>& args,
                   int fixed_count, std::size_t capacity = 4096) {
-  LimitedSink sink{{}, capacity};
-  Output out = open_output(fopencookie(&sink, "w", {nullptr, limited_write, nullptr, nullptr}),
-                           "out.c");
-  std::setvbuf(out.file, nullptr, _IONBF, 0);
+  Output out = memory_output("out.c");
+  out.write_limit = capacity;
   ArgumentList list = make_list(args);
   CallPlan plan;
   rewriter(name, list, fixed_count, plan, out);
-  std::fclose(out.file);
-  return {sink.bytes, out.failure};
+  return {out.memory, out.failure};
 }
 
 TEST(Rewriters, FewerArgumentsThanFixedOnesUseOnlyThoseGiven) {
@@ -119,7 +102,7 @@ TEST(Rewriters, EachWriteFailureNamesWhatFailed) {
     ASSERT_TRUE(r.failure);
     EXPECT_EQ(r.failure->exit_code, ExitWriteFailed);
     EXPECT_EQ(r.failure->message, step.message);
-    // Nothing after the failed write reaches the stream.
+    // Nothing after the failed write reaches the output.
     EXPECT_EQ(r.text, whole.substr(0, step.written));
   }
 }

@@ -1,4 +1,4 @@
-// The refusal test for converted files, searched eight bytes at a time.
+// The refusal test for converted files, searched sixteen bytes at a time.
 #include "driver/run.h"
 
 #include <gtest/gtest.h>
