@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
+
+#include "recognise/byte_masks.h"
 
 namespace q5 {
 
@@ -80,20 +83,54 @@ std::size_t line_comment_end(std::string_view text, std::size_t open, std::size_
 template <typename Accept>
 std::size_t run_end(std::string_view text, std::size_t i, std::size_t to, Accept accept) {
   for (;;) {
+    while (i < to && accept(i)) ++i;  // the common case: no splice
+    if (i >= to || text[i] != '\\') return i;
     std::size_t next = past_splices(text, i, to);
     if (next >= to || !accept(next)) return i;
     i = next + 1;
   }
 }
 
-constexpr std::array<std::string_view, 23> kPunctuators = {
-    "...", "<<=", ">>=", "->", "++", "--", "<<", ">>", "<=", ">=", "==", "!=",
-    "&&",  "||",  "*=",  "/=", "%=", "+=", "-=", "&=", "^=", "|=", "##",
-};
+// The punctuators longer than one byte, longest first, by their first byte.
+std::span<const std::string_view> longer_punctuators(char c) {
+  static constexpr std::string_view kDot[] = {"..."};
+  static constexpr std::string_view kLess[] = {"<<=", "<<", "<="};
+  static constexpr std::string_view kGreater[] = {">>=", ">>", ">="};
+  static constexpr std::string_view kMinus[] = {"->", "--", "-="};
+  static constexpr std::string_view kPlus[] = {"++", "+="};
+  static constexpr std::string_view kAnd[] = {"&&", "&="};
+  static constexpr std::string_view kOr[] = {"||", "|="};
+  static constexpr std::string_view kEqual[] = {"=="}, kNot[] = {"!="}, kStar[] = {"*="},
+                                    kSlash[] = {"/="}, kPercent[] = {"%="}, kCaret[] = {"^="},
+                                    kHash[] = {"##"};
+  switch (c) {
+    case '.': return kDot;
+    case '<': return kLess;
+    case '>': return kGreater;
+    case '-': return kMinus;
+    case '+': return kPlus;
+    case '&': return kAnd;
+    case '|': return kOr;
+    case '=': return kEqual;
+    case '!': return kNot;
+    case '*': return kStar;
+    case '/': return kSlash;
+    case '%': return kPercent;
+    case '^': return kCaret;
+    case '#': return kHash;
+    default: return {};
+  }
+}
 
 bool is_single_punct(char c) {
-  static constexpr std::string_view kSingles = "[](){}.&*+-~!/%<>^|?:;=,#";
-  return kSingles.find(c) != std::string_view::npos;
+  switch (c) {
+    case '[': case ']': case '(': case ')': case '{': case '}': case '.': case '&': case '*':
+    case '+': case '-': case '~': case '!': case '/': case '%': case '<': case '>': case '^':
+    case '|': case '?': case ':': case ';': case '=': case ',': case '#':
+      return true;
+    default:
+      return false;
+  }
 }
 
 }  // namespace
@@ -144,7 +181,7 @@ bool next_token(std::string_view text, std::size_t& pos, std::size_t to, bool ke
       kind = c == '"' ? TokenKind::String : TokenKind::Char;
     } else {
       std::size_t length = 1;
-      for (std::string_view p : kPunctuators)
+      for (std::string_view p : longer_punctuators(c))
         if (text.substr(i, std::min(p.size(), to - i)) == p) {
           length = p.size();
           break;
@@ -156,6 +193,41 @@ bool next_token(std::string_view text, std::size_t& pos, std::size_t to, bool ke
     return true;
   }
   return false;
+}
+
+std::size_t next_code_name(std::string_view text, std::size_t pos, std::size_t to) {
+  if (to > text.size()) to = text.size();
+  const char* data = text.data();
+  std::size_t i = pos;
+  while (i < to) {
+    // Only these bytes can open a literal or comment or start "Q5"/"XtVa":
+    // look for them sixteen at a time.
+    while (i + 16 <= to) {
+      masks::Bytes16 v = masks::load16(data + i);
+      unsigned hits = masks::equal(v, '/') | masks::equal(v, '"') | masks::equal(v, '\'') |
+                      masks::equal(v, 'Q') | masks::equal(v, 'X');
+      if (hits != 0) {
+        i += static_cast<std::size_t>(__builtin_ctz(hits));
+        break;
+      }
+      i += 16;
+    }
+    if (i >= to) break;
+    char c = data[i];
+    if (c == '"' || c == '\'') {
+      i = literal_end(text, i, to, c);
+    } else if (c == '/' && i + 1 < to && data[i + 1] == '*') {
+      i = block_comment_end(text, i, to);
+    } else if (c == '/' && i + 1 < to && data[i + 1] == '/') {
+      i = line_comment_end(text, i, to);
+    } else if ((c == 'Q' || c == 'X') && (i == 0 || !is_ident_byte(data[i - 1]))) {
+      // A name starts here unless it continues an identifier or number.
+      return i;
+    } else {
+      ++i;
+    }
+  }
+  return to;
 }
 
 std::vector<Token> lex(std::string_view text, std::size_t from, std::size_t to, bool keep_comments) {

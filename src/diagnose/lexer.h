@@ -32,6 +32,11 @@ struct Token {
 bool next_token(std::string_view text, std::size_t& pos, std::size_t to, bool keep_comments,
                 Token& token);
 
+// Where the next identifier that starts with "Q" or "X" begins in code (not
+// in a literal or comment), at or after `pos`; `to` when there is none.
+// Much faster than lexing every token, for finding names in a whole file.
+std::size_t next_code_name(std::string_view text, std::size_t pos, std::size_t to);
+
 // Lexes text[from, to). A backslash followed by a newline (or by CR LF) is a
 // line splice: skipped between tokens and allowed inside them. Comments are
 // kept as tokens only when `keep_comments` is set.
