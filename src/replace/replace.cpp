@@ -23,7 +23,7 @@ namespace {
 // published by one store of its state.
 enum SlotState : int {
   Free = 0,
-  Busy,      // being filled or emptied: the handler leaves it alone
+  Busy,      // being filled, or its file being created: the handler waits
   Claimed,   // the entry by this name is to go, whatever it is (a fixed name about to be re-created)
   Armed      // the entry by this name is to go if it is still the file recorded
 };
@@ -52,6 +52,14 @@ extern "C" void on_cleanup_signal(int signo) {
   g_dying.store(true);
   for (Slot& slot : g_slots) {
     int state = slot.state.load();
+    // Another thread is between claiming a slot and creating its file: let
+    // it finish (new claims now fail), for at most 50 ms, which also bounds
+    // the wait when this very thread was interrupted there.
+    for (int waited = 0; state == Busy && waited < 500; ++waited) {
+      struct timespec pause {0, 100000};
+      ::nanosleep(&pause, nullptr);
+      state = slot.state.load();
+    }
     struct stat status {};
     if (state == Claimed ||
         (state == Armed && ::fstatat(slot.dir_fd, slot.name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
@@ -80,6 +88,12 @@ int claim_slot(int dir_fd, std::string_view name, int state) {
     int expected = Free;
     if (!g_slots[i].state.compare_exchange_strong(expected, Busy)) continue;
     Slot& slot = g_slots[i];
+    // The process is being ended: a file made now could outlive the cleanup.
+    if (g_dying.load()) {
+      slot.state.store(Free);
+      errno = EINTR;
+      return -1;
+    }
     slot.dir_fd = dir_fd;
     slot.device = 0;
     slot.inode = 0;
@@ -191,7 +205,7 @@ constexpr char kDefaultAcl[] = "system.posix_acl_default";
 
 }  // namespace
 
-void prepare_process_signals() {
+void install_cleanup_handlers() {
   struct sigaction action {};
   action.sa_handler = on_cleanup_signal;
   sigemptyset(&action.sa_mask);
@@ -202,6 +216,10 @@ void prepare_process_signals() {
     if (::sigaction(signo, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) continue;
     ::sigaction(signo, &action, nullptr);
   }
+}
+
+void prepare_process_signals() {
+  install_cleanup_handlers();
   ::signal(SIGPIPE, SIG_IGN);
   ::signal(SIGXFSZ, SIG_IGN);
 }

@@ -21,11 +21,13 @@
 
 namespace q5 {
 
-// Installs the process-wide signal handling the replacements rely on: the
-// cleanup handler for SIGINT, SIGTERM and SIGHUP (unless they are ignored,
-// as for a background job or under nohup), and SIGPIPE and SIGXFSZ ignored,
-// so that a write to a closed pipe or beyond the file-size limit is a failed
-// write, not a death that leaves a half-written file. Call it once, early.
+// Installs the cleanup handler for SIGINT, SIGTERM and SIGHUP (unless they
+// are ignored, as for a background job or under nohup). Call it once, early.
+void install_cleanup_handlers();
+
+// The cleanup handlers, and SIGPIPE and SIGXFSZ ignored, so that a write to
+// a closed pipe or beyond the file-size limit is a failed write, not a death
+// that leaves a half-written file.
 void prepare_process_signals();
 
 struct Replacement {
