@@ -3,11 +3,18 @@
 #include <cstdio>
 
 #include "driver/run.h"
+#include "replace/replace.h"
 #include "tree/options.h"
 #include "tree/run_tree.h"
 
 int main(int argc, char** argv) {
-  if (q5::wants_tree_interface(argc, argv)) return q5::run_tree(argc, argv);
+  // Both interfaces replace files: an interrupted run removes the one it is
+  // writing. Only the classic one treats SIGPIPE and SIGXFSZ as failed writes.
+  if (q5::wants_tree_interface(argc, argv)) {
+    q5::install_cleanup_handlers();
+    return q5::run_tree(argc, argv);
+  }
+  q5::prepare_process_signals();
   q5::Failure outcome = q5::run_command_line(argc, argv);
   std::fwrite(outcome.message.data(), 1, outcome.message.size(), stderr);
   return outcome.exit_code;

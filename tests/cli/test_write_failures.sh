@@ -8,18 +8,21 @@
 # A small result fits in the stream's buffer, so the failure shows only when
 # the output is closed; a large one fails while calls are being written, where
 # only the kind of message is fixed. Even a result equal to the input is a
-# failure when it cannot be written.
+# failure when it cannot be written. Upgrade mode never writes through an
+# existing temp.c, so there a file-size limit of 1 KiB makes the writes fail
+# (the small inputs are padded past it).
 for mode in convert upgrade; do
     for size in small plain large; do
-        begin "$mode to a full device, $size input"
+        begin "$mode to an output that fills up, $size input"
+        pad=; [ $mode = upgrade ] && pad=$(printf '/* %2000s */' '')
         case $size in
-            small) printf '%s' "$CALL" >in.c ;;
-            plain) printf 'int a;\n' >in.c ;;
+            small) printf '%s\n%s' "$pad" "$CALL" >in.c ;;
+            plain) printf '%s\nint a;\n' "$pad" >in.c ;;
             large) for i in $(seq 3000); do printf 'int v%d = %d;\n%s' $i $i "$CALL"; done >in.c ;;
         esac
         keep in.c
         if [ $mode = convert ]; then out=/dev/full; run in.c $out; else
-            out=temp.c; ln -s /dev/full temp.c; run -upgrade in.c
+            out=temp.c; _run bash -c 'ulimit -f 1 && exec "$0" "$@"' "$BIN" -upgrade in.c
         fi
         if [ $size = large ]; then
             ok "exit status $STATUS" [ "$STATUS" = 4 ]
