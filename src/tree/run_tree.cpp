@@ -128,7 +128,7 @@ FileOutcome convert_one(const TreeOptions& options, const WalkedFile& file) {
       break;
     case TreeSink::InPlace:
       if (outcome.changed) {
-        if (std::string trouble = replace_contents(file.path, conversion.text, status); !trouble.empty()) {
+        if (std::string trouble = replace_contents(file.path, conversion.text, before, status); !trouble.empty()) {
           std::string shown = std::move(outcome.err);
           fail_file(outcome, options, file, {}, Failure{ExitWriteFailed, trouble}, trouble);
           outcome.err = shown + outcome.err;

@@ -198,6 +198,24 @@ has out.c "$CONVERTED"
 
 # Interrupted in-place runs over 400 files (about 3 MiB): every file is the
 # old or the new text, and nothing else is left in the tree.
+begin "in place keeps hard links, the file behind a named link, ACLs and attributes"
+printf '%s' "$CALL" | tee linked.c target.c attrs.c >/dev/null
+ln linked.c other-name.c
+ln -s target.c named-link.c
+chmod 640 attrs.c
+setfacl -m u:65534:r attrs.c && setfattr -n user.q5 -v kept attrs.c
+trun -q -i linked.c named-link.c attrs.c
+tcheck 0 '' ''
+has other-name.c "$CONVERTED"
+ok "the hard link is kept" [ "$(stat -c %h linked.c)" = 2 ]
+ok "the named link stays a link" [ -L named-link.c ]
+has target.c "$CONVERTED"
+has attrs.c "$CONVERTED"
+ok "the ACL is carried over: $(getfacl -cp attrs.c 2>&1 | tr '\n' ' ')" \
+    sh -c "getfacl -cp attrs.c 2>/dev/null | grep -qx 'user:65534:r--'"
+ok "the user attribute is carried over" [ "$(getfattr --only-values -n user.q5 attrs.c 2>/dev/null)" = kept ]
+only . attrs.c linked.c named-link.c other-name.c target.c
+
 begin "interrupted --in-place"
 body=
 for k in $(seq 60); do
