@@ -31,6 +31,8 @@ DENSE_VS_CAT = 4.0
 FLOOR_VS_CAT = 1.3           # the plain input: no candidate at all
 GROWTH_LIMIT = 8.5           # time(64 MiB) / time(8 MiB), files 8x bigger
 SMALL_VS_CAT = 1.2
+TREE_CHECK_VS_FIND_CAT = 1.5  # `q5upgrade --check TREE` / `find TREE ... -exec cat {} +`
+TREE_INPLACE_SPEEDUP = 5.0    # classic upgrade, one process per file / `q5upgrade -i TREE`
 RSS_SLACK = 32 * MIB         # peak RSS <= input size + this
 GROWTH_KINDS = ("typical", "adversarial", "dense")
 
@@ -224,6 +226,83 @@ class Bench:
         return statistics.median(tt), statistics.median(tc), rss
 
 
+def _tree_copy(src, dst):
+    shutil.rmtree(dst, ignore_errors=True)
+    shutil.copytree(src, dst)
+
+
+def _tree_bytes(root):
+    """Every file's bytes by its path below root, for comparing two trees."""
+    out = {}
+    for d, _, names in os.walk(root):
+        for n in names:
+            p = os.path.join(d, n)
+            with open(p, "rb") as f:
+                out[os.path.relpath(p, root)] = f.read()
+    return out
+
+
+def tree_runs(b, tree, files):
+    """The tree interface on a directory of typical files.
+
+    check: `q5upgrade --check -q TREE` (exit 1: files would change) against
+    reading the same files with find and cat. in place: `q5upgrade -i -q` on
+    a fresh copy against the classic upgrade mode run once per file on
+    another fresh copy (from a scratch directory on the same file system),
+    whose results must be byte for byte the same.
+    """
+    find_cat = ["/bin/sh", "-c",
+                "exec find \"$0\" -type f -name '*.[ch]' -exec cat {} + >/dev/null", tree]
+    check = [b.tool, "--check", "-q", tree]
+
+    def timed(argv, allowed):
+        t, code, _ = run(argv, os.devnull, b.err, b.timeout)
+        if code not in allowed:
+            b._check("tree", tree, code if code != 0 else "exit 0")
+        return t
+
+    tc, tf = [], []
+    timed(check, (1,))
+    timed(find_cat, (0,))
+    for i in range(b.reps):
+        pair = ((check, (1,), tc), (find_cat, (0,), tf))
+        for argv, allowed, into in (pair if i % 2 == 0 else pair[::-1]):
+            into.append(timed(argv, allowed))
+
+    work = os.path.join(b.scratch, "tree-work")
+    cwd = os.path.join(b.scratch, "tree-cwd")
+    os.makedirs(cwd, exist_ok=True)
+    rel = [os.path.relpath(f, tree) for f in files]
+    ti, tu = [], []
+    for i in range(b.reps + 1):
+        _tree_copy(tree, work)
+        t = timed([b.tool, "-i", "-q", work], (0,))
+        if i == 0:
+            in_place = _tree_bytes(work)
+        else:
+            ti.append(t)
+        _tree_copy(tree, work)
+        # One process per file, each in the scratch working directory.
+        t0 = time.perf_counter()
+        here = os.getcwd()
+        os.chdir(cwd)
+        try:
+            for r in rel:
+                _, code, _ = run([b.tool, "-upgrade", os.path.join(work, r)], os.devnull, b.err,
+                                 b.timeout)
+                b._check("tree upgrade", r, code)
+        finally:
+            os.chdir(here)
+        t = time.perf_counter() - t0
+        if i == 0:
+            if _tree_bytes(work) != in_place:
+                raise ToolFailed("tree: -i and the classic upgrade mode give different files")
+        else:
+            tu.append(t)
+    shutil.rmtree(work, ignore_errors=True)
+    return (statistics.median(tc), statistics.median(tf)), (statistics.median(ti), statistics.median(tu))
+
+
 def _unlink(path):
     try:
         os.unlink(path)
@@ -370,6 +449,15 @@ def _bench(args, tool, cat, scratch, sizes, n_small):
     small = [os.path.join(small_dir, "f%04d.c" % i) for i in range(n_small)]
     jobs += [(gen.write_typical, p, 8192, 5000 + i, "typical") for i, p in enumerate(small)]
     os.mkdir(small_dir)
+    # A tree of typical files, 64 MiB in all (8 MiB with --quick), in
+    # nested directories as a source tree has them.
+    tree_dir = os.path.join(scratch, "tree")
+    n_tree = 2000 if not args.quick else 250
+    tree_files = [os.path.join(tree_dir, "d%02d" % (i % 20), "e%d" % (i % 7), "f%04d.c" % i)
+                  for i in range(n_tree)]
+    for d in {os.path.dirname(f) for f in tree_files}:
+        os.makedirs(d, exist_ok=True)
+    jobs += [(gen.write_typical, p, 32 * 1024, 6000 + i, "typical") for i, p in enumerate(tree_files)]
     generate(jobs)
     print("inputs generated in %.1f s" % (time.perf_counter() - t_start))
     print()
@@ -403,6 +491,19 @@ def _bench(args, tool, cat, scratch, sizes, n_small):
         b.failures.append(str(e))
         print("%-24s TOOL FAILED" % small_label)
     print("(small files: input is per file; times are the whole loop, one process per file)")
+    tree_label = "tree of %d files" % n_tree
+    try:
+        (tc, tf), (ti, tu) = tree_runs(b, tree_dir, tree_files)
+        size = n_tree * 32 * 1024
+        results["tree --check"] = (tc, tf, 0, size)
+        results["tree -i"] = (ti, tu, 0, size)
+        print("%-24s %10s %11s %11s %7.2fx   (vs find -exec cat)" % (
+            "tree --check", fmt_size(size), fmt_ms(tc), fmt_ms(tf), tc / tf))
+        print("%-24s %10s %11s %11s %7.2fx   (vs classic upgrade per file: %.1fx faster)" % (
+            "tree -i", fmt_size(size), fmt_ms(ti), fmt_ms(tu), ti / tu, tu / ti))
+    except ToolFailed as e:
+        b.failures.append(str(e))
+        print("%-24s TOOL FAILED" % tree_label)
     if timer:
         print("(tool RSS: %s -f %%M on one extra run per input)" % timer)
     else:
@@ -437,6 +538,13 @@ def _bench(args, tool, cat, scratch, sizes, n_small):
             checks.append((name, "-", "<= %.1f" % GROWTH_LIMIT,
                            "skipped" if args.quick else None))
     ratio_check("%s vs cat" % small_label, small_label, SMALL_VS_CAT)
+    ratio_check("tree --check vs find+cat", "tree --check", TREE_CHECK_VS_FIND_CAT)
+    if "tree -i" in results:
+        ti, tu = results["tree -i"][:2]
+        checks.append(("tree -i speed-up vs upgrade per file", "%.1fx" % (tu / ti),
+                       ">= %.1fx" % TREE_INPLACE_SPEEDUP, tu / ti >= TREE_INPLACE_SPEEDUP))
+    else:
+        checks.append(("tree -i speed-up vs upgrade per file", "-", "", None))
     for label, _, _, _ in inputs + [(small_label, None, None, None)]:
         name = "peak RSS %s" % label
         if label in results:
