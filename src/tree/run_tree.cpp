@@ -13,6 +13,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -163,6 +164,35 @@ double seconds_now() {
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
+// The summary line: files by what came of them, calls converted, and the
+// diagnostics by kind.
+struct Tally {
+  std::size_t files = 0, changed = 0, unchanged = 0, failed = 0, calls = 0;
+  DiagnosticCounts counts;
+};
+
+std::string summary_line(const Tally& tally) {
+  auto count = [](std::size_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+  };
+  std::string line = "q5upgrade: " + count(tally.files, "file", "files") + " examined, " +
+                     std::to_string(tally.changed) + " changed, " + std::to_string(tally.unchanged) +
+                     " unchanged, " + std::to_string(tally.failed) + " failed, " +
+                     count(tally.calls, "call", "calls") + " converted";
+  if (std::string diagnosed = format_counts(tally.counts); !diagnosed.empty()) line += "; " + diagnosed;
+  return line + "\n";
+}
+
+bool write_report(const std::string& path, std::span<const FileReport> files) {
+  std::string log = sarif_log(files, Q5UPGRADE_VERSION);
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  bool written = fd >= 0 && write_all(fd, log);
+  if (fd >= 0 && ::close(fd) != 0) written = false;
+  if (!written)
+    write_all(2, "q5upgrade: " + path + ": error: cannot write the report: " + std::strerror(errno) + "\n");
+  return written;
+}
+
 }  // namespace
 
 int run_tree(int argc, const char* const* argv) {
@@ -177,96 +207,72 @@ int run_tree(int argc, const char* const* argv) {
 
   // Workers take files in walk order; results are printed in that order as
   // soon as each one's turn comes, so the bytes do not depend on -j.
-  std::vector<FileOutcome> reports(files.size());
+  std::vector<FileOutcome> outcomes(files.size());
   std::atomic<std::size_t> next{0};
   std::mutex mutex;
   std::condition_variable finished;
   auto work = [&] {
     for (std::size_t i = next++; i < files.size(); i = next++) {
-      FileOutcome report = convert_one(options, files[i]);
+      FileOutcome outcome = convert_one(options, files[i]);
       std::lock_guard lock(mutex);
-      reports[i] = std::move(report);
-      reports[i].done = true;
+      outcomes[i] = std::move(outcome);
+      outcomes[i].done = true;
       finished.notify_all();
     }
   };
-  int jobs = options.jobs > 0 ? options.jobs : available_processors();
-  jobs = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(jobs), std::max<std::size_t>(files.size(), 1)));
+  std::size_t jobs = options.jobs > 0 ? static_cast<std::size_t>(options.jobs)
+                                      : static_cast<std::size_t>(available_processors());
   std::vector<std::thread> workers;
-  for (int j = 1; j < jobs; ++j) workers.emplace_back(work);
-  std::thread own_share;
-  if (jobs >= 1) own_share = std::thread(work);
+  for (std::size_t j = 0; j < std::min(jobs, files.size()); ++j) workers.emplace_back(work);
 
   const bool progress = !options.quiet && ::isatty(2) == 1;
   const double started = seconds_now();
   double shown = 0;
-  std::size_t changed = 0, unchanged = 0, failed = 0, calls = 0;
-  DiagnosticCounts counts;
+  bool trouble = false;
+  Tally tally;
+  tally.files = files.size();
   std::vector<FileReport> logged;
   std::vector<std::unique_ptr<std::string>> texts;
   for (std::size_t i = 0; i < files.size(); ++i) {
-    FileOutcome report;
+    FileOutcome outcome;
     {
       std::unique_lock lock(mutex);
-      while (!reports[i].done) {
+      while (!outcomes[i].done) {
         finished.wait_for(lock, std::chrono::milliseconds(100));
         double now = seconds_now();
         if (progress && now - started > 1.0 && now - shown > 0.1) {
           shown = now;
-          std::string line = "\rq5upgrade: " + std::to_string(i) + "/" + std::to_string(files.size()) + " files";
-          write_all(2, line);
+          write_all(2, "\rq5upgrade: " + std::to_string(i) + "/" + std::to_string(files.size()) + " files");
         }
       }
-      report = std::move(reports[i]);
-      reports[i] = FileOutcome{};
-      reports[i].done = true;
+      outcome = std::move(outcomes[i]);
     }
     if (shown > 0) write_all(2, "\r\033[K");
-    write_all(1, report.out);
-    write_all(2, report.err);
-    add_counts(counts, report.diagnostics);
-    if (!report.diagnostics.empty() || !report.errors.empty()) {
+    if (!write_all(1, outcome.out)) trouble = true;
+    write_all(2, outcome.err);
+    add_counts(tally.counts, outcome.diagnostics);
+    if (!options.report.empty() && (!outcome.diagnostics.empty() || !outcome.errors.empty())) {
       // The log's entries view the texts: keep each where it will not move.
-      texts.push_back(std::make_unique<std::string>(std::move(report.text)));
-      report.diagnostics.insert(report.diagnostics.end(), report.errors.begin(), report.errors.end());
-      logged.push_back({files[i].path, *texts.back(), std::move(report.diagnostics)});
+      texts.push_back(std::make_unique<std::string>(std::move(outcome.text)));
+      outcome.diagnostics.insert(outcome.diagnostics.end(), outcome.errors.begin(), outcome.errors.end());
+      logged.push_back({files[i].path, *texts.back(), std::move(outcome.diagnostics)});
     }
-    if (report.failed)
-      ++failed;
-    else if (report.changed)
-      ++changed;
+    if (outcome.failed)
+      ++tally.failed;
+    else if (outcome.changed)
+      ++tally.changed;
     else
-      ++unchanged;
-    calls += report.calls;
+      ++tally.unchanged;
+    tally.calls += outcome.calls;
   }
   for (std::thread& worker : workers) worker.join();
-  if (own_share.joinable()) own_share.join();
-  if (shown > 0) write_all(2, "\r\033[K");
 
-  bool trouble = failed > 0 || (options.werror && counts.warnings > 0);
-  if (!options.report.empty()) {
-    std::string log = sarif_log(logged, Q5UPGRADE_VERSION);
-    int fd = ::open(options.report.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0 || !write_all(fd, log) || ::close(fd) != 0) {
-      write_all(2, "q5upgrade: " + options.report + ": error: cannot write the report: " +
-                       std::strerror(errno) + "\n");
-      trouble = true;
-    }
-  }
-  if (!options.quiet) {
-    auto count = [](std::size_t n, const char* one, const char* many) {
-      return std::to_string(n) + " " + (n == 1 ? one : many);
-    };
-    std::string summary = "q5upgrade: " + count(files.size(), "file", "files") + " examined, " +
-                          std::to_string(changed) + " changed, " + std::to_string(unchanged) +
-                          " unchanged, " + std::to_string(failed) + " failed, " +
-                          count(calls, "call", "calls") + " converted";
-    if (std::string diagnosed = format_counts(counts); !diagnosed.empty()) summary += "; " + diagnosed;
-    write_all(2, summary + "\n");
-  }
+  trouble |= tally.failed > 0 || (options.werror && tally.counts.warnings > 0);
+  if (!options.report.empty() && !write_report(options.report, logged)) trouble = true;
+  if (!options.quiet) write_all(2, summary_line(tally));
   if (trouble) return 2;
   bool would_change = options.sink == TreeSink::Diff || options.sink == TreeSink::Check;
-  return would_change && changed > 0 ? 1 : 0;
+  return would_change && tally.changed > 0 ? 1 : 0;
 }
 
 }  // namespace q5
