@@ -1,14 +1,23 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer target and runs it on both cores for SECONDS
-# (default 120), starting from a scratch copy of the seed corpus so the
-# committed one never grows. The known regressions are replayed as seeds.
-# Any finding (crash, sanitizer report, failed check, hang, memory limit)
-# makes the script exit non-zero; its input is kept in build/fuzz/findings/.
+# Builds the libFuzzer target and runs it, starting from a scratch copy of
+# the seed corpus so the committed one never grows. The known regressions
+# are replayed as seeds. Any finding (crash, sanitizer report, failed check,
+# hang, memory limit) makes the script exit non-zero; its input is kept in
+# build/fuzz/findings/.
 #
-#   fuzz/run.sh [SECONDS]
+#   fuzz/run.sh [SECONDS]             both cores, for SECONDS (default 120)
+#   fuzz/run.sh --seed S --runs N     one process, N inputs from seed S: the
+#                                     same inputs every time (what CI runs)
 set -euo pipefail
 
-seconds=${1:-120}
+seconds=120 seed= runs=
+while [ $# -gt 0 ]; do
+  case $1 in
+    --seed) seed=$2; shift 2 ;;
+    --runs) runs=$2; shift 2 ;;
+    *) seconds=$1; shift ;;
+  esac
+done
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
@@ -23,14 +32,19 @@ trap 'rm -rf "$work"' EXIT
 mkdir "$work/corpus"
 cp fuzz/corpus/* "$work/corpus/"
 
-# Fork mode shares one corpus between the two workers and, with the ignore
-# options off, stops with a non-zero status on the first crash, hang or
-# out-of-memory (by default it would go on past the last two).
+common=(-ignore_crashes=0 -ignore_timeouts=0 -ignore_ooms=0 -dict=fuzz/q5upgrade.dict
+        -max_len=4096 -timeout=10 -rss_limit_mb=2048 -artifact_prefix="$findings/")
+if [ -n "$runs" ]; then
+  # A fixed seed and count: a run that passed here passes anywhere.
+  mode=(-seed="${seed:-1}" -runs="$runs")
+else
+  # Fork mode shares one corpus between the two workers and, with the
+  # ignore options off, stops with a non-zero status on the first crash,
+  # hang or out-of-memory (by default it would go on past the last two).
+  mode=(-fork=2 -max_total_time="$seconds")
+fi
 set +e
-build/fuzz/fuzz/q5upgrade_fuzzer "$work/corpus" fuzz/regressions \
-  -fork=2 -ignore_crashes=0 -ignore_timeouts=0 -ignore_ooms=0 \
-  -dict=fuzz/q5upgrade.dict -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
-  -max_total_time="$seconds" -artifact_prefix="$findings/" 2>&1 | tee "$log"
+build/fuzz/fuzz/q5upgrade_fuzzer "$work/corpus" fuzz/regressions "${common[@]}" "${mode[@]}" 2>&1 | tee "$log"
 status=${PIPESTATUS[0]}
 set -e
 
