@@ -675,8 +675,9 @@ bool plainly_nothing_lost(std::string_view text, const CallRecord& call, std::st
   return !in_string;
 }
 
-void check_lost_tokens(const CallView& v, std::string_view converted, std::vector<Finding>& out) {
-  if (plainly_nothing_lost(v.text, v.call, converted)) return;
+void check_lost_tokens(const CallView& v, std::string_view converted, std::vector<Finding>& out,
+                       bool shortcuts) {
+  if (shortcuts && plainly_nothing_lost(v.text, v.call, converted)) return;
   std::vector<Token> in;
   const std::vector<std::size_t> missing = missing_indices(v.text, v.call, converted, in);
   for (std::size_t a = 0; a < missing.size();) {
@@ -769,6 +770,277 @@ std::vector<Diagnostic> merge(std::vector<Finding>& findings) {
   return out;
 }
 
+// ---------------------------------------------------------------------
+// Most calls convert cleanly, and lexing each one to show that is most of
+// the checks' cost. A walk over a call's bytes decides most of them
+// instead: it proves that no check can find anything but the note on
+// removed comments, which it then gives itself. Whenever a proof needs
+// more than the bytes, the call goes through the token checks.
+
+// What the walk learns about one argument's code bytes: the bytes of its
+// tokens (not blanks, splices or comments), the list's separating comma
+// left out.
+struct ArgBytes {
+  std::size_t first = kNoOffset;  // first code byte
+  std::size_t last = 0;           // last code byte
+  bool gap = false;               // a blank, splice or comment between code bytes
+  bool comment_inside = false;    // a comment between code bytes
+  bool other = false;             // a code byte that is neither an identifier byte nor '*'
+  bool hash = false;              // a '#' outside literals
+};
+
+// Walks the call's name and argument list as the lexer reads them. False
+// when the call holds anything the proofs below do not cover: a character
+// literal, a "##", a byte other than a blank, splice, comment or token
+// byte, a literal or comment that runs over an argument's end, an
+// argument boundary that a token could run across. Otherwise `args` holds
+// each argument's facts, and `comments`/`first_comment` what
+// check_literals_and_comments counts: comments at the list's own level,
+// not on a '#' line after its '#'.
+bool walk_call(std::string_view text, const CallRecord& call, std::vector<ArgBytes>& args,
+               std::size_t& comments, std::size_t& first_comment) {
+  const std::size_t count = call.roles.size();
+  const std::size_t list_end = call.origins[count];
+  if (list_end >= text.size() || text[list_end] != ')' || call.begin > call.origins[0]) return false;
+  args.assign(count, ArgBytes{});
+  comments = 0;
+  std::size_t depth = 0, directive_end = 0;
+  std::size_t i = call.begin;
+  // Slot 0 is the call's name and "("; slot k + 1 is argument k.
+  for (std::size_t slot = 0; slot <= count; ++slot) {
+    const std::size_t from = slot == 0 ? call.begin : call.origins[slot - 1];
+    const std::size_t to = call.origins[slot];
+    if (from > to || i != from) return false;
+    if (slot > 0 && slot < count) {
+      // A token ends at the boundary: the one before is the separating
+      // comma, or the boundary is a newline that is not part of a splice
+      // (where a '#' line ended).
+      const char before = text[to - 1];
+      const bool newline = text[to] == '\n' && before != '\\' &&
+                           !(before == '\r' && to >= 2 && text[to - 2] == '\\');
+      if (before != ',' && !newline) return false;
+    }
+    ArgBytes scratch;
+    ArgBytes& a = slot == 0 ? scratch : args[slot - 1];
+    bool pending = false, pending_comment = false;
+    auto code = [&](std::size_t at, std::size_t end, bool other) {
+      if (a.first == kNoOffset) {
+        a.first = at;
+      } else if (pending) {
+        a.gap = true;
+        a.comment_inside |= pending_comment;
+      }
+      pending = pending_comment = false;
+      a.last = end - 1;
+      a.other |= other;
+    };
+    while (i < to) {
+      const char c = text[i];
+      if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+        pending = a.first != kNoOffset;
+        ++i;
+      } else if (c == '\\') {
+        if (text.substr(i + 1, 1) == "\n")
+          i += 2;
+        else if (text.substr(i + 1, 2) == "\r\n")
+          i += 3;
+        else
+          return false;
+        pending = a.first != kNoOffset;
+      } else if (c == '/' && i + 1 < text.size() && (text[i + 1] == '*' || text[i + 1] == '/')) {
+        std::size_t pos = i;
+        Token t{};
+        if (!next_token(text, pos, text.size(), true, t) || t.kind != TokenKind::Comment || pos > to)
+          return false;
+        if (depth == 1 && i >= directive_end && comments++ == 0) first_comment = i;
+        pending = a.first != kNoOffset;
+        pending_comment = pending;
+        i = pos;
+      } else if (c == '"') {
+        // Ends as the lexer ends it; one that runs over a line end or a
+        // splice is left to the token checks.
+        std::size_t k = i + 1;
+        while (k < to && text[k] != '"' && text[k] != '\n') k += text[k] == '\\' ? 2 : 1;
+        if (k >= to || text[k] != '"') return false;
+        for (std::size_t b = i + 1; b < k; ++b)
+          if (text[b] == '\\' && (text[b + 1] == '\n' || text[b + 1] == '\r')) return false;
+        code(i, k + 1, true);
+        i = k + 1;
+      } else if (c == '\'' || c == '\v' || c == '\f' || c == '\0') {
+        return false;
+      } else {
+        if (c == ',' && i + 1 == to && slot > 0) {
+          // The separator: view_call leaves it out of the argument.
+          ++i;
+          continue;
+        }
+        if (c == '(') ++depth;
+        if (c == ')' && depth > 0) --depth;
+        if (c == '#') {
+          if (text.substr(i + 1, 1) == "#") return false;
+          a.hash = true;
+          if (depth == 1) {
+            const std::size_t newline = text.find('\n', i);
+            directive_end = newline == std::string_view::npos ? text.size() : newline;
+          }
+        }
+        code(i, i + 1, !is_identifier_byte(c) && c != '*');
+        ++i;
+      }
+    }
+  }
+  return true;
+}
+
+// The argument's tokens as view_call finds them (from `from`, which the
+// walk showed to be a token boundary, comments and the separator left out).
+Tokens argument_tokens(std::string_view text, std::size_t from, std::size_t to,
+                       std::vector<Token>& buffer) {
+  buffer.clear();
+  Token t{};
+  while (next_token(text, from, text.size(), false, t) && t.offset < to) buffer.push_back(t);
+  if (!buffer.empty() && buffer.back().offset + 1 == to && is_punct(text, buffer.back(), ","))
+    buffer.pop_back();
+  return buffer;
+}
+
+// Whether check_arguments and check_terminator find nothing in argument
+// `i`. Each byte test below only ever answers "nothing": where one cannot,
+// the argument is lexed and the check's own test decides.
+bool argument_is_plain(std::string_view text, const CallRecord& call, Family family,
+                       std::size_t i, const ArgBytes& a, std::vector<Token>& buffer) {
+  if (a.first == kNoOffset) return true;  // no tokens: every check skips it
+  const ArgRole role = call.roles[i];
+  const std::string_view code = text.substr(a.first, a.last + 1 - a.first);
+  // One identifier, or one number: its bytes are identifier bytes with
+  // nothing between them.
+  const bool one_word = !a.gap && std::all_of(code.begin(), code.end(), is_identifier_byte);
+  Tokens tokens;
+  bool lexed = false;
+  auto lexed_tokens = [&]() {
+    if (!lexed) tokens = argument_tokens(text, call.origins[i], call.origins[i + 1], buffer);
+    lexed = true;
+    return tokens;
+  };
+
+  // A '#' matters only as the first token of a preprocessor line taken
+  // as such; anywhere else the token checks judge it.
+  if (role == ArgRole::Directive) {
+    if (code[0] != '#') return false;
+  } else if (a.hash) {
+    return false;
+  }
+
+  // q5-declaration. A parameter is words and stars, so a code byte that
+  // is neither (it lies in a token that is neither an identifier nor "*")
+  // rules it out, unless the last token is "]" and that byte may lie in
+  // the array bound the test cuts off, or the argument is "..." itself.
+  // One word is a parameter only as "void".
+  bool not_parameter = false;
+  if (a.comment_inside)
+    not_parameter = false;
+  else if (one_word)
+    not_parameter = code != "void";
+  else if (a.other && code.back() != ']')
+    not_parameter = code != "...";
+  if (!not_parameter && reads_like_parameter(text, lexed_tokens())) return false;
+
+  switch (role) {
+    case ArgRole::Tag:
+      // A tag that is one identifier is no literal and no macro call.
+      if (!(one_word && is_identifier_start(code[0]))) {
+        Tokens arg = lexed_tokens();
+        if (!arg.empty() && (is_literal(text, arg) || is_macro_call(text, arg))) return false;
+      }
+      [[fallthrough]];
+    case ArgRole::Value:
+      // The name tests read the first token's raw bytes, which start at
+      // the first code byte.
+      if (code.starts_with("XtVaTypedArg") || code.starts_with("XtVaNestedList")) return false;
+      if (role == ArgRole::Value) {
+        bool tag_name = false;
+        for (std::string_view prefix : {"XmN", "XtN", "Q5A_", "Q5TAG_", "Q5RA_"})
+          tag_name |= code.starts_with(prefix);
+        if (tag_name) {
+          Tokens arg = lexed_tokens();
+          if (reads_like_tag(text, arg) && !is_terminator_like(family, text, arg)) return false;
+        }
+      }
+      return true;
+    case ArgRole::Terminator:
+      if (one_word && (family == Family::Xt ? code == "NULL" || code == "0"
+                                            : code == "Q5TAG_END" || code == "Q5RA_Done"))
+        return true;
+      return is_terminator_like(family, text, lexed_tokens());
+    case ArgRole::Fixed:
+    case ArgRole::Marker:
+    case ArgRole::Directive:
+      return true;
+    case ArgRole::Dropped:
+      return false;
+  }
+  return false;
+}
+
+// Whether the call is decided without the token checks; if so its only
+// possible finding, the note on removed comments, is added to `out`.
+//  - check_literals_and_comments: no "'" means no character literal, so
+//    nothing is split; the walk counts the comments as it does.
+//  - check_terminator: the terminator is the last argument, so nothing is
+//    dropped after it, and argument_is_plain shows it is what it should be.
+//  - check_unclosed_pair: the last argument is the terminator, not a tag.
+//  - check_arguments: argument_is_plain, for every argument.
+//  - check_lost_tokens: plainly_nothing_lost, the test it starts with.
+bool decided_by_bytes(std::string_view text, const CallRecord& call, std::string_view converted,
+                      std::vector<ArgBytes>& args, std::vector<Token>& buffer,
+                      std::vector<Finding>& out) {
+  const std::size_t count = call.roles.size();
+  if (count == 0 || call.origins.size() != count + 1 || call.roles.back() != ArgRole::Terminator)
+    return false;
+  std::size_t comments = 0, first_comment = 0;
+  if (!walk_call(text, call, args, comments, first_comment)) return false;
+  const Family family = family_of(call.row);
+  for (std::size_t i = 0; i < count; ++i)
+    if (!argument_is_plain(text, call, family, i, args[i], buffer)) return false;
+  if (!plainly_nothing_lost(text, call, converted)) return false;
+  if (comments > 0)
+    out.push_back(finding(Rule::CommentRemoved, first_comment,
+                          comments == 1 ? std::string("comment removed from the argument list")
+                                        : std::to_string(comments) + " comments removed from the argument list"));
+  return true;
+}
+
+std::vector<Diagnostic> diagnose(std::string_view text, const std::vector<CallRecord>& calls,
+                                 std::string_view converted, bool shortcuts) {
+  std::vector<Finding> findings;
+  std::vector<ArgBytes> args;
+  std::vector<Token> buffer;
+  for (const CallRecord& call : calls) {
+    if (call.left_as_is || call.row < 0 || call.end > text.size()) continue;
+    std::vector<Finding> here;
+    if (shortcuts && decided_by_bytes(text, call, converted, args, buffer, here)) {
+      for (Finding& f : here) findings.push_back(std::move(f));
+      continue;
+    }
+    const CallView v = view_call(text, call);
+    // After a split literal the arguments are not what a compiler sees:
+    // only what was dropped or lost is worth saying then.
+    const bool split = check_literals_and_comments(v, here);
+    if (call.origins.size() == call.roles.size() + 1) {
+      check_terminator(v, here, split);
+      if (!split) {
+        check_unclosed_pair(v, here);
+        check_arguments(v, here);
+      }
+    }
+    check_lost_tokens(v, converted, here, shortcuts);
+    fold_consequences(here);
+    for (Finding& f : here) findings.push_back(std::move(f));
+  }
+  check_missed_calls(text, calls, findings);
+  return merge(findings);
+}
+
 }  // namespace
 
 std::vector<Token> lost_tokens(std::string_view text, const CallRecord& call,
@@ -782,27 +1054,13 @@ std::vector<Token> lost_tokens(std::string_view text, const CallRecord& call,
 std::vector<Diagnostic> diagnose_conversion(std::string_view text,
                                             const std::vector<CallRecord>& calls,
                                             std::string_view converted) {
-  std::vector<Finding> findings;
-  for (const CallRecord& call : calls) {
-    if (call.left_as_is || call.row < 0 || call.end > text.size()) continue;
-    std::vector<Finding> here;
-    const CallView v = view_call(text, call);
-    // After a split literal the arguments are not what a compiler sees:
-    // only what was dropped or lost is worth saying then.
-    const bool split = check_literals_and_comments(v, here);
-    if (call.origins.size() == call.roles.size() + 1) {
-      check_terminator(v, here, split);
-      if (!split) {
-        check_unclosed_pair(v, here);
-        check_arguments(v, here);
-      }
-    }
-    check_lost_tokens(v, converted, here);
-    fold_consequences(here);
-    for (Finding& f : here) findings.push_back(std::move(f));
-  }
-  check_missed_calls(text, calls, findings);
-  return merge(findings);
+  return diagnose(text, calls, converted, true);
+}
+
+std::vector<Diagnostic> diagnose_conversion_by_tokens(std::string_view text,
+                                                      const std::vector<CallRecord>& calls,
+                                                      std::string_view converted) {
+  return diagnose(text, calls, converted, false);
 }
 
 Diagnostic failure_diagnostic(const Failure& failure) {

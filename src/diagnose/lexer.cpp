@@ -15,12 +15,9 @@ bool is_space(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f' || c == '\0';
 }
 
-bool is_ident_start(char c) {
-  unsigned char u = static_cast<unsigned char>(c);
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$' || u >= 0x80;
-}
+bool is_ident_start(char c) { return is_identifier_start(c); }
 
-bool is_ident_byte(char c) { return is_ident_start(c) || (c >= '0' && c <= '9'); }
+bool is_ident_byte(char c) { return is_identifier_byte(c); }
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 

@@ -26,6 +26,14 @@ struct Token {
   std::size_t length;  // raw bytes, line splices included
 };
 
+// The bytes an identifier starts with and is made of, as this lexer reads
+// them (bytes from 0x80 up count as letters).
+inline bool is_identifier_start(char c) {
+  unsigned char u = static_cast<unsigned char>(c);
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$' || u >= 0x80;
+}
+inline bool is_identifier_byte(char c) { return is_identifier_start(c) || (c >= '0' && c <= '9'); }
+
 // The token that starts at or after `pos` (and before `to`), with `pos`
 // moved past it; false when only blanks, splices (and comments, unless
 // kept) remain.

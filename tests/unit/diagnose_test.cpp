@@ -160,6 +160,79 @@ TEST(Diagnose, FailureBecomesAnErrorOnItsFirstLine) {
   EXPECT_EQ(d.offset, 7u);
 }
 
+// --- The byte-level shortcuts -----------------------------------------------
+
+// What the shortcuts give is exactly what the token checks give.
+void expect_same_as_by_tokens(const std::string& text) {
+  Conversion c = convert_text(text);
+  if (c.failure) return;
+  const std::vector<Diagnostic> fast = diagnose_conversion(text, c.calls, c.text);
+  const std::vector<Diagnostic> slow = diagnose_conversion_by_tokens(text, c.calls, c.text);
+  EXPECT_EQ(format_diagnostics("input.c", text, fast), format_diagnostics("input.c", text, slow));
+  ASSERT_EQ(fast.size(), slow.size());
+  for (std::size_t k = 0; k < fast.size(); ++k) {
+    EXPECT_EQ(fast[k].rule, slow[k].rule);
+    EXPECT_EQ(fast[k].severity, slow[k].severity);
+    EXPECT_EQ(fast[k].merged, slow[k].merged);
+  }
+}
+
+TEST(DiagnoseShortcuts, GoldenCasesAndExampleAsByTokens) {
+  for (const fs::path& dir : case_dirs()) {
+    SCOPED_TRACE(dir.filename().string());
+    expect_same_as_by_tokens(read_file(dir / "input.c"));
+  }
+  expect_same_as_by_tokens(read_file(fs::path(Q5_TEST_SOURCE_DIR) / ".." / "examples" / "dialog.c"));
+}
+
+// Each input sits at the edge of one byte test: an argument the bytes
+// cannot decide, a comment or splice inside a token or an argument, a
+// literal the lexer and the conversion end at different places.
+TEST(DiagnoseShortcuts, EdgesAsByTokens) {
+  const char* const cases[] = {
+      "Q5SetAttrs(o, Q5A_W, w - 2 * m, Q5A_H, geom->h, Q5TAG_END);\n",
+      "Q5SetAttrs(o, Q5A_W, n * h, Q5A_H, int x, Q5TAG_END);\n",
+      "Q5SetAttrs(o, Q5A_W, char *p, Q5TAG_END);\n",
+      "Q5SetAttrs(o, Q5A_W, int /* c */ a, Q5TAG_END);\n",
+      "Q5SetAttrs(o, Q5A_W, void, Q5TAG_END);\nQ5SetAttrs(void, Q5TAG_END);\n",
+      "Q5SetAttrs(o, Q5A_W, ..., Q5TAG_END);\nQ5Do(o, M, x, ...);\n",
+      "Q5GetAttrs(o, Q5A_W, &s[i], Q5A_H, s[i], Q5A_X, char *argv[], Q5A_Y, int a[N], Q5TAG_END);\n",
+      "Q5GetAttrs(o, Q5A_W, [2], Q5A_H, a.b[\"[x\"], Q5TAG_END);\n",
+      "Q5SetAttrs(o, Q5A_W, Q5A_H, Q5A_X, XmNwidth, Q5TAG_END);\n",
+      "XtVaSetValues(w, XmNwidth, XmNheight, XmNx, XmNother, NULL);\n",
+      "XtVaSetValues(w, XmNwidth, XmN_x, XmNy, Q5RA_Done, NULL);\n",
+      "XtVaSetValues(w, XtVaTypedArg, XmNx, 1, NULL);\nXtVaSetValues(w, XmNx, XtVaNestedList, NULL);\n",
+      "Q5SetAttrs(o, 12, 1, \"s\", 2, L\"w\", 3, -1, 4, F(x), 5, Q5TAG_END);\n",
+      "Q5SetAttrs(o, Q5A_\\\nW, 1, Q5A_H, 2 \\\n, Q5TAG_END);\n",
+      "Q5SetAttrs(o, Q5A_W, \"a,b\", Q5A_H, \"(\", Q5TAG_END);\n",
+      "Q5SetAttrs(o, Q5A_W, f(\")\"), Q5A_H, 1, Q5TAG_END);\n",
+      "Q5SetAttrs(o, Q5A_W, (a /* ) */), Q5A_H, 1, Q5TAG_END);\n",
+      "Q5SetAttrs(o, Q5A_W, 1, /* one */ Q5A_H, 2 /* two, three */, Q5TAG_END);\n",
+      "Q5SetAttrs(o, Q5A_W, 1, // one\n Q5A_H, 2, Q5TAG_END);\n",
+      "Q5SetAttrs(o, Q5A_W, a/**/b, Q5A_H, 2, Q5TAG_END);\n",
+      "Q5SetAttrs(o, Q5A_W, 1, // don't \\\n Q5A_H, 2, Q5TAG_END);\n",
+      "Q5SetAttrs(o,\n#ifdef A\n  Q5A_W, 1,\n#endif\n  Q5TAG_END);\n",
+      "Q5SetAttrs(o,\n#if A /* c */\n  Q5A_W, 1, /* d */\n#else\n  Q5A_W, 2,\n#endif\n  Q5TAG_END);\n",
+      "Q5SetAttrs(o,\n#define X a \\\nb\n  Q5A_W, 1,\n  Q5TAG_END);\n",
+      "Q5SetAttrs(o, Q5A_W,\n#if 1\n 1, Q5TAG_END);\n",
+      "Q5SetAttrs(o, Q5A_W, a ## b, Q5A_H, # x, Q5TAG_END);\n",
+      "XtVaSetValues(w,\n#if 0\n XmNx, 1,\n#endif\n NULL);\n",
+      "Q5SetAttrs(o, Q5A_W, '\"', Q5A_H, 2, Q5TAG_END);\n",
+      "Q5SetAttrs(o,\r\n  Q5A_W, 1, /* c */\r\n  Q5TAG_END);\r\n",
+      "XtVaSetValues(w, XmNx, 1, (char *) NULL);\nXtVaSetValues(w, XmNx, 1, 0L);\n",
+      "XtVaSetValues(w, XmNx, 1, RES0, 2, NULL);\nQ5TagGet(t, Q5A_X, &x, Q5TAG_END | 1);\n",
+      "Q5Do(o, M, Q5A_W, 1);\nQ5Do(o, M, Q5A_W);\n",
+      "Q5SetAttrs(o, Q5A_W, 1, Q5TAG_END) \\\n;\nQ5SetAttrs(o, Q5A_W, 1, Q5TAG_END) \\ ;\n",
+      "Q5New(c, Q5DEFAULTCLASSTAGS, Q5A_W, 1, Q5TAG_END);\n",
+      "Q5SetAttrs(o, Q5A_W, \"\\\"\", Q5A_H, \"a\\\\\", Q5TAG_END);\n",
+      "Q5SetAttrs(o, Q5A_W, x\v, Q5A_H, 1, Q5TAG_END);\n",
+  };
+  for (const char* text : cases) {
+    SCOPED_TRACE(text);
+    expect_same_as_by_tokens(text);
+  }
+}
+
 // --- Lexer ------------------------------------------------------------------
 
 std::vector<std::string> spellings(std::string_view text, bool comments = false) {
