@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <span>
 #include <string>
-#include <unordered_set>
 
 #include "recognise/call_table.h"
 #include "rewrite/rewriters.h"
@@ -594,27 +593,56 @@ std::vector<std::size_t> missing_indices(std::string_view text, const CallRecord
   return missing;
 }
 
-// Whether the call's output is provably its input with only the pieces the
-// conversion adds put in at argument boundaries, and only blanks dropped
-// after the list's ")": then no token can be lost, and most calls are
-// decided without lexing. Anything that could split a token (a comment, a
-// character literal, a literal inside parentheses, a "#" line, a literal
-// over a line end) sends the call to the token comparison.
+// The bytes that plainly_nothing_lost looks at more closely when they match.
+bool walk_stops_at(char c) {
+  return c == '"' || c == '\\' || c == '(' || c == ')' || c == '\n' || c == '/' || c == 'Q';
+}
+
+// Whether the call's output is provably its input with only pieces put in
+// between two tokens, comments dropped, and blanks dropped after the
+// list's ")": then no token can be lost, and most calls are decided
+// without lexing. Strings are followed as the lexer reads them, and the
+// output must have each byte for byte; the pieces are the pair macros,
+// the cast, ")" and "," (outside strings), and newlines. A piece keeps
+// every token when
+//  - the byte before it is a blank, parenthesis or comma, or a newline
+//    that ends no splice: a token boundary, whatever follows; or
+//  - the input byte after it is a comma or parenthesis (a token of its
+//    own, so the point is a boundary) and the piece does not start with
+//    a letter that could run on from the byte before.
+// A comment may be dropped at such a boundary too, or where the byte
+// after it is a blank that the output keeps. Anything else that could
+// split a token (a character literal, a literal over a line end, a
+// backslash that is not a splice) sends the call to the token comparison.
 bool plainly_nothing_lost(std::string_view text, const CallRecord& call, std::string_view converted) {
   if (call.origins.empty() || call.out_end > converted.size()) return false;
   std::string_view in = text.substr(call.begin, call.end - call.begin);
   std::string_view out = converted.substr(call.out_begin, call.out_end - call.out_begin);
   const std::size_t list_end = call.origins.back() - call.begin;
-  if (in.find_first_of("'#/") != std::string_view::npos) return false;
+  if (in.find('\'') != std::string_view::npos) return false;
+  auto is_blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+  auto boundary_after = [&](std::size_t j) {
+    if (j == 0) return false;
+    const char a = out[j - 1];
+    if (a == '\n')
+      return !(j >= 2 && out[j - 2] == '\\') && !(j >= 3 && out[j - 2] == '\r' && out[j - 3] == '\\');
+    return a == ' ' || a == '\t' || a == '(' || a == ')' || a == ',';
+  };
+  auto may_add = [&](std::size_t i, std::size_t j) {
+    if (boundary_after(j)) return true;
+    const char b = i < in.size() ? in[i] : call.end < text.size() ? text[call.end] : '\0';
+    return out[j] != 'Q' && (b == ',' || b == '(' || b == ')');
+  };
 
   // The pair macros and the cast are taken as added first, unless the
-  // input has them too; a ")" or "," only where the input differs.
+  // input has them too; a ")", "," or newline only where the input differs.
   auto added_at = [&](std::size_t j) -> std::size_t {
     if (j >= out.size()) return 0;
     std::string_view rest = out.substr(j);
     switch (out[j]) {
       case ')':
       case ',':
+      case '\n':
         return 1;
       case 'Q':
         for (std::string_view macro : {"Q5T(", "Q5LT(", "Q5ST("})
@@ -629,14 +657,40 @@ bool plainly_nothing_lost(std::string_view text, const CallRecord& call, std::st
   auto macro_added_at = [&](std::size_t i, std::size_t j) -> std::size_t {
     if (j >= out.size() || (out[j] != 'Q' && out[j] != '(')) return 0;
     std::size_t n = added_at(j);
-    return n > 1 && in.substr(i, n) != out.substr(j, n) ? n : 0;
+    return n > 1 && in.substr(i, n) != out.substr(j, n) && may_add(i, j) ? n : 0;
   };
   std::size_t i = 0, j = 0;
   if (in.starts_with("Q5TagGet") && out.starts_with("Q5TagGetS")) i = 8, j = 9;
-  int depth = -1;  // the call's own "(" takes it to 0
   bool in_string = false;
   while (i < in.size()) {
+    // Most bytes match and mean nothing to the walk (no quote, backslash,
+    // parenthesis, newline, comment opener, and no 'Q' that could start a
+    // pair macro): the steps below would only match them.
+    if (std::size_t k = i; j < out.size() && in[k] == out[j] && !walk_stops_at(in[k])) {
+      const std::size_t stop = std::min(in.size(), i + (out.size() - j));
+      do ++k; while (k < stop && in[k] == out[j + (k - i)] && !walk_stops_at(in[k]));
+      j += k - i;
+      i = k;
+      continue;
+    }
     char c = in[i];
+    if (!in_string && c == '/' && i + 1 < in.size() && (in[i + 1] == '*' || in[i + 1] == '/')) {
+      // A comment, where the lexer ends it: kept whole, or dropped.
+      std::size_t pos = call.begin + i;
+      Token t{};
+      if (!next_token(text, pos, text.size(), true, t) || t.kind != TokenKind::Comment ||
+          t.offset != call.begin + i || i + t.length > list_end)
+        return false;
+      const std::size_t n = t.length;
+      if (out.substr(j, n) == in.substr(i, n)) {
+        j += n;
+      } else if (!boundary_after(j) &&
+                 !(j < out.size() && out[j] == in[i + n] && is_blank(in[i + n]))) {
+        return false;
+      }
+      i += n;
+      continue;
+    }
     if (std::size_t n = in_string ? 0 : macro_added_at(i, j)) {
       j += n;
     } else if (j < out.size() && out[j] == c) {
@@ -651,24 +705,21 @@ bool plainly_nothing_lost(std::string_view text, const CallRecord& call, std::st
           return false;
         }
       } else if (c == '"') {
-        if (!in_string && depth > 0) return false;
         in_string = !in_string;
       } else if (in_string && c == '\n') {
         return false;
-      } else if (!in_string) {
-        depth += (c == '(') - (c == ')');
       }
       ++i, ++j;
-    } else if (std::size_t n = in_string ? 0 : added_at(j)) {
+    } else if (std::size_t n = in_string ? 0 : added_at(j); n > 0 && may_add(i, j)) {
       j += n;
-    } else if (i >= list_end && (c == ' ' || c == '\t' || c == '\r' || c == '\n')) {
+    } else if (i >= list_end && is_blank(c)) {
       ++i;
     } else {
       return false;
     }
   }
   while (j < out.size())
-    if (std::size_t n = added_at(j))
+    if (std::size_t n = added_at(j); n > 0 && may_add(i, j))
       j += n;
     else
       return false;
@@ -711,9 +762,16 @@ void check_lost_tokens(const CallView& v, std::string_view converted, std::vecto
 std::string_view table_name_at(std::string_view text, const Token& t) {
   std::string_view raw = token_raw(text, t);
   if (!raw.starts_with("Q5") && !raw.starts_with("XtVa")) return {};
-  for (const CallEntry& entry : call_table())
-    if (entry.name == raw) return entry.name;
-  return {};
+  // Most names met are tags ("Q5A_..."): a sorted copy of the table's
+  // names settles each in a few comparisons.
+  static const std::vector<std::string_view> names = [] {
+    std::vector<std::string_view> sorted;
+    for (const CallEntry& entry : call_table()) sorted.push_back(entry.name);
+    std::sort(sorted.begin(), sorted.end());
+    return sorted;
+  }();
+  auto at = std::lower_bound(names.begin(), names.end(), raw);
+  return at != names.end() && *at == raw ? *at : std::string_view{};
 }
 
 // Calls of table names that a compiler sees and the conversion did not
@@ -721,16 +779,30 @@ std::string_view table_name_at(std::string_view text, const Token& t) {
 // the conversion does not look for calls).
 void check_missed_calls(std::string_view text, const std::vector<CallRecord>& calls,
                         std::vector<Finding>& out) {
-  std::unordered_set<std::size_t> found;
-  for (const CallRecord& call : calls) found.insert(call.begin);
+  // The calls are in input order and the names are met in input order:
+  // a cursor finds whether a call begins at a name.
+  auto found = calls.begin();
   const std::size_t stop = std::min(text.size(), text.find('\0'));
   std::size_t pos = 0;
   Token t{}, next{};
   auto enclosing = calls.begin();
-  while ((pos = next_code_name(text, pos, stop)) < stop && next_token(text, pos, stop, false, t)) {
+  while ((pos = next_code_name(text, pos, stop)) < stop) {
+    // A name that starts neither "Q5" nor "XtVa" is no table name: it is
+    // only stepped over, as next_token would, unless a splice may go on
+    // with it.
+    if (text.substr(pos, 2) != "Q5" && text.substr(pos, 4) != "XtVa") {
+      std::size_t k = pos + 1;
+      while (k < stop && is_identifier_byte(text[k])) ++k;
+      if (k >= stop || text[k] != '\\') {
+        pos = k;
+        continue;
+      }
+    }
+    if (!next_token(text, pos, stop, false, t)) break;
     if (t.kind != TokenKind::Identifier) continue;
     std::string_view name = table_name_at(text, t);
-    if (name.empty() || found.count(t.offset) != 0) continue;
+    while (found != calls.end() && found->begin < t.offset) ++found;
+    if (name.empty() || (found != calls.end() && found->begin == t.offset)) continue;
     std::size_t after = pos;
     if (!next_token(text, after, stop, false, next) || !is_punct(text, next, "(")) continue;
 
@@ -786,6 +858,7 @@ struct ArgBytes {
   bool gap = false;               // a blank, splice or comment between code bytes
   bool comment_inside = false;    // a comment between code bytes
   bool other = false;             // a code byte that is neither an identifier byte nor '*'
+  bool star = false;              // a '*' outside literals
   bool hash = false;              // a '#' outside literals
 };
 
@@ -836,9 +909,15 @@ bool walk_call(std::string_view text, const CallRecord& call, std::vector<ArgByt
     };
     while (i < to) {
       const char c = text[i];
-      if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+      if (is_identifier_byte(c)) {
+        std::size_t k = i + 1;
+        while (k < to && is_identifier_byte(text[k])) ++k;
+        code(i, k, false);
+        i = k;
+      } else if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
         pending = a.first != kNoOffset;
         ++i;
+        while (i < to && (text[i] == ' ' || text[i] == '\t')) ++i;
       } else if (c == '\\') {
         if (text.substr(i + 1, 1) == "\n")
           i += 2;
@@ -884,7 +963,8 @@ bool walk_call(std::string_view text, const CallRecord& call, std::vector<ArgByt
             directive_end = newline == std::string_view::npos ? text.size() : newline;
           }
         }
-        code(i, i + 1, !is_identifier_byte(c) && c != '*');
+        a.star |= c == '*';
+        code(i, i + 1, c != '*');
         ++i;
       }
     }
@@ -914,7 +994,7 @@ bool argument_is_plain(std::string_view text, const CallRecord& call, Family fam
   const std::string_view code = text.substr(a.first, a.last + 1 - a.first);
   // One identifier, or one number: its bytes are identifier bytes with
   // nothing between them.
-  const bool one_word = !a.gap && std::all_of(code.begin(), code.end(), is_identifier_byte);
+  const bool one_word = !a.gap && !a.other && !a.star;
   Tokens tokens;
   bool lexed = false;
   auto lexed_tokens = [&]() {
