@@ -1,6 +1,7 @@
 #include "diagnose/diagnose.h"
 
 #include <algorithm>
+#include <array>
 #include <span>
 #include <string>
 
@@ -595,7 +596,12 @@ std::vector<std::size_t> missing_indices(std::string_view text, const CallRecord
 
 // The bytes that plainly_nothing_lost looks at more closely when they match.
 bool walk_stops_at(char c) {
-  return c == '"' || c == '\\' || c == '(' || c == ')' || c == '\n' || c == '/' || c == 'Q';
+  static constexpr auto kStops = [] {
+    std::array<bool, 256> stops{};
+    for (unsigned char b : {'"', '\\', '(', ')', '\n', '/', 'Q'}) stops[b] = true;
+    return stops;
+  }();
+  return kStops[static_cast<unsigned char>(c)];
 }
 
 // Whether the call's output is provably its input with only pieces put in
@@ -1035,7 +1041,8 @@ bool argument_is_plain(std::string_view text, const CallRecord& call, Family fam
       [[fallthrough]];
     case ArgRole::Value:
       // The name tests read the first token's raw bytes, which start at
-      // the first code byte.
+      // the first code byte; every name tested starts with 'X' or 'Q'.
+      if (code[0] != 'X' && code[0] != 'Q') return true;
       if (code.starts_with("XtVaTypedArg") || code.starts_with("XtVaNestedList")) return false;
       if (role == ArgRole::Value) {
         bool tag_name = false;

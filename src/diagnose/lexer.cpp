@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <span>
 
 #include "recognise/byte_masks.h"
@@ -40,6 +41,18 @@ std::size_t past_splices(std::string_view text, std::size_t i, std::size_t to) {
 std::size_t literal_end(std::string_view text, std::size_t open, std::size_t to, char quote) {
   std::size_t i = open + 1;
   while (i < to) {
+    // Only the quote, a newline or a backslash can end or change the
+    // literal: look for them sixteen bytes at a time.
+    while (i + 16 <= to) {
+      masks::Bytes16 v = masks::load16(text.data() + i);
+      unsigned hits = masks::equal(v, quote) | masks::equal(v, '\n') | masks::equal(v, '\\');
+      if (hits != 0) {
+        i += static_cast<std::size_t>(__builtin_ctz(hits));
+        break;
+      }
+      i += 16;
+    }
+    if (i >= to) break;
     char c = text[i];
     if (c == quote) return i + 1;
     if (c == '\n') return i;
@@ -57,8 +70,12 @@ std::size_t literal_end(std::string_view text, std::size_t open, std::size_t to,
 }
 
 std::size_t block_comment_end(std::string_view text, std::size_t open, std::size_t to) {
-  for (std::size_t i = open + 2; i + 1 < to; ++i)
-    if (text[i] == '*' && text[i + 1] == '/') return i + 2;
+  for (std::size_t i = open + 2; i + 1 < to; ++i) {
+    const void* star = std::memchr(text.data() + i, '*', to - 1 - i);
+    if (star == nullptr) break;
+    i = static_cast<std::size_t>(static_cast<const char*>(star) - text.data());
+    if (text[i + 1] == '/') return i + 2;
+  }
   return to;
 }
 
