@@ -10,24 +10,12 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-std::string_view sarif_level(Severity severity) {
-  switch (severity) {
-    case Severity::Note:
-      return "note";
-    case Severity::Warning:
-      return "warning";
-    case Severity::Error:
-      return "error";
-  }
-  return "warning";
-}
-
 Json rule_object(const RuleInfo& rule) {
   return Json{{"id", rule.id},
               {"shortDescription", {{"text", rule.short_description}}},
               {"fullDescription", {{"text", rule.help}}},
               {"help", {{"text", rule.help}}},
-              {"defaultConfiguration", {{"level", sarif_level(rule.severity)}}}};
+              {"defaultConfiguration", {{"level", severity_name(rule.severity)}}}};
 }
 
 // The log's columns count Unicode code points, as its "columnKind" says:
@@ -79,7 +67,7 @@ std::string sarif_log(std::span<const FileReport> files, std::string_view tool_v
     for (const Diagnostic& d : file.diagnostics) {
       Json result{{"ruleId", rule_info(d.rule).id},
                   {"ruleIndex", static_cast<int>(d.rule)},
-                  {"level", sarif_level(d.severity)},
+                  {"level", severity_name(d.severity)},
                   {"message", {{"text", d.message}}}};
       if (!file.path.empty()) {
         Json physical{{"artifactLocation", {{"uri", uri}, {"index", artifact}}}};
