@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <new>
@@ -25,22 +26,44 @@ constexpr std::size_t kLongSpan = 1024;
 
 constexpr int kMaxSegments = IOV_MAX;
 
+// Makes room for `extra` more scratch bytes; may throw std::bad_alloc.
+void reserve_scratch(Output& out, std::size_t extra) {
+  std::size_t need = out.scratch_size + extra;
+  if (need <= out.scratch_capacity) return;
+  std::size_t capacity = std::max({need, 2 * out.scratch_capacity, std::size_t{4096}});
+  std::unique_ptr<char[]> grown(new char[capacity]);
+  if (out.scratch_size != 0) std::memcpy(grown.get(), out.scratch.get(), out.scratch_size);
+  out.scratch = std::move(grown);
+  out.scratch_capacity = capacity;
+}
+
+// Counts `size` bytes just put at the end of the scratch buffer as pending.
+void add_scratch_piece(Output& out, std::size_t size) {
+  std::size_t offset = out.scratch_size;
+  out.scratch_size += size;
+  if (!out.pieces.empty()) {
+    OutputPiece& last = out.pieces.back();
+    if (last.data == nullptr && last.offset + last.size == offset) {
+      last.size += size;
+      return;
+    }
+  }
+  out.pieces.push_back({nullptr, offset, size});
+}
+
 void add_piece(Output& out, std::string_view bytes, bool stable) {
   if (bytes.empty()) return;
-  OutputPiece* last = out.pieces.empty() ? nullptr : &out.pieces.back();
   if (stable && bytes.size() >= kLongSpan) {
+    OutputPiece* last = out.pieces.empty() ? nullptr : &out.pieces.back();
     if (last != nullptr && last->data != nullptr && last->data + last->size == bytes.data())
       last->size += bytes.size();
     else
       out.pieces.push_back({bytes.data(), 0, bytes.size()});
     return;
   }
-  std::size_t offset = out.scratch.size();
-  out.scratch.append(bytes);
-  if (last != nullptr && last->data == nullptr && last->offset + last->size == offset)
-    last->size += bytes.size();
-  else
-    out.pieces.push_back({nullptr, offset, bytes.size()});
+  reserve_scratch(out, bytes.size());
+  std::memcpy(out.scratch.get() + out.scratch_size, bytes.data(), bytes.size());
+  add_scratch_piece(out, bytes.size());
 }
 
 // Writes every pending piece, looping over partial writes, at most
@@ -54,7 +77,7 @@ bool write_pending(Output& out) {
     int count = 0;
     for (std::size_t k = first; k < out.pieces.size() && count < kMaxSegments; ++k, ++count) {
       const OutputPiece& piece = out.pieces[k];
-      const char* base = piece.data != nullptr ? piece.data : out.scratch.data() + piece.offset;
+      const char* base = piece.data != nullptr ? piece.data : out.scratch.get() + piece.offset;
       std::size_t skip = k == first ? done : 0;
       segments[count] = {const_cast<char*>(base + skip), piece.size - skip};
     }
@@ -74,7 +97,7 @@ bool write_pending(Output& out) {
     }
   }
   out.pieces.clear();
-  out.scratch.clear();
+  out.scratch_size = 0;
   out.pending = 0;
   return true;
 }
@@ -111,6 +134,16 @@ bool take(Output& out, std::string_view bytes, bool stable) {
   }
 }
 
+// Follows the writes against out.original (upgrade mode's "unchanged").
+inline void compare_with_original(Output& out, const char* bytes, std::size_t size) {
+  if (out.original.empty() || out.diverged) return;
+  if (out.compared + size <= out.original.size() &&
+      std::memcmp(out.original.data() + out.compared, bytes, size) == 0)
+    out.compared += size;
+  else
+    out.diverged = true;
+}
+
 // One write of `bytes` as a single piece. On failure the message is
 // head + subject + tail, built only then. Stable bytes stay in place until
 // the output is finished and need not be copied.
@@ -118,13 +151,7 @@ bool emit(Output& out, std::string_view bytes, std::string_view head, std::strin
           std::string_view tail, bool stable = false) {
   if (out.failure) return false;
   if (bytes.empty()) return true;
-  if (!out.original.empty() && !out.diverged) {
-    if (out.compared + bytes.size() <= out.original.size() &&
-        std::memcmp(out.original.data() + out.compared, bytes.data(), bytes.size()) == 0)
-      out.compared += bytes.size();
-    else
-      out.diverged = true;
-  }
+  compare_with_original(out, bytes.data(), bytes.size());
   if (take(out, bytes, stable)) {
     out.position += bytes.size();
     return true;
@@ -167,6 +194,20 @@ bool output_matches_original(const Output& out) {
 }
 
 bool put_source(Output& out, std::string_view bytes) {
+  // The usual case, a span that stays inside the emulated buffer, without
+  // the general path's message arguments.
+  if (!out.failure && !out.in_memory && out.pending + bytes.size() <= kBufferSize) {
+    compare_with_original(out, bytes.data(), bytes.size());
+    try {
+      add_piece(out, bytes, true);
+    } catch (const std::bad_alloc&) {
+      out.failure = Failure{ExitWriteFailed, "Cannot write to " + out.path + "\n"};
+      return false;
+    }
+    out.pending += bytes.size();
+    out.position += bytes.size();
+    return true;
+  }
   return emit(out, bytes, "Cannot write to ", out.path, "\n", true);
 }
 
@@ -178,6 +219,40 @@ bool put_call_head(Output& out, std::string_view name) {
   if (name.empty()) return true;
   return emit(out, name, "Cannot write ", name, "\n") &&
          emit(out, "(", "Cannot write name ", name, "\n");
+}
+
+char* open_block(Output& out, std::size_t bound) {
+  if (out.failure) return nullptr;
+  try {
+    if (out.in_memory) {
+      if (out.write_limit != kNoWriteLimit &&
+          (out.memory.size() > out.write_limit || bound > out.write_limit - out.memory.size()))
+        return nullptr;
+      out.memory.reserve(out.memory.size() + bound);
+    } else if (out.pending + bound > kBufferSize) {
+      return nullptr;
+    }
+    reserve_scratch(out, bound);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+  return out.scratch.get() + out.scratch_size;
+}
+
+void close_block(Output& out, const char* end) {
+  const char* begin = out.scratch.get() + out.scratch_size;
+  std::size_t size = static_cast<std::size_t>(end - begin);
+  if (size == 0) return;
+  // Comparing the block whole says what comparing its pieces would: the
+  // output matches only if every piece does.
+  compare_with_original(out, begin, size);
+  if (out.in_memory) {
+    out.memory.append(begin, size);  // room reserved by open_block
+  } else {
+    add_scratch_piece(out, size);
+    out.pending += size;
+  }
+  out.position += size;
 }
 
 std::size_t leading_blank_length(std::string_view arg) {

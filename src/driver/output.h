@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,9 +41,13 @@ struct Output {
   std::size_t compared = 0;
   bool diverged = false;
 
-  // File mode: what is not written yet, in order.
+  // File mode: what is not written yet, in order. The scratch buffer's
+  // first scratch_size bytes are in use; it is raw memory so that a block
+  // (below) can be written into it without clearing it first.
   std::vector<OutputPiece> pieces;
-  std::string scratch;
+  std::unique_ptr<char[]> scratch;
+  std::size_t scratch_size = 0;
+  std::size_t scratch_capacity = 0;
   std::size_t pending = 0;
   std::size_t written = 0;  // bytes the descriptor has taken
 
@@ -82,6 +87,15 @@ bool put_prefixed_arg(Output& out, std::string_view arg, std::string_view prefix
 bool put_separator(Output& out);
 bool put_pair_close(Output& out, std::string_view call_name);
 bool put_call_close(Output& out);
+
+// A block: many small writes taken at once. When no write within `bound`
+// more bytes could fail (they stay short of the emulated buffer's flush, or
+// of the test hook's limit, and the room is allocated), returns where to
+// put them, straight into the scratch buffer; else nullptr, and the caller
+// writes piece by piece with the put_* functions, so that a failure names
+// the piece that failed. close_block takes the bytes up to `end`.
+char* open_block(Output& out, std::size_t bound);
+void close_block(Output& out, const char* end);
 
 // Length of an argument's leading blanks: space, tab, newline and carriage
 // return, and a backslash that continues the line (LF or CR LF).

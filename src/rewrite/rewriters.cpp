@@ -1,6 +1,7 @@
 #include "rewrite/rewriters.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "recognise/splitter.h"
 
@@ -109,45 +110,107 @@ void plan_pairs(const PairStyle& style, const ArgumentList& args, int fixed_coun
     }
 }
 
+// The two ways a call's pieces are written: checked one by one through
+// the output (each failure names its piece), or copied into a block that
+// cannot fail. Both take the same pieces in the same order.
+struct CheckedSink {
+  Output& out;
+};
+
+struct BlockSink {
+  char* at;
+};
+
+bool sink_failed(const CheckedSink& sink) { return static_cast<bool>(sink.out.failure); }
+void put_head(CheckedSink& sink, std::string_view name) { put_call_head(sink.out, name); }
+void put_arg(CheckedSink& sink, std::string_view text) { put_text(sink.out, text); }
+void put_tag(CheckedSink& sink, std::string_view arg, std::string_view prefix) {
+  put_prefixed_arg(sink.out, arg, prefix);
+}
+void put_comma(CheckedSink& sink) { put_separator(sink.out); }
+void put_pair_end(CheckedSink& sink, std::string_view call_name) { put_pair_close(sink.out, call_name); }
+void put_end(CheckedSink& sink) { put_call_close(sink.out); }
+
+bool sink_failed(const BlockSink&) { return false; }
+inline void copy_bytes(BlockSink& sink, std::string_view bytes) {
+  std::memcpy(sink.at, bytes.data(), bytes.size());
+  sink.at += bytes.size();
+}
+void put_head(BlockSink& sink, std::string_view name) {
+  if (name.empty()) return;  // as put_call_head: no "(" either
+  copy_bytes(sink, name);
+  *sink.at++ = '(';
+}
+void put_arg(BlockSink& sink, std::string_view text) { copy_bytes(sink, text); }
+void put_tag(BlockSink& sink, std::string_view arg, std::string_view prefix) {
+  if (arg.empty()) return;
+  std::size_t blanks = leading_blank_length(arg);
+  copy_bytes(sink, arg.substr(0, blanks));
+  copy_bytes(sink, prefix);
+  copy_bytes(sink, arg.substr(blanks));
+}
+void put_comma(BlockSink& sink) { *sink.at++ = ','; }
+void put_pair_end(BlockSink& sink, std::string_view) { *sink.at++ = ')'; }
+void put_end(BlockSink& sink) { *sink.at++ = ')'; }
+
+template <typename Sink>
+void write_pairs(Sink& sink, const PairStyle& style, std::string_view call_name,
+                 const ArgumentList& args, const CallPlan& plan) {
+  put_head(sink, style.head.empty() ? call_name : style.head);
+  for (int i = 0; i < args.count && !sink_failed(sink); ++i) {
+    std::string_view arg = argument_at(args, i);
+    switch (plan.roles[i]) {
+      case ArgRole::Fixed:
+        // A call with fewer arguments than its fixed ones writes those it has.
+        put_arg(sink, arg);
+        put_comma(sink);
+        continue;
+      case ArgRole::Marker:
+        put_arg(sink, arg);
+        put_comma(sink);
+        continue;
+      case ArgRole::Directive:
+        put_arg(sink, arg);
+        continue;
+      case ArgRole::Terminator:
+        if (plan.cast_terminator) put_arg(sink, style.terminator_cast);
+        put_arg(sink, arg);
+        break;
+      case ArgRole::Dropped:
+        break;
+      case ArgRole::Tag:
+        put_tag(sink, arg, style.pair_prefix);
+        break;
+      case ArgRole::Value:
+        put_arg(sink, arg);
+        put_pair_end(sink, call_name);
+        break;
+    }
+    if (plan.roles[i] == ArgRole::Terminator || plan.roles[i] == ArgRole::Dropped) break;
+    if (i < args.count - 1) put_comma(sink);
+  }
+  put_end(sink);
+}
+
 void rewrite_pairs(const PairStyle& style, std::string_view call_name, const ArgumentList& args,
                    int fixed_count, CallPlan& plan, Output& out) {
   plan_pairs(style, args, fixed_count, plan);
   if (plan.left_as_is) return;
 
-  put_call_head(out, style.head.empty() ? call_name : style.head);
-  for (int i = 0; i < args.count && !out.failure; ++i) {
-    std::string_view arg = argument_at(args, i);
-    switch (plan.roles[i]) {
-      case ArgRole::Fixed:
-        // A call with fewer arguments than its fixed ones writes those it has.
-        put_text(out, arg);
-        put_separator(out);
-        continue;
-      case ArgRole::Marker:
-        put_text(out, arg);
-        put_separator(out);
-        continue;
-      case ArgRole::Directive:
-        put_text(out, arg);
-        continue;
-      case ArgRole::Terminator:
-        if (plan.cast_terminator) put_text(out, style.terminator_cast);
-        put_text(out, arg);
-        break;
-      case ArgRole::Dropped:
-        break;
-      case ArgRole::Tag:
-        put_prefixed_arg(out, arg, style.pair_prefix);
-        break;
-      case ArgRole::Value:
-        put_text(out, arg);
-        put_pair_close(out, call_name);
-        break;
-    }
-    if (plan.roles[i] == ArgRole::Terminator || plan.roles[i] == ArgRole::Dropped) break;
-    if (i < args.count - 1) put_separator(out);
+  // The most the call can take: its head and "(", every argument with a
+  // pair prefix and two more bytes (",", ")"), the cast and the last ")".
+  std::string_view head = style.head.empty() ? call_name : style.head;
+  std::size_t bound = head.size() + 1 + (args.starts[args.count] - args.starts[0]) +
+                      static_cast<std::size_t>(args.count) * (style.pair_prefix.size() + 2) +
+                      style.terminator_cast.size() + 1;
+  if (char* block = open_block(out, bound)) {
+    BlockSink sink{block};
+    write_pairs(sink, style, call_name, args, plan);
+    close_block(out, sink.at);
+    return;
   }
-  put_call_close(out);
+  CheckedSink sink{out};
+  write_pairs(sink, style, call_name, args, plan);
 }
 
 constexpr PairStyle kTagListStyle{"", "Q5T(", true, starts_tag_end, "", false};
