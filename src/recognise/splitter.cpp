@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "recognise/byte_masks.h"
 #include "rewrite/rewriters.h"
 
 namespace q5 {
@@ -24,13 +25,28 @@ Failure too_long(std::string_view shown) {
 // The text reads as NUL at and after its end, like the loaded buffer.
 char byte_at(std::string_view text, std::size_t i) { return i < text.size() ? text[i] : '\0'; }
 
+// The first position at or after `from` whose byte is one of the bytes a
+// mask picks (sixteen at a time; `one` says the same of a single byte), or
+// the text's size.
+template <typename Mask, typename One>
+inline std::size_t find_first(std::string_view text, std::size_t from, Mask mask, One one) {
+  const char* data = text.data();
+  const std::size_t size = text.size();
+  for (; from + 16 <= size; from += 16) {
+    unsigned hits = mask(masks::load16(data + from));
+    if (hits != 0) return from + static_cast<std::size_t>(__builtin_ctz(hits));
+  }
+  for (; from < size; ++from)
+    if (one(data[from])) return from;
+  return size;
+}
+
 // First `c` at or after `from`, or npos when a NUL or the end comes first.
 std::size_t find_before_nul(std::string_view text, std::size_t from, char c) {
-  for (std::size_t i = from; i < text.size(); ++i) {
-    if (text[i] == c) return i;
-    if (text[i] == '\0') return npos;
-  }
-  return npos;
+  std::size_t at = find_first(
+      text, from, [c](masks::Bytes16 v) { return masks::equal(v, c) | masks::equal(v, '\0'); },
+      [c](char b) { return b == c || b == '\0'; });
+  return at < text.size() && text[at] == c ? at : npos;
 }
 
 std::size_t find_comment_close(std::string_view text, std::size_t from) {
@@ -46,11 +62,27 @@ constexpr bool is_list_special(char c) {
   return c == '\0' || c == '#' || c == '/' || c == '"' || c == '(' || c == ',' || c == ')';
 }
 
+inline unsigned list_special_bytes(masks::Bytes16 v) {
+  return masks::equal(v, '\0') | masks::equal(v, '#') | masks::equal(v, '/') |
+         masks::equal(v, '"') | masks::equal(v, '(') | masks::equal(v, ',') | masks::equal(v, ')');
+}
+
+// Inside a parenthesised group only these matter.
+constexpr bool is_group_special(char c) { return c == '\0' || c == '(' || c == ')'; }
+
+inline unsigned group_special_bytes(masks::Bytes16 v) {
+  return masks::equal(v, '\0') | masks::equal(v, '(') | masks::equal(v, ')');
+}
+
 bool start_argument(ArgumentList& args, std::size_t origin) {
   if (args.count == kMaxArguments) return false;
   args.origins[args.count] = origin;
   args.starts[args.count++] = args.chars.size();
   return true;
+}
+
+std::size_t current_length(const ArgumentList& args) {
+  return args.chars.size() - args.starts[args.count - 1];
 }
 
 std::string_view current_argument(const ArgumentList& args) {
@@ -59,10 +91,10 @@ std::string_view current_argument(const ArgumentList& args) {
 
 // Appends outside a parenthesised group, holding the argument to its limit.
 MaybeFailure append_checked(ArgumentList& args, std::string_view bytes) {
-  std::string_view have = current_argument(args);
-  if (have.size() + bytes.size() > kMaxArgumentLength) {
-    std::string shown(have);
-    shown.append(bytes.substr(0, kMaxArgumentLength - have.size()));
+  std::size_t have = current_length(args);
+  if (have + bytes.size() > kMaxArgumentLength) {
+    std::string shown(current_argument(args));
+    shown.append(bytes.substr(0, kMaxArgumentLength - have));
     Failure failure = too_long(shown);
     failure.offset = args.origins[args.count - 1];
     return failure;
@@ -86,8 +118,9 @@ SplitResult split_arguments(std::string_view text, std::size_t pos, ArgumentList
       case '#': {
         // A preprocessor line is an argument of its own; its newline also
         // starts the next argument, so the layout survives.
-        std::size_t stop = pos;
-        while (stop < text.size() && text[stop] != '\n' && text[stop] != '\0') ++stop;
+        std::size_t stop = find_first(
+            text, pos, [](masks::Bytes16 v) { return masks::equal(v, '\n') | masks::equal(v, '\0'); },
+            [](char b) { return b == '\n' || b == '\0'; });
         if (auto f = append_checked(args, text.substr(pos, stop - pos))) return {0, f};
         if (byte_at(text, stop) != '\n') return {0, unterminated_list()};
         if (auto f = append_checked(args, "\n")) return {0, f};
@@ -127,25 +160,31 @@ SplitResult split_arguments(std::string_view text, std::size_t pos, ArgumentList
 
       case '(': {
         // Copied as it stands up to the matching ")": nothing inside a group
-        // is special, not even literals or comments.
+        // is special, not even literals or comments. The argument may not
+        // reach the limit at any byte; a NUL before that leaves the list
+        // unterminated.
         std::size_t group = pos;
         std::size_t depth = 0;
-        do {
-          char g = byte_at(text, pos);
-          if (g == '\0') return {0, unterminated_list()};
-          args.chars.push_back(g);
-          if (current_argument(args).size() >= kMaxArgumentLength) {
+        std::size_t have = current_length(args);
+        for (;;) {
+          std::size_t special = find_first(text, pos, group_special_bytes, is_group_special);
+          std::size_t taken = have + (special - pos) + 1;  // the run and its special byte
+          if (taken - 1 < kMaxArgumentLength && byte_at(text, special) == '\0')
+            return {0, unterminated_list()};
+          if (taken >= kMaxArgumentLength) {
             std::string_view source = text.substr(group, kMaxArgumentLength);
             Failure failure = too_long(source.substr(0, source.find('\0')));
             failure.offset = group;
             return {0, std::move(failure)};
           }
-          if (g == '(')
+          args.chars.append(text.substr(pos, special + 1 - pos));
+          have = taken;
+          pos = special + 1;
+          if (text[special] == '(')
             ++depth;
-          else if (g == ')')
-            --depth;
-          ++pos;
-        } while (depth != 0);
+          else if (--depth == 0)
+            break;
+        }
         break;
       }
 
@@ -160,8 +199,7 @@ SplitResult split_arguments(std::string_view text, std::size_t pos, ArgumentList
         return {pos + 1, {}};
 
       default: {
-        std::size_t run_end = pos + 1;
-        while (run_end < text.size() && !is_list_special(text[run_end])) ++run_end;
+        std::size_t run_end = find_first(text, pos + 1, list_special_bytes, is_list_special);
         if (auto f = append_checked(args, text.substr(pos, run_end - pos))) return {0, f};
         pos = run_end;
         break;
