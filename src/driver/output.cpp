@@ -255,22 +255,6 @@ void close_block(Output& out, const char* end) {
   out.position += size;
 }
 
-std::size_t leading_blank_length(std::string_view arg) {
-  std::size_t i = 0;
-  while (i < arg.size()) {
-    char c = arg[i];
-    if (c == ' ' || c == '\t' || c == '\n' || c == '\r')
-      ++i;
-    else if (c == '\\' && arg.substr(i + 1, 1) == "\n")
-      i += 2;
-    else if (c == '\\' && arg.substr(i + 1, 2) == "\r\n")
-      i += 3;
-    else
-      break;
-  }
-  return i;
-}
-
 bool put_prefixed_arg(Output& out, std::string_view arg, std::string_view prefix) {
   if (arg.empty()) return true;
   std::size_t blanks = leading_blank_length(arg);

@@ -99,6 +99,21 @@ void close_block(Output& out, const char* end);
 
 // Length of an argument's leading blanks: space, tab, newline and carriage
 // return, and a backslash that continues the line (LF or CR LF).
-std::size_t leading_blank_length(std::string_view arg);
+inline std::size_t leading_blank_length(std::string_view arg) {
+  const char* p = arg.data();
+  std::size_t i = 0, n = arg.size();
+  while (i < n) {
+    char c = p[i];
+    if (c == ' ' || c == '\t' || c == '\n' || c == '\r')
+      ++i;
+    else if (c == '\\' && i + 1 < n && p[i + 1] == '\n')
+      i += 2;
+    else if (c == '\\' && i + 2 < n && p[i + 1] == '\r' && p[i + 2] == '\n')
+      i += 3;
+    else
+      break;
+  }
+  return i;
+}
 
 }  // namespace q5

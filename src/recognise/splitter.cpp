@@ -74,32 +74,63 @@ inline unsigned group_special_bytes(masks::Bytes16 v) {
   return masks::equal(v, '\0') | masks::equal(v, '(') | masks::equal(v, ')');
 }
 
-bool start_argument(ArgumentList& args, std::size_t origin) {
+// The list being split: how many argument bytes so far and whether the
+// current argument is still one span of the input.
+struct Splitting {
+  std::string_view text;
+  ArgumentList& args;
+  std::size_t total = 0;  // bytes of all arguments so far
+  bool gap = false;       // a comment was dropped inside the current argument
+};
+
+bool start_argument(Splitting& s, std::size_t origin) {
+  ArgumentList& args = s.args;
   if (args.count == kMaxArguments) return false;
   args.origins[args.count] = origin;
-  args.starts[args.count++] = args.chars.size();
+  args.starts[args.count++] = s.total;
+  s.gap = false;
   return true;
 }
 
-std::size_t current_length(const ArgumentList& args) {
-  return args.chars.size() - args.starts[args.count - 1];
+std::size_t current_length(const Splitting& s) { return s.total - s.args.starts[s.args.count - 1]; }
+
+std::string_view current_argument(const Splitting& s) {
+  const ArgumentList& args = s.args;
+  std::size_t first = args.starts[args.count - 1];
+  if (args.source != nullptr) return s.text.substr(args.origins[args.count - 1], s.total - first);
+  return std::string_view(args.chars).substr(first);
 }
 
-std::string_view current_argument(const ArgumentList& args) {
-  return std::string_view(args.chars).substr(args.starts[args.count - 1]);
+// From here on the arguments are copied: the current one is about to get
+// bytes from beyond a dropped comment.
+void copy_arguments(Splitting& s) {
+  ArgumentList& args = s.args;
+  args.chars.clear();
+  for (int i = 0; i < args.count; ++i) {
+    std::size_t end = i + 1 < args.count ? args.starts[i + 1] : s.total;
+    args.chars.append(s.text.substr(args.origins[i], end - args.starts[i]));
+  }
+  args.source = nullptr;
+}
+
+// Adds input bytes to the current argument, unchecked.
+void take(Splitting& s, std::string_view bytes) {
+  if (s.args.source != nullptr && s.gap) copy_arguments(s);
+  if (s.args.source == nullptr) s.args.chars.append(bytes);
+  s.total += bytes.size();
 }
 
 // Appends outside a parenthesised group, holding the argument to its limit.
-MaybeFailure append_checked(ArgumentList& args, std::string_view bytes) {
-  std::size_t have = current_length(args);
+MaybeFailure append_checked(Splitting& s, std::string_view bytes) {
+  std::size_t have = current_length(s);
   if (have + bytes.size() > kMaxArgumentLength) {
-    std::string shown(current_argument(args));
+    std::string shown(current_argument(s));
     shown.append(bytes.substr(0, kMaxArgumentLength - have));
     Failure failure = too_long(shown);
-    failure.offset = args.origins[args.count - 1];
+    failure.offset = s.args.origins[s.args.count - 1];
     return failure;
   }
-  args.chars.append(bytes);
+  take(s, bytes);
   return {};
 }
 
@@ -108,7 +139,9 @@ MaybeFailure append_checked(ArgumentList& args, std::string_view bytes) {
 SplitResult split_arguments(std::string_view text, std::size_t pos, ArgumentList& args) {
   args.chars.clear();
   args.count = 0;
-  start_argument(args, pos);
+  args.source = text.data();
+  Splitting s{text, args};
+  start_argument(s, pos);
   for (;;) {
     char c = byte_at(text, pos);
     switch (c) {
@@ -121,11 +154,12 @@ SplitResult split_arguments(std::string_view text, std::size_t pos, ArgumentList
         std::size_t stop = find_first(
             text, pos, [](masks::Bytes16 v) { return masks::equal(v, '\n') | masks::equal(v, '\0'); },
             [](char b) { return b == '\n' || b == '\0'; });
-        if (auto f = append_checked(args, text.substr(pos, stop - pos))) return {0, f};
+        if (auto f = append_checked(s, text.substr(pos, stop - pos))) return {0, f};
         if (byte_at(text, stop) != '\n') return {0, unterminated_list()};
-        if (auto f = append_checked(args, "\n")) return {0, f};
+        // The newline itself, so the argument is still one span.
+        if (auto f = append_checked(s, text.substr(stop, 1))) return {0, f};
         pos = stop;
-        if (!start_argument(args, pos)) return {0, too_many_arguments()};
+        if (!start_argument(s, pos)) return {0, too_many_arguments()};
         break;
       }
 
@@ -136,12 +170,14 @@ SplitResult split_arguments(std::string_view text, std::size_t pos, ArgumentList
           std::size_t newline = find_before_nul(text, pos + 2, '\n');
           if (newline == npos) return {0, unterminated_list()};
           pos = newline;
+          s.gap = true;
         } else if (next == '*') {
           std::size_t close = find_comment_close(text, pos + 2);
           if (close == npos) return {0, unterminated_list()};
           pos = close + 2;
+          s.gap = true;
         } else {
-          if (auto f = append_checked(args, "/")) return {0, f};
+          if (auto f = append_checked(s, text.substr(pos, 1))) return {0, f};
           ++pos;
         }
         break;
@@ -153,7 +189,7 @@ SplitResult split_arguments(std::string_view text, std::size_t pos, ArgumentList
           close = find_before_nul(text, close + 1, '"');
           if (close == npos) return {0, Failure{ExitUnterminated, "Unterminated string\n", pos}};
         } while (is_escaped(text.data(), close));
-        if (auto f = append_checked(args, text.substr(pos, close + 1 - pos))) return {0, f};
+        if (auto f = append_checked(s, text.substr(pos, close + 1 - pos))) return {0, f};
         pos = close + 1;
         break;
       }
@@ -165,7 +201,7 @@ SplitResult split_arguments(std::string_view text, std::size_t pos, ArgumentList
         // unterminated.
         std::size_t group = pos;
         std::size_t depth = 0;
-        std::size_t have = current_length(args);
+        std::size_t have = current_length(s);
         for (;;) {
           std::size_t special = find_first(text, pos, group_special_bytes, is_group_special);
           std::size_t taken = have + (special - pos) + 1;  // the run and its special byte
@@ -177,7 +213,7 @@ SplitResult split_arguments(std::string_view text, std::size_t pos, ArgumentList
             failure.offset = group;
             return {0, std::move(failure)};
           }
-          args.chars.append(text.substr(pos, special + 1 - pos));
+          take(s, text.substr(pos, special + 1 - pos));
           have = taken;
           pos = special + 1;
           if (text[special] == '(')
@@ -190,17 +226,17 @@ SplitResult split_arguments(std::string_view text, std::size_t pos, ArgumentList
 
       case ',':
         ++pos;
-        if (!start_argument(args, pos)) return {0, too_many_arguments()};
+        if (!start_argument(s, pos)) return {0, too_many_arguments()};
         break;
 
       case ')':
-        args.starts[args.count] = args.chars.size();
+        args.starts[args.count] = s.total;
         args.origins[args.count] = pos;
         return {pos + 1, {}};
 
       default: {
         std::size_t run_end = find_first(text, pos + 1, list_special_bytes, is_list_special);
-        if (auto f = append_checked(args, text.substr(pos, run_end - pos))) return {0, f};
+        if (auto f = append_checked(s, text.substr(pos, run_end - pos))) return {0, f};
         pos = run_end;
         break;
       }

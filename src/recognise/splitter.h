@@ -17,10 +17,15 @@ inline constexpr int kMaxArguments = 128;
 inline constexpr std::size_t kMaxArgumentLength = 1023;
 inline constexpr std::size_t kMaxCallNameLength = 127;
 
-// The argument texts of one call, back to back in one buffer that is reused
-// from call to call. Argument i is chars[starts[i], starts[i + 1]).
+// The argument texts of one call. Argument i is starts[i + 1] - starts[i]
+// bytes long. Most lists hold no comment that splits an argument, so each
+// argument is one span of the input: then `source` is the input and
+// argument i starts at source + origins[i]. Otherwise (source null) the
+// texts are back to back in `chars`, a buffer reused from call to call:
+// argument i is chars[starts[i], starts[i + 1]).
 struct ArgumentList {
   std::string chars;
+  const char* source = nullptr;
   std::array<std::size_t, kMaxArguments + 1> starts{};
   // Where each argument begins in the source; origins[count] is the list's ")".
   std::array<std::size_t, kMaxArguments + 1> origins{};
@@ -28,7 +33,18 @@ struct ArgumentList {
 };
 
 inline std::string_view argument_at(const ArgumentList& args, int i) {
-  return std::string_view(args.chars).substr(args.starts[i], args.starts[i + 1] - args.starts[i]);
+  std::size_t size = args.starts[i + 1] - args.starts[i];
+  if (args.source != nullptr) return {args.source + args.origins[i], size};
+  return std::string_view(args.chars).substr(args.starts[i], size);
+}
+
+// Every argument's bytes lie within this text (it may hold more, such as
+// the separators or a comment).
+inline std::string_view arguments_extent(const ArgumentList& args) {
+  if (args.count == 0) return {};
+  if (args.source != nullptr)
+    return {args.source + args.origins[0], args.origins[args.count] - args.origins[0]};
+  return std::string_view(args.chars).substr(args.starts[0], args.starts[args.count] - args.starts[0]);
 }
 
 struct SplitResult {

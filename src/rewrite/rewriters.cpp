@@ -1,6 +1,7 @@
 #include "rewrite/rewriters.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "recognise/splitter.h"
@@ -44,14 +45,27 @@ bool starts_tag_end(std::string_view arg) {
   return rest.starts_with("Q5TAG_END") || rest.starts_with("Q5RA_Done");
 }
 
-// Any "0" digit or NULL in a resource position ends an Xt list.
+// Any "0" digit or NULL in a resource position ends an Xt list. Arguments
+// are short: one walk over the bytes beats two searches.
 bool holds_xt_end(std::string_view arg) {
-  return arg.find('0') != std::string_view::npos || arg.find("NULL") != std::string_view::npos;
+  const char* p = arg.data();
+  const char* end = p + arg.size();
+  for (; p != end; ++p) {
+    if (*p == '0') return true;
+    if (*p == 'N' && end - p >= 4 && std::memcmp(p, "NULL", 4) == 0) return true;
+  }
+  return false;
 }
 
 bool holds_tag_end(std::string_view arg) {
-  return arg.find("Q5TAG_END") != std::string_view::npos ||
-         arg.find("Q5RA_Done") != std::string_view::npos;
+  const char* p = arg.data();
+  const char* end = p + arg.size();
+  for (; end - p >= 9; ++p) {
+    if (*p == 'Q' && p[1] == '5' &&
+        (std::memcmp(p, "Q5TAG_END", 9) == 0 || std::memcmp(p, "Q5RA_Done", 9) == 0))
+      return true;
+  }
+  return false;
 }
 
 bool begins_with(std::string_view arg, std::string_view prefix) {
@@ -66,6 +80,9 @@ void plan_pairs(const PairStyle& style, const ArgumentList& args, int fixed_coun
   plan.roles.assign(args.count, ArgRole::Fixed);
   plan.left_as_is = false;
   plan.cast_terminator = !style.terminator_cast.empty();
+  // Without a "#" anywhere in the list no argument is a directive.
+  std::string_view extent = arguments_extent(args);
+  bool any_hash = std::memchr(extent.data(), '#', extent.size()) != nullptr;
   bool tag_position = true;
   for (int i = std::min(fixed_count, args.count); i < args.count; ++i) {
     std::string_view arg = argument_at(args, i);
@@ -76,7 +93,7 @@ void plan_pairs(const PairStyle& style, const ArgumentList& args, int fixed_coun
       role = ArgRole::Marker;
       continue;  // still in tag position
     } else {
-      bool directive = is_directive(arg);
+      bool directive = any_hash && is_directive(arg);
       if (style.is_terminator(arg) && !(directive && style.directive_first)) {
         role = ArgRole::Terminator;
         for (int k = i + 1; k < args.count; ++k) plan.roles[k] = ArgRole::Dropped;
@@ -132,9 +149,35 @@ void put_pair_end(CheckedSink& sink, std::string_view call_name) { put_pair_clos
 void put_end(CheckedSink& sink) { put_call_close(sink.out); }
 
 bool sink_failed(const BlockSink&) { return false; }
+// Most pieces are a few bytes: copied with two overlapping loads and
+// stores of the widest size that fits, not a library call each.
 inline void copy_bytes(BlockSink& sink, std::string_view bytes) {
-  std::memcpy(sink.at, bytes.data(), bytes.size());
-  sink.at += bytes.size();
+  const char* from = bytes.data();
+  char* to = sink.at;
+  std::size_t n = bytes.size();
+  sink.at += n;
+  auto two = [&](auto word) {
+    constexpr std::size_t w = sizeof word;
+    decltype(word) head, tail;
+    std::memcpy(&head, from, w);
+    std::memcpy(&tail, from + n - w, w);
+    std::memcpy(to, &head, w);
+    std::memcpy(to + n - w, &tail, w);
+  };
+  if (n > 32) {
+    std::memcpy(to, from, n);
+  } else if (n >= 16) {
+    struct Sixteen { std::uint64_t a, b; };
+    two(Sixteen{});
+  } else if (n >= 8) {
+    two(std::uint64_t{});
+  } else if (n >= 4) {
+    two(std::uint32_t{});
+  } else if (n >= 2) {
+    two(std::uint16_t{});
+  } else if (n == 1) {
+    *to = *from;
+  }
 }
 void put_head(BlockSink& sink, std::string_view name) {
   if (name.empty()) return;  // as put_call_head: no "(" either
