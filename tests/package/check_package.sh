@@ -4,7 +4,8 @@
 # Runs cpack in a configured and built build directory, making the .deb and
 # the .tar.gz into BUILD_DIR/packages, and checks them:
 # - the .deb is named q5upgrade, section devel, has a maintainer, depends on
-#   libc6 and libstdc++6, and holds ./usr/bin/q5upgrade (executable) and
+#   the packages of the shared libraries the binary needs (libc6 and
+#   libstdc++6 when linked dynamically; none when static), and holds ./usr/bin/q5upgrade (executable) and
 #   ./usr/share/man/man1/q5upgrade.1 (or .1.gz);
 # - the tarball holds bin/q5upgrade and share/man/man1/q5upgrade.1 (below
 #   its top-level directory);
@@ -87,7 +88,12 @@ field() { dpkg-deb -f "$deb" "$1" 2>/dev/null; }
 [ -n "$(field Maintainer)" ] || fail "the .deb has no maintainer"
 [ -n "$(field Description)" ] || fail "the .deb has no description"
 depends=$(field Depends)
-for lib in libc6 libstdc++6; do
+needed=()
+if LC_ALL=C readelf -d "$build/q5upgrade" 2>/dev/null | grep -q '(NEEDED)'; then
+    needed+=(libc6)
+    LC_ALL=C readelf -d "$build/q5upgrade" | grep -q 'Shared library: \[libstdc++' && needed+=(libstdc++6)
+fi
+for lib in "${needed[@]}"; do
     tr ',|' '\n\n' <<<"$depends" | sed -e 's/^ *//' -e 's/[ (].*//' | grep -qxF "$lib" ||
         fail "the .deb does not depend on $lib (Depends: $depends)"
 done
