@@ -304,7 +304,7 @@ MaybeFailure run_invocation(const Invocation& invocation) {
     return failure;
   }
   std::string_view text = source_view(source);
-  if (is_converted_already(text))
+  if (source.converted_already)
     return Failure{ExitRefused, invocation.input + " is V8 file already\n"};
 
   if (invocation.upgrade) return upgrade_in_place(invocation, text, input_status, workdir.fd);

@@ -1,9 +1,13 @@
 #include "driver/source.h"
 
+#include "driver/run.h"
+
 #include <sys/mman.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <string>
 
@@ -20,6 +24,9 @@ Failure load_failure(std::string note = {}) { return {ExitBadInput, std::move(no
 // system allows: filling it then costs a few page faults instead of one per
 // 4 KiB, a good part of the time of a whole run.
 constexpr std::size_t kMappedFrom = std::size_t{4} << 20;
+
+// Read in parts that stay in the cache for the looks taken at each.
+constexpr std::size_t kReadPart = std::size_t{256} << 10;
 
 std::unique_ptr<char[], SourceRelease> allocate_source(std::size_t size) {
   if (size < kMappedFrom) return {new (std::nothrow) char[size], SourceRelease{}};
@@ -60,8 +67,18 @@ MaybeFailure load_source(const char* path, SourceText& source) {
   }
 
   std::size_t length = 0;
+  bool nul_seen = false, converted = false;
   while (length < size) {
-    std::size_t got = std::fread(bytes.get() + length, 1, size - length, file);
+    std::size_t got = std::fread(bytes.get() + length, 1, std::min(size - length, kReadPart), file);
+    // The part just read: a "Q5T(" may begin in the three bytes before it.
+    if (got != 0 && !nul_seen && !converted) {
+      const void* nul = std::memchr(bytes.get() + length, '\0', got);
+      std::size_t limit = nul == nullptr ? length + got : static_cast<const char*>(nul) - bytes.get();
+      std::size_t from = length < 3 ? 0 : length - 3;
+      converted = is_converted_already(std::string_view(bytes.get() + from, limit - from));
+      nul_seen = nul != nullptr;
+      if (nul_seen) source.first_nul = limit;
+    }
     length += got;
     // A read error, or a read that makes no progress short of the end,
     // must not pass for the whole file: upgrade mode would replace it.
@@ -75,6 +92,8 @@ MaybeFailure load_source(const char* path, SourceText& source) {
   bytes[length] = '\0';
   source.bytes = std::move(bytes);
   source.length = length;
+  if (!nul_seen) source.first_nul = length;
+  source.converted_already = converted;
   return {};
 }
 
