@@ -77,7 +77,6 @@ MaybeFailure load_source(const char* path, SourceText& source) {
       std::size_t from = length < 3 ? 0 : length - 3;
       converted = is_converted_already(std::string_view(bytes.get() + from, limit - from));
       nul_seen = nul != nullptr;
-      if (nul_seen) source.first_nul = limit;
     }
     length += got;
     // A read error, or a read that makes no progress short of the end,
@@ -92,7 +91,6 @@ MaybeFailure load_source(const char* path, SourceText& source) {
   bytes[length] = '\0';
   source.bytes = std::move(bytes);
   source.length = length;
-  if (!nul_seen) source.first_nul = length;
   source.converted_already = converted;
   return {};
 }

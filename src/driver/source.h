@@ -19,10 +19,8 @@ struct SourceRelease {
 struct SourceText {
   std::unique_ptr<char[], SourceRelease> bytes;
   std::size_t length = 0;
-  // Found while reading, each part while it is still in the cache: where
-  // the first NUL byte is (length if none), and whether "Q5T(" comes
-  // before it (see is_converted_already).
-  std::size_t first_nul = 0;
+  // Found while reading, each part while it is still in the cache:
+  // whether "Q5T(" comes before any NUL byte (see is_converted_already).
   bool converted_already = false;
 };
 
