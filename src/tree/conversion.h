@@ -22,7 +22,7 @@ struct Conversion {
 Conversion convert_text(std::string_view text);
 
 // The replaced spans whose text changed.
-std::vector<Replacement> replacements_of(const Conversion& conversion);
+std::vector<ReplacedSpan> replacements_of(const Conversion& conversion);
 
 // How many calls came out different from how they went in.
 std::size_t changed_call_count(std::string_view before, const Conversion& conversion);

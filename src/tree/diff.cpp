@@ -47,7 +47,7 @@ std::vector<std::string_view> split_lines(std::string_view bytes) {
 }  // namespace
 
 std::string unified_diff(std::string_view path, std::string_view before, std::string_view after,
-                         const std::vector<Replacement>& replacements) {
+                         const std::vector<ReplacedSpan>& replacements) {
   const std::vector<std::size_t> starts = line_starts(before);
   auto line_text = [&](std::size_t line) {
     return before.substr(starts[line], starts[line + 1] - starts[line]);
@@ -59,7 +59,7 @@ std::string unified_diff(std::string_view path, std::string_view before, std::st
   std::vector<LineChange> changes;
   long long shift = 0;
   for (std::size_t k = 0; k < replacements.size();) {
-    const Replacement& r = replacements[k];
+    const ReplacedSpan& r = replacements[k];
     if (before.substr(r.begin, r.end - r.begin) == after.substr(r.out_begin, r.out_end - r.out_begin)) {
       shift += static_cast<long long>(r.out_end - r.out_begin) - static_cast<long long>(r.end - r.begin);
       ++k;
@@ -69,7 +69,7 @@ std::string unified_diff(std::string_view path, std::string_view before, std::st
     std::size_t last = line_of(starts, std::max(r.end, r.begin + 1) - 1);
     std::size_t out_begin = starts[first] + shift;
     for (;;) {
-      const Replacement& in = replacements[k];
+      const ReplacedSpan& in = replacements[k];
       shift += static_cast<long long>(in.out_end - in.out_begin) - static_cast<long long>(in.end - in.begin);
       last = std::max(last, line_of(starts, std::max(in.end, in.begin + 1) - 1));
       ++k;

@@ -11,7 +11,7 @@ namespace q5 {
 
 // Input bytes [begin, end) became output bytes [out_begin, out_end); the
 // bytes between replacements are the same in both texts.
-struct Replacement {
+struct ReplacedSpan {
   std::size_t begin, end;
   std::size_t out_begin, out_end;
 };
@@ -21,6 +21,6 @@ struct Replacement {
 // kept as they are (CR LF included), and a last line without a newline is
 // marked "\ No newline at end of file".
 std::string unified_diff(std::string_view path, std::string_view before, std::string_view after,
-                         const std::vector<Replacement>& replacements);
+                         const std::vector<ReplacedSpan>& replacements);
 
 }  // namespace q5

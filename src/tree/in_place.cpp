@@ -8,8 +8,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-
-#include "replace/replace.h"
+#include <vector>
 
 namespace q5 {
 
@@ -34,8 +33,7 @@ bool write_at(int fd, std::string_view bytes) {
   return true;
 }
 
-// A file with other hard links would lose them by a rename: it is written
-// over instead, with the interrupting signals held off, and its original
+// Written over, with the interrupting signals held off, and the original
 // content put back if that fails.
 std::string rewrite_linked(const std::string& path, std::string_view contents,
                            std::string_view original) {
@@ -61,55 +59,93 @@ std::string rewrite_linked(const std::string& path, std::string_view contents,
   return trouble;
 }
 
+void abandon(PreparedReplacement& prepared) {
+  if (prepared.next.fd >= 0) discard_replacement(prepared.next);
+  if (prepared.dir_fd >= 0) ::close(prepared.dir_fd);
+  prepared.dir_fd = -1;
+}
+
 }  // namespace
 
-std::string replace_contents(const std::string& named, std::string_view contents,
-                             std::string_view original, const struct stat& as_read) {
+std::string prepare_replacement(const std::string& named, std::string_view contents,
+                                std::string_view original, const struct stat& as_read,
+                                PreparedReplacement& out) {
+  out.as_read = as_read;
   // A link named on the command line: the file it leads to is replaced.
-  std::string path = named;
+  out.path = named;
   struct stat link_status {};
   if (::lstat(named.c_str(), &link_status) == 0 && S_ISLNK(link_status.st_mode)) {
     char resolved[PATH_MAX];
     if (::realpath(named.c_str(), resolved) == nullptr) return with_reason("cannot follow the link");
-    path = resolved;
+    out.path = resolved;
   }
-  if (as_read.st_nlink > 1) return rewrite_linked(path, contents, original);
+  if (as_read.st_nlink > 1) {
+    out.in_place = true;
+    return rewrite_linked(out.path, contents, original);
+  }
 
-  std::size_t slash = path.rfind('/');
-  std::string dir = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  std::size_t slash = out.path.rfind('/');
+  std::string dir = slash == std::string::npos ? std::string(".") : out.path.substr(0, slash + 1);
+  out.name = slash == std::string::npos ? out.path : out.path.substr(slash + 1);
   // The new file is recorded for the signal handlers, which remove it if
   // the run is interrupted.
-  int dir_fd = ::open(dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-  Replacement next;
-  if (dir_fd < 0 || !create_hidden_replacement(dir_fd, name, next)) {
+  out.dir_fd = ::open(dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (out.dir_fd < 0 || !create_hidden_replacement(out.dir_fd, out.name, out.next)) {
     std::string message = with_reason("cannot create a file beside it");
-    if (dir_fd >= 0) ::close(dir_fd);
+    abandon(out);
     return message;
   }
-  auto fail = [&](std::string message) {
-    discard_replacement(next);
-    ::close(dir_fd);
-    return message;
-  };
-  if (!write_at(next.fd, contents)) return fail(with_reason("cannot write the new content"));
-  if (MaybeFailure failure = carry_attributes(next, path.c_str(), as_read.st_uid, as_read.st_gid,
-                                              as_read.st_mode, "its converted copy", named))
-    return fail(failure->message.substr(0, failure->message.find('\n')));
-  if (!sync_replacement(next)) return fail(with_reason("cannot flush the new content"));
+  std::string trouble;
+  if (!write_at(out.next.fd, contents)) {
+    trouble = with_reason("cannot write the new content");
+  } else if (MaybeFailure failure = carry_attributes(out.next, out.path.c_str(), as_read.st_uid,
+                                                     as_read.st_gid, as_read.st_mode,
+                                                     "its converted copy", named)) {
+    trouble = failure->message.substr(0, failure->message.find('\n'));
+  }
+  if (!trouble.empty()) abandon(out);
+  return trouble;
+}
 
-  struct stat now {};
-  if (::stat(path.c_str(), &now) != 0 || !same_as_read(now, as_read))
-    return fail("changed since it was read; left alone");
-  PutResult put = put_replacement(next, dir_fd, name.c_str());
-  if (put == PutResult::NotOurs) {
-    keep_replacement(next);
-    ::close(dir_fd);
-    return "its new copy was changed by another program; left alone";
+void put_prepared(std::span<PreparedReplacement> batch, std::span<std::string> troubles) {
+  // One sync per file system flushes every new file on it; where that
+  // fails, each file is flushed on its own.
+  std::vector<dev_t> synced;
+  for (std::size_t k = 0; k < batch.size(); ++k) {
+    PreparedReplacement& p = batch[k];
+    if (p.in_place || p.next.fd < 0) continue;
+    bool done = false;
+    for (dev_t d : synced) done |= d == p.next.device;
+    if (done) continue;
+    if (::syncfs(p.next.fd) == 0) synced.push_back(p.next.device);
   }
-  if (put == PutResult::RenameFailed) return fail(with_reason("cannot replace it"));
-  ::close(dir_fd);
-  return {};
+  for (std::size_t k = 0; k < batch.size(); ++k) {
+    PreparedReplacement& p = batch[k];
+    if (p.in_place || p.next.fd < 0) continue;
+    bool flushed = false;
+    for (dev_t d : synced) flushed |= d == p.next.device;
+    if (!flushed && !sync_replacement(p.next)) {
+      troubles[k] = with_reason("cannot flush the new content");
+      abandon(p);
+      continue;
+    }
+    struct stat now {};
+    if (::stat(p.path.c_str(), &now) != 0 || !same_as_read(now, p.as_read)) {
+      troubles[k] = "changed since it was read; left alone";
+      abandon(p);
+      continue;
+    }
+    PutResult put = put_replacement(p.next, p.dir_fd, p.name.c_str());
+    if (put == PutResult::NotOurs) {
+      keep_replacement(p.next);
+      troubles[k] = "its new copy was changed by another program; left alone";
+    } else if (put == PutResult::RenameFailed) {
+      troubles[k] = with_reason("cannot replace it");
+      discard_replacement(p.next);
+    }
+    ::close(p.dir_fd);
+    p.dir_fd = -1;
+  }
 }
 
 }  // namespace q5

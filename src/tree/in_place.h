@@ -1,20 +1,41 @@
-// Replacing one file of a tree with its converted text.
+// Replacing the files of a tree with their converted text: each is written
+// to a new file beside it, then a batch of them is flushed to disk at once
+// and renamed into place, one by one.
 #pragma once
 
 #include <sys/stat.h>
 
+#include <span>
 #include <string>
 #include <string_view>
 
+#include "replace/replace.h"
+
 namespace q5 {
 
-// Writes `contents` to a new file beside `path` (the file a link leads
-// to), flushed and given the original's mode, owner, ACL and extended
-// attributes, and renames it over the file, unless the file changed since
-// it was read (`as_read`). A file with other hard links is written over
-// instead, and `original` put back if that fails. Gives an empty string on
-// success, else what went wrong; the file is then as it was.
-std::string replace_contents(const std::string& path, std::string_view contents,
-                             std::string_view original, const struct stat& as_read);
+// A converted file written beside the original, not yet in its place.
+struct PreparedReplacement {
+  std::string path;  // the file replaced: the one a named link leads to
+  std::string name;  // its name in its directory
+  int dir_fd = -1;
+  Replacement next;
+  struct stat as_read {};
+  bool in_place = false;  // written over already (a file with other hard links)
+};
+
+// Writes `contents` to a new file beside `named` (the file a link leads
+// to), given the original's mode, owner, ACL and extended attributes. A
+// file with other hard links would lose them by a rename: it is written
+// over at once instead, flushed, and `original` put back if that fails.
+// Gives an empty string, or what went wrong (nothing is then left behind).
+std::string prepare_replacement(const std::string& named, std::string_view contents,
+                                std::string_view original, const struct stat& as_read,
+                                PreparedReplacement& out);
+
+// Flushes the batch to disk (one sync per file system rather than one per
+// file), then renames each new file over its original unless the original
+// changed since it was read. troubles[k] is set for each file that was left
+// alone, and nothing of it stays behind.
+void put_prepared(std::span<PreparedReplacement> batch, std::span<std::string> troubles);
 
 }  // namespace q5

@@ -40,6 +40,8 @@ struct FileOutcome {
   std::vector<Diagnostic> diagnostics;  // warnings and notes
   std::vector<Diagnostic> errors;       // for the SARIF log only
   std::string text;  // the file as read, kept for the SARIF log
+  PreparedReplacement prepared;  // with --in-place: the new file, not yet in place
+  bool pending = false;
   bool done = false;
 };
 
@@ -93,6 +95,15 @@ void fail_file(FileOutcome& outcome, const TreeOptions& options, const WalkedFil
   }
 }
 
+// A file whose new content could not be put in place: the diagnostics
+// already shown for it stay.
+void fail_replacement(FileOutcome& outcome, const TreeOptions& options, const WalkedFile& file,
+                      const std::string& trouble) {
+  std::string shown = std::move(outcome.err);
+  fail_file(outcome, options, file, {}, Failure{ExitWriteFailed, trouble}, trouble);
+  outcome.err = shown + outcome.err;
+}
+
 FileOutcome convert_one(const TreeOptions& options, const WalkedFile& file) {
   FileOutcome outcome;
   std::string before;
@@ -129,11 +140,11 @@ FileOutcome convert_one(const TreeOptions& options, const WalkedFile& file) {
       break;
     case TreeSink::InPlace:
       if (outcome.changed) {
-        if (std::string trouble = replace_contents(file.path, conversion.text, before, status); !trouble.empty()) {
-          std::string shown = std::move(outcome.err);
-          fail_file(outcome, options, file, {}, Failure{ExitWriteFailed, trouble}, trouble);
-          outcome.err = shown + outcome.err;
-        }
+        std::string trouble = prepare_replacement(file.path, conversion.text, before, status, outcome.prepared);
+        if (!trouble.empty())
+          fail_replacement(outcome, options, file, trouble);
+        else
+          outcome.pending = !outcome.prepared.in_place;
       }
       break;
   }
@@ -211,17 +222,44 @@ int run_tree(int argc, const char* const* argv) {
   std::atomic<std::size_t> next{0};
   std::mutex mutex;
   std::condition_variable finished;
+  std::size_t jobs = options.jobs > 0 ? static_cast<std::size_t>(options.jobs)
+                                      : static_cast<std::size_t>(available_processors());
+  // New files in place wait in batches, so that one sync flushes many of
+  // them; the batches stay well inside the files the signal handlers track.
+  const std::size_t batch_size = std::max<std::size_t>(1, 128 / jobs);
   auto work = [&] {
-    for (std::size_t i = next++; i < files.size(); i = next++) {
-      FileOutcome outcome = convert_one(options, files[i]);
+    auto publish = [&](std::size_t i, FileOutcome&& outcome) {
       std::lock_guard lock(mutex);
       outcomes[i] = std::move(outcome);
       outcomes[i].done = true;
       finished.notify_all();
+    };
+    std::vector<std::size_t> held;
+    std::vector<FileOutcome> waiting;
+    auto put_in_place = [&] {
+      std::vector<PreparedReplacement> batch;
+      for (FileOutcome& outcome : waiting) batch.push_back(std::move(outcome.prepared));
+      std::vector<std::string> troubles(batch.size());
+      put_prepared(batch, troubles);
+      for (std::size_t k = 0; k < held.size(); ++k) {
+        if (!troubles[k].empty()) fail_replacement(waiting[k], options, files[held[k]], troubles[k]);
+        publish(held[k], std::move(waiting[k]));
+      }
+      held.clear();
+      waiting.clear();
+    };
+    for (std::size_t i = next++; i < files.size(); i = next++) {
+      FileOutcome outcome = convert_one(options, files[i]);
+      if (!outcome.pending) {
+        publish(i, std::move(outcome));
+        continue;
+      }
+      held.push_back(i);
+      waiting.push_back(std::move(outcome));
+      if (held.size() >= batch_size) put_in_place();
     }
+    put_in_place();
   };
-  std::size_t jobs = options.jobs > 0 ? static_cast<std::size_t>(options.jobs)
-                                      : static_cast<std::size_t>(available_processors());
   std::vector<std::thread> workers;
   for (std::size_t j = 0; j < std::min(jobs, files.size()); ++j) workers.emplace_back(work);
 
