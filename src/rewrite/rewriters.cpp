@@ -74,6 +74,18 @@ bool begins_with(std::string_view arg, std::string_view prefix) {
 
 constexpr std::string_view kCast = "(char *)";
 
+// The pair macro as a name of its own (not the end of a longer one).
+bool holds_pair_macro(std::string_view arg, std::string_view macro) {
+  for (std::size_t at = arg.find(macro); at != std::string_view::npos; at = arg.find(macro, at + 1)) {
+    if (at == 0) return true;
+    char before = arg[at - 1];
+    bool name_byte = (before >= 'a' && before <= 'z') || (before >= 'A' && before <= 'Z') ||
+                     (before >= '0' && before <= '9') || before == '_';
+    if (!name_byte) return true;
+  }
+  return false;
+}
+
 // Walks the list once, deciding what each argument is.
 void plan_pairs(const PairStyle& style, const ArgumentList& args, int fixed_count,
                 CallPlan& plan) {
@@ -110,12 +122,14 @@ void plan_pairs(const PairStyle& style, const ArgumentList& args, int fixed_coun
   if (!plan.keep_converted) return;
 
   // A second run must change nothing: a call with a pair macro among its
-  // list is converted already; a call without pairs would only gain
+  // list is converted already (also where the first run wrote an argument
+  // it took for a "#" line without a comma after it, so that the macro now
+  // stands inside the next argument); a call without pairs would only gain
   // another empty line after each "#" line, or another comma.
   bool has_tag = false, has_hash_line = false;
   for (int i = 0; i < args.count; ++i) {
     std::string_view arg = argument_at(args, i);
-    if (i >= fixed_count && begins_with(arg, style.pair_prefix)) plan.left_as_is = true;
+    if (i >= fixed_count && holds_pair_macro(arg, style.pair_prefix)) plan.left_as_is = true;
     has_tag |= plan.roles[i] == ArgRole::Tag;
     has_hash_line |= arg.find('#') != std::string_view::npos;
   }
