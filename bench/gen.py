@@ -35,7 +35,7 @@ MIB = 1024 * 1024
 _NUM = ["0", "1", "2", "4", "8", "10", "12", "16", "24", "32", "40", "64", "100",
         "120", "200", "320", "480", "640"]
 _DIM_EXPR = ["w", "h", "width", "height", "margin", "2 * margin", "w - 2 * border",
-             "MAX(min_w, 40)", "MIN(h, max_h)", "(Dimension) (scale * 12)",
+             "MAX(min_w, 40)", "MIN(h, max_h)", "(unsigned short) (scale * 12)",
              "geom->width", "geom->height", "sizes[i]", "app->layout.spacing",
              "font_height + 4", "n_items * row_height"]
 _BOOL = ["True", "False", "enabled", "!read_only", "(flags & F_ACTIVE) != 0",
@@ -76,7 +76,7 @@ _XM_RES = {
     "XmNcolumns": ["8", "20", "40", "ncols"],
     "XmNrows": ["1", "4", "10", "nrows"],
     "XmNfontList": ["font_list", "app->fonts.normal"],
-    "XmNuserData": ["(XtPointer) data", "(XtPointer) (long) i", "(XtPointer) app"],
+    "XmNuserData": ["(void *) data", "(void *) (long) i", "(void *) app"],
 }
 _XM_RES_NAMES = sorted(_XM_RES)
 _XM_GET_VARS = ["&width", "&height", "&x", "&y", "&value", "&data", "&xmstr",
@@ -97,13 +97,13 @@ _Q5_TAGS = {
                   "\"Size: \\\"big\\\"\""],
     "Q5A_Disabled": _BOOL,
     "Q5A_Selected": _BOOL,
-    "Q5A_Value": ["0", "value", "cur + 1", "(LONG) (ratio * 100)"],
+    "Q5A_Value": ["0", "value", "cur + 1", "(long) (ratio * 100)"],
     "Q5A_Min": ["0", "lo"],
     "Q5A_Max": ["100", "hi", "n_items - 1"],
     "Q5A_Font": ["font", "app->fonts.bold", "NULL"],
     "Q5A_TextPen": ["pen", "pens[TEXTPEN]", "1"],
     "Q5A_BgPen": ["0", "pens[BACKGROUNDPEN]"],
-    "Q5A_UserData": ["(APTR) data", "(APTR) (ULONG) i", "app"],
+    "Q5A_UserData": ["(void *) data", "(void *) (unsigned long) i", "app"],
     "Q5A_Weight": ["50", "100", "weight"],
     "Q5A_Parent": ["win", "group", "app->root"],
 }
@@ -305,10 +305,10 @@ class _Typical:
                  " * %s -- %s." % (fname, self.words(5, 12)),
                  " */",
                  "static void",
-                 "%s(Widget w, XtPointer client_data, XtPointer call_data)" % fname,
+                 "%s(void *w, void *client_data, void *call_data)" % fname,
                  "{",
                  "    App *app = (App *) client_data;",
-                 "    Dimension width, height;",
+                 "    unsigned short width, height;",
                  "    int i, n = 0, rc;",
                  '    char buf[256], *p = "";',
                  ""]
@@ -377,18 +377,22 @@ def _pad_comment(n):
     return "/* " + words + "*/\n"
 
 
-def write_typical(path, size, seed):
+def _write_units(path, size, seed, next_unit):
+    """The header, then units from next_unit(g) while they fit, then a
+    padding comment up to exactly `size` bytes."""
     g = _Typical(seed)
     written = 0
     with open(path, "w", encoding="ascii", newline="\n") as f:
         unit = "\n".join(g.header()) + "\n"
-        while True:
-            if written + len(unit) > size:
-                break
+        while written + len(unit) <= size:
             f.write(unit)
             written += len(unit)
-            unit = "\n".join(g.toplevel()) + "\n"
+            unit = next_unit(g)
         f.write(_pad_comment(size - written))
+
+
+def write_typical(path, size, seed):
+    _write_units(path, size, seed, lambda g: "\n".join(g.toplevel()) + "\n")
 
 
 # ---------------------------------------------------------------------------
@@ -398,7 +402,7 @@ def _dense_function(g):
     r = g.r
     g.fn += 1
     lines = ["static void",
-             "fill_%d(Widget w, App *app)" % g.fn,
+             "fill_%d(void *w, App *app)" % g.fn,
              "{"]
     for _ in range(r.randint(10, 60)):
         if r.random() < 0.85:
@@ -409,15 +413,7 @@ def _dense_function(g):
 
 
 def write_dense(path, size, seed):
-    g = _Typical(seed)
-    written = 0
-    with open(path, "w", encoding="ascii", newline="\n") as f:
-        unit = "\n".join(g.header()) + "\n"
-        while written + len(unit) <= size:
-            f.write(unit)
-            written += len(unit)
-            unit = "\n".join(_dense_function(g)) + "\n"
-        f.write(_pad_comment(size - written))
+    _write_units(path, size, seed, lambda g: "\n".join(_dense_function(g)) + "\n")
 
 
 # ---------------------------------------------------------------------------
@@ -425,16 +421,8 @@ def write_dense(path, size, seed):
 # finds nothing and only reads, searches and writes (its floor)
 
 def write_plain(path, size, seed):
-    g = _Typical(seed)
-    written = 0
-    with open(path, "w", encoding="ascii", newline="\n") as f:
-        unit = "\n".join(g.header()) + "\n"
-        while written + len(unit) <= size:
-            f.write(unit)
-            written += len(unit)
-            unit = "\n".join(g.toplevel()) + "\n"
-            unit = unit.replace("Q5", "P5").replace("XtVa", "XtXa")
-        f.write(_pad_comment(size - written))
+    _write_units(path, size, seed, lambda g: ("\n".join(g.toplevel()) + "\n")
+                 .replace("Q5", "P5").replace("XtVa", "XtXa"))
 
 
 # ---------------------------------------------------------------------------

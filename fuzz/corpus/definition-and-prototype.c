@@ -3,4 +3,4 @@ int Q5Inherit(int a, int b, int c)
 {
     return 0;
 }
-ULONG Q5Do(Object *o, ULONG m, ...) { return 0; }
+unsigned long Q5Do(Q5Object *o, unsigned long m, ...) { return 0; }
