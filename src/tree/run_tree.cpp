@@ -268,7 +268,6 @@ int run_tree(int argc, const char* const* argv) {
   double shown = 0;
   bool trouble = false;
   Tally tally;
-  tally.files = files.size();
   std::vector<FileReport> logged;
   std::vector<std::unique_ptr<std::string>> texts;
   for (std::size_t i = 0; i < files.size(); ++i) {
@@ -286,8 +285,15 @@ int run_tree(int argc, const char* const* argv) {
       outcome = std::move(outcomes[i]);
     }
     if (shown > 0) write_all(2, "\r\033[K");
-    if (!write_all(1, outcome.out)) trouble = true;
+    if (!write_all(1, outcome.out)) {
+      // Nobody reads any more (a pipe into head): stop taking files.
+      write_all(2, std::string("q5upgrade: standard output: error: ") + std::strerror(errno) + "\n");
+      trouble = true;
+      next = files.size();
+      break;
+    }
     write_all(2, outcome.err);
+    ++tally.files;
     add_counts(tally.counts, outcome.diagnostics);
     if (!options.report.empty() && (!outcome.diagnostics.empty() || !outcome.errors.empty())) {
       // The log's entries view the texts: keep each where it will not move.

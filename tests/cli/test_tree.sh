@@ -190,6 +190,14 @@ for word in -d -q --check -i --bogus; do
 done
 kept src/conv.c
 
+begin "a reader that leaves stops the run"
+mkdir big
+for i in $(seq 40); do for k in $(seq 100); do printf '%s' "$CALL"; done >"big/f$i.c"; done
+"$BIN" --diff big 2>"$SCRATCH/err" | head -c 10 >/dev/null
+status=${PIPESTATUS[0]}
+ok "exit $status, expected 2" [ "$status" = 2 ]
+ok "stderr names the broken pipe: $(head -c 200 "$SCRATCH/err")" grep -q '^q5upgrade: standard output: error: ' "$SCRATCH/err"
+
 begin "classic convert mode prints nothing on stdout"
 printf '%s' "$CALL" >in.c
 run in.c out.c
