@@ -41,6 +41,29 @@ TreeExit usage_error(std::string_view what) {
   return {2, {}, std::move(err)};
 }
 
+// The options that take no value, by their short and long names.
+struct Switch {
+  char short_name;  // 0: long name only
+  std::string_view long_name;
+  void (*apply)(TreeOptions&);
+};
+
+constexpr Switch kSwitches[] = {
+    {'d', "--diff", [](TreeOptions& o) { o.sink = TreeSink::Diff; }},
+    {'c', "--check", [](TreeOptions& o) { o.sink = TreeSink::Check; }},
+    {'i', "--in-place", [](TreeOptions& o) { o.sink = TreeSink::InPlace; }},
+    {0, "--stdout", [](TreeOptions& o) { o.sink = TreeSink::Stdout; }},
+    {'q', "--quiet", [](TreeOptions& o) { o.quiet = true; }},
+    {0, "--werror", [](TreeOptions& o) { o.werror = true; }},
+};
+
+const Switch* find_switch(std::string_view long_name, char short_name) {
+  for (const Switch& s : kSwitches)
+    if ((!long_name.empty() && s.long_name == long_name) || (short_name != 0 && s.short_name == short_name))
+      return &s;
+  return nullptr;
+}
+
 bool is_help(std::string_view word) { return word == "--help" || word == "-h"; }
 bool is_version(std::string_view word) { return word == "--version" || word == "-V"; }
 
@@ -94,18 +117,9 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
       return true;
     };
 
-    if (name == "--diff") {
-      options.sink = TreeSink::Diff;
-    } else if (name == "--check") {
-      options.sink = TreeSink::Check;
-    } else if (name == "--in-place") {
-      options.sink = TreeSink::InPlace;
-    } else if (name == "--stdout") {
-      options.sink = TreeSink::Stdout;
-    } else if (name == "--quiet") {
-      options.quiet = true;
-    } else if (name == "--werror") {
-      options.werror = true;
+    if (const Switch* found = word.starts_with("--") ? find_switch(name, 0) : nullptr;
+        found != nullptr && !has_value) {
+      found->apply(options);
     } else if (name == "--jobs") {
       if (!take_value()) return usage_error("option '--jobs' requires an argument");
       if (!set_jobs(value)) return usage_error("invalid number of jobs: '" + std::string(value) + "'");
@@ -123,14 +137,8 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
     } else {
       for (std::size_t k = 1; k < word.size(); ++k) {
         char flag = word[k];
-        if (flag == 'd') {
-          options.sink = TreeSink::Diff;
-        } else if (flag == 'c') {
-          options.sink = TreeSink::Check;
-        } else if (flag == 'i') {
-          options.sink = TreeSink::InPlace;
-        } else if (flag == 'q') {
-          options.quiet = true;
+        if (const Switch* found = find_switch({}, flag)) {
+          found->apply(options);
         } else if (flag == 'h') {
           return TreeExit{0, std::string(kHelp), {}};
         } else if (flag == 'V') {
@@ -151,8 +159,7 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
   }
   if (options.paths.empty()) return usage_error("no PATH given");
   for (const std::string& path : options.paths)
-    if (path == "-" && options.sink != TreeSink::Stdout && options.sink != TreeSink::Diff &&
-        options.sink != TreeSink::Check)
+    if (path == "-" && options.sink == TreeSink::InPlace)
       return usage_error("standard input (-) cannot be converted in place");
   return options;
 }
