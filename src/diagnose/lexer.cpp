@@ -18,7 +18,6 @@ bool is_space(char c) {
 
 bool is_ident_start(char c) { return is_identifier_start(c); }
 
-bool is_ident_byte(char c) { return is_identifier_byte(c); }
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
@@ -36,6 +35,17 @@ std::size_t past_splices(std::string_view text, std::size_t i, std::size_t to) {
   return i;
 }
 
+// The first position at or after i (before to, in steps of sixteen bytes)
+// where `hits` finds a byte of interest, or the start of the last partial
+// block: the caller goes on byte by byte from there.
+template <typename Hits>
+std::size_t skip_plain_blocks(const char* data, std::size_t i, std::size_t to, Hits hits) {
+  for (; i + 16 <= to; i += 16)
+    if (unsigned found = hits(masks::load16(data + i)))
+      return i + static_cast<std::size_t>(__builtin_ctz(found));
+  return i;
+}
+
 // Ends a quoted literal that opens at `open` with `quote`; stops before an
 // unescaped newline when the literal is not closed on its line.
 std::size_t literal_end(std::string_view text, std::size_t open, std::size_t to, char quote) {
@@ -43,15 +53,9 @@ std::size_t literal_end(std::string_view text, std::size_t open, std::size_t to,
   while (i < to) {
     // Only the quote, a newline or a backslash can end or change the
     // literal: look for them sixteen bytes at a time.
-    while (i + 16 <= to) {
-      masks::Bytes16 v = masks::load16(text.data() + i);
-      unsigned hits = masks::equal(v, quote) | masks::equal(v, '\n') | masks::equal(v, '\\');
-      if (hits != 0) {
-        i += static_cast<std::size_t>(__builtin_ctz(hits));
-        break;
-      }
-      i += 16;
-    }
+    i = skip_plain_blocks(text.data(), i, to, [quote](masks::Bytes16 v) {
+      return masks::equal(v, quote) | masks::equal(v, '\n') | masks::equal(v, '\\');
+    });
     if (i >= to) break;
     char c = text[i];
     if (c == quote) return i + 1;
@@ -172,7 +176,7 @@ bool next_token(std::string_view text, std::size_t& pos, std::size_t to, bool ke
       return true;
     }
     if (is_ident_start(c)) {
-      i = run_end(text, i + 1, to, [&](std::size_t k) { return is_ident_byte(text[k]); });
+      i = run_end(text, i + 1, to, [&](std::size_t k) { return is_identifier_byte(text[k]); });
       kind = TokenKind::Identifier;
       // An encoding prefix belongs to the literal after it.
       std::string_view word = text.substr(start, i - start);
@@ -184,7 +188,7 @@ bool next_token(std::string_view text, std::size_t& pos, std::size_t to, bool ke
     } else if (is_digit(c) || (c == '.' && i + 1 < to && is_digit(text[i + 1]))) {
       i = run_end(text, i + 1, to, [&](std::size_t k) {
         char b = text[k];
-        if (is_ident_byte(b) || b == '.') return true;
+        if (is_identifier_byte(b) || b == '.') return true;
         char before = text[k - 1];
         return (b == '+' || b == '-') &&
                (before == 'e' || before == 'E' || before == 'p' || before == 'P');
@@ -216,16 +220,10 @@ std::size_t next_code_name(std::string_view text, std::size_t pos, std::size_t t
   while (i < to) {
     // Only these bytes can open a literal or comment or start "Q5"/"XtVa":
     // look for them sixteen at a time.
-    while (i + 16 <= to) {
-      masks::Bytes16 v = masks::load16(data + i);
-      unsigned hits = masks::equal(v, '/') | masks::equal(v, '"') | masks::equal(v, '\'') |
-                      masks::equal(v, 'Q') | masks::equal(v, 'X');
-      if (hits != 0) {
-        i += static_cast<std::size_t>(__builtin_ctz(hits));
-        break;
-      }
-      i += 16;
-    }
+    i = skip_plain_blocks(data, i, to, [](masks::Bytes16 v) {
+      return masks::equal(v, '/') | masks::equal(v, '"') | masks::equal(v, '\'') |
+             masks::equal(v, 'Q') | masks::equal(v, 'X');
+    });
     if (i >= to) break;
     char c = data[i];
     if (c == '"' || c == '\'') {
@@ -234,7 +232,7 @@ std::size_t next_code_name(std::string_view text, std::size_t pos, std::size_t t
       i = block_comment_end(text, i, to);
     } else if (c == '/' && i + 1 < to && data[i + 1] == '/') {
       i = line_comment_end(text, i, to);
-    } else if ((c == 'Q' || c == 'X') && (i == 0 || !is_ident_byte(data[i - 1]))) {
+    } else if ((c == 'Q' || c == 'X') && (i == 0 || !is_identifier_byte(data[i - 1]))) {
       // A name starts here unless it continues an identifier or number.
       return i;
     } else {

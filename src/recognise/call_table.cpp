@@ -72,7 +72,6 @@ constexpr std::array<bool, 256> make_identifier_bytes() {
 
 constexpr std::array<bool, 256> kIdentifierBytes = make_identifier_bytes();
 
-bool is_identifier_byte(char c) { return kIdentifierBytes[static_cast<unsigned char>(c)]; }
 
 // Whether some name goes on with these two bytes after its prefix ("Q5" or
 // "XtVa" share their first two): a cheap first test that most candidates fail.
@@ -159,6 +158,8 @@ int row_named(std::string_view rest, std::size_t length) {
 
 std::span<const CallEntry> call_table() { return kCallTable; }
 
+bool is_name_byte(char c) { return kIdentifierBytes[static_cast<unsigned char>(c)]; }
+
 const CallEntry* lookup_converted_call(std::string_view text, std::size_t candidate) {
   std::string_view name = kConvertedTagGet.name;
   if (text.substr(candidate, name.size()) != name) return nullptr;
@@ -191,7 +192,7 @@ int lookup_call(std::string_view text, std::size_t candidate) {
                                masks::identifier_bytes(masks::load16(rest.data() + 16)) << 16;
     length = identifier == ~std::uint32_t{0} ? 32 : __builtin_ctz(~identifier);
   } else {
-    while (length < rest.size() && length <= kLongest && is_identifier_byte(rest[length])) ++length;
+    while (length < rest.size() && length <= kLongest && is_name_byte(rest[length])) ++length;
   }
   if (length > kLongest) return -1;
 

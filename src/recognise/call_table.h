@@ -38,6 +38,9 @@ inline bool is_escaped(const char* text, std::size_t at) {
   return run % 2 == 1;
 }
 
+// A byte of a C name: letter, digit or underscore.
+bool is_name_byte(char c);
+
 // In search order: the first row that matches wins.
 std::span<const CallEntry> call_table();
 

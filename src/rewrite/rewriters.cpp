@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "recognise/call_table.h"
 #include "recognise/splitter.h"
 
 namespace q5 {
@@ -77,11 +78,7 @@ constexpr std::string_view kCast = "(char *)";
 // The pair macro as a name of its own (not the end of a longer one).
 bool holds_pair_macro(std::string_view arg, std::string_view macro) {
   for (std::size_t at = arg.find(macro); at != std::string_view::npos; at = arg.find(macro, at + 1)) {
-    if (at == 0) return true;
-    char before = arg[at - 1];
-    bool name_byte = (before >= 'a' && before <= 'z') || (before >= 'A' && before <= 'Z') ||
-                     (before >= '0' && before <= '9') || before == '_';
-    if (!name_byte) return true;
+    if (at == 0 || !is_name_byte(arg[at - 1])) return true;
   }
   return false;
 }
