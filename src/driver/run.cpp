@@ -71,11 +71,18 @@ struct Descriptor {
   }
 };
 
+Failure cannot_read(const std::string& path) { return {ExitBadInput, "Cannot read " + path + "\n"}; }
+
 // Runs the conversion into an open output and finishes it. After a failure
-// what is pending is still written, so what was taken before it stays.
-MaybeFailure write_conversion(Output& out, std::string_view text) {
-  MaybeFailure failure = scan_source(text, out);
+// what is pending is still written, so what was taken before it stays. A
+// mapped input that lost pages meanwhile fails the run whatever else
+// happened, since the output then holds zeros for them.
+MaybeFailure write_conversion(Output& out, const SourceText& source, const std::string& input) {
+  ScanOptions options;
+  options.may_hold_nul = source.has_nul;
+  MaybeFailure failure = scan_source(source_view(source), out, options);
   MaybeFailure finished = finish_output(out);
+  if (!source_intact(source)) return cannot_read(input);
   return failure ? failure : finished;
 }
 
@@ -86,21 +93,22 @@ int open_for_writing(const char* path) {
   return ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
 }
 
-MaybeFailure convert_to_new_file(const Invocation& invocation, std::string_view text) {
+MaybeFailure convert_to_new_file(const Invocation& invocation, const SourceText& source) {
   Output out = open_output(open_for_writing(invocation.output.c_str()), invocation.output);
   if (!output_opened(out)) return cannot_open(invocation.output);
-  return write_conversion(out, text);
+  return write_conversion(out, source, invocation.input);
 }
 
 // Converts into a replacement through an output on a copy of its
 // descriptor; the replacement stays open for its attributes and the flush
 // to disk. With `unchanged`, tells whether the result equals the text.
 MaybeFailure write_replacement(const Replacement& replacement, const std::string& path,
-                               std::string_view text, bool* unchanged) {
+                               const SourceText& source, const std::string& input,
+                               bool* unchanged) {
   Output out = open_output(::fcntl(replacement.fd, F_DUPFD_CLOEXEC, 0), path);
   if (!output_opened(out)) return cannot_open(path);
-  if (unchanged != nullptr) out.original = text;
-  MaybeFailure failure = write_conversion(out, text);
+  if (unchanged != nullptr) out.original = source_view(source);
+  MaybeFailure failure = write_conversion(out, source, input);
   if (!failure && unchanged != nullptr) *unchanged = output_matches_original(out);
   return failure;
 }
@@ -178,8 +186,9 @@ MaybeFailure convert_in_place(const Invocation& invocation, std::string_view tex
 // link), which takes the file's owner, mode, ACL and attributes and is then
 // renamed over it. The file is at every moment its old or its whole new
 // content; its inode changes.
-MaybeFailure convert_onto_itself(const Invocation& invocation, std::string_view text,
+MaybeFailure convert_onto_itself(const Invocation& invocation, const SourceText& source,
                                  const struct stat& status) {
+  std::string_view text = source_view(source);
   if (!S_ISREG(status.st_mode) || status.st_nlink > 1) return convert_in_place(invocation, text);
   std::unique_ptr<char, decltype(&std::free)> real(::realpath(invocation.output.c_str(), nullptr),
                                                    &std::free);
@@ -202,7 +211,7 @@ MaybeFailure convert_onto_itself(const Invocation& invocation, std::string_view 
     discard_replacement(next);
     return convert_in_place(invocation, text);
   }
-  MaybeFailure failure = write_replacement(next, invocation.output, text, nullptr);
+  MaybeFailure failure = write_replacement(next, invocation.output, source, invocation.input, nullptr);
   if (!failure)
     failure = carry_attributes(next, resolved.c_str(), status.st_uid, status.st_gid, status.st_mode,
                                "the converted " + invocation.output, invocation.output);
@@ -242,13 +251,13 @@ int open_working_directory() {
 // The result goes to a new temp.c and is renamed onto the input in one
 // step: the input is never gone before its whole replacement is in place.
 // After a failure temp.c holds what was written before it.
-MaybeFailure upgrade_in_place(const Invocation& invocation, std::string_view text,
+MaybeFailure upgrade_in_place(const Invocation& invocation, const SourceText& source,
                               const struct stat& status, int workdir) {
   Replacement temp;
   if (workdir < 0 || !create_named_replacement(workdir, kUpgradeTemp, temp))
     return cannot_open(kUpgradeTemp);
   bool unchanged = false;
-  MaybeFailure failure = write_replacement(temp, kUpgradeTemp, text, &unchanged);
+  MaybeFailure failure = write_replacement(temp, kUpgradeTemp, source, invocation.input, &unchanged);
   // Nothing changed: leave the input as it was, timestamps included, so
   // build tools do not rebuild it.
   if (!failure && unchanged) {
@@ -298,22 +307,23 @@ MaybeFailure run_invocation(const Invocation& invocation) {
     return Failure{ExitRefused, "Cannot upgrade " + invocation.input + ": it is " + kUpgradeTemp +
                                     ", the file upgrade mode writes its result to\n"};
 
+  // The input may be mapped unless the run writes into the file itself.
+  struct stat output_status {};
+  bool onto_itself = !invocation.upgrade && ::stat(invocation.output.c_str(), &output_status) == 0 &&
+                     same_file(input_status, output_status);
   SourceText source;
-  if (MaybeFailure failure = load_source(invocation.input.c_str(), source)) {
+  const char* input = invocation.input.c_str();
+  if (MaybeFailure failure =
+          onto_itself ? load_source(input, source) : load_source_for_reading_only(input, source)) {
     failure->message += "Cannot read " + invocation.input + "\n";
     return failure;
   }
-  std::string_view text = source_view(source);
   if (source.converted_already)
     return Failure{ExitRefused, invocation.input + " is V8 file already\n"};
 
-  if (invocation.upgrade) return upgrade_in_place(invocation, text, input_status, workdir.fd);
-
-  struct stat output_status {};
-  if (::stat(invocation.output.c_str(), &output_status) == 0 &&
-      same_file(input_status, output_status))
-    return convert_onto_itself(invocation, text, input_status);
-  return convert_to_new_file(invocation, text);
+  if (invocation.upgrade) return upgrade_in_place(invocation, source, input_status, workdir.fd);
+  if (onto_itself) return convert_onto_itself(invocation, source, input_status);
+  return convert_to_new_file(invocation, source);
 }
 
 Failure run_command_line(int argc, const char* const* argv) {

@@ -2,10 +2,15 @@
 
 #include "driver/run.h"
 
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -36,11 +41,75 @@ std::unique_ptr<char[], SourceRelease> allocate_source(std::size_t size) {
   return {static_cast<char*>(mapped), SourceRelease{size}};
 }
 
+// Files from this size on are mapped rather than read, where allowed: the
+// copy a read makes, and the zeroing of the memory it goes to, cost more
+// than the rest of a plain run.
+constexpr long long kMapFrom = 256 << 10;
+
+// The mapped source, for the bus-error handler: a page of the file that
+// is gone (the file was cut short) or cannot be read faults on access.
+std::atomic<std::uintptr_t> mapped_begin{0}, mapped_end{0};
+std::uintptr_t page_size = 4096;
+volatile sig_atomic_t mapping_damaged = 0;
+
+// Puts a page of zeros where the fault was and notes the damage, so the run
+// ends with a read failure instead of a crash. A fault anywhere else is a
+// fault: the default action is restored and the access repeats.
+void on_bus_error(int, siginfo_t* info, void*) {
+  auto at = reinterpret_cast<std::uintptr_t>(info->si_addr);
+  if (at >= mapped_begin.load() && at < mapped_end.load()) {
+    void* page = reinterpret_cast<void*>(at & ~(page_size - 1));
+    if (::mmap(page, page_size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1,
+               0) != MAP_FAILED) {
+      mapping_damaged = 1;
+      return;
+    }
+  }
+  ::signal(SIGBUS, SIG_DFL);
+}
+
+void guard_mapping(const char* begin, std::size_t size) {
+  page_size = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  mapping_damaged = 0;
+  mapped_begin = reinterpret_cast<std::uintptr_t>(begin);
+  mapped_end = reinterpret_cast<std::uintptr_t>(begin) + size;
+  struct sigaction action {};
+  action.sa_sigaction = on_bus_error;
+  action.sa_flags = SA_SIGINFO;
+  sigemptyset(&action.sa_mask);
+  ::sigaction(SIGBUS, &action, nullptr);
+}
+
+// Maps `size` bytes of the file and a zero byte after them (the page after
+// a file that fills its last page is anonymous).
+char* map_file(int fd, std::size_t size) {
+  std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  std::size_t reserved = (size + 1 + page - 1) / page * page;
+  void* area = ::mmap(nullptr, reserved, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (area == MAP_FAILED) return nullptr;
+  if (::mmap(area, size, PROT_READ, MAP_PRIVATE | MAP_FIXED, fd, 0) ==
+      MAP_FAILED) {
+    ::munmap(area, reserved);
+    return nullptr;
+  }
+  guard_mapping(static_cast<char*>(area), reserved);
+  return static_cast<char*>(area);
+}
+
 }  // namespace
 
+SourceMapping::~SourceMapping() {
+  if (fd >= 0) ::close(fd);
+}
+
 void SourceRelease::operator()(char* bytes) const {
-  if (mapped_size != 0)
+  if (mapped_size != 0) {
+    if (reinterpret_cast<std::uintptr_t>(bytes) == mapped_begin.load()) {
+      mapped_end = 0;
+      mapped_begin = 0;
+    }
     ::munmap(bytes, mapped_size);
+  }
   else
     delete[] bytes;
 }
@@ -92,7 +161,38 @@ MaybeFailure load_source(const char* path, SourceText& source) {
   source.bytes = std::move(bytes);
   source.length = length;
   source.converted_already = converted;
+  source.has_nul = nul_seen || converted;
   return {};
+}
+
+}  // namespace q5
+
+namespace q5 {
+
+MaybeFailure load_source_for_reading_only(const char* path, SourceText& source) {
+  auto mapping = std::make_unique<SourceMapping>();
+  mapping->fd = ::open(path, O_RDWR | O_CLOEXEC);
+  struct stat status;
+  if (mapping->fd < 0 || ::fstat(mapping->fd, &status) != 0 || !S_ISREG(status.st_mode) ||
+      status.st_size < kMapFrom || status.st_size > kMaxSourceSize)
+    return load_source(path, source);
+  std::size_t size = static_cast<std::size_t>(status.st_size);
+  char* bytes = map_file(mapping->fd, size);
+  if (bytes == nullptr) return load_source(path, source);
+  std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  source.bytes = {bytes, SourceRelease{(size + 1 + page - 1) / page * page}};
+  source.length = size;
+  mapping->size = status.st_size;
+  source.converted_already = is_converted_already(std::string_view(bytes, size));
+  source.mapping = std::move(mapping);
+  return {};
+}
+
+bool source_intact(const SourceText& source) {
+  if (!source.mapping) return true;
+  struct stat status;
+  return mapping_damaged == 0 && ::fstat(source.mapping->fd, &status) == 0 &&
+         status.st_size == source.mapping->size;
 }
 
 }  // namespace q5

@@ -50,28 +50,39 @@ std::size_t find_needle(std::string_view text, std::size_t from, std::string_vie
   return hit == nullptr ? npos : static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
 }
 
-// Whether the text holds a NUL, found out on first need: a text without
-// candidates never pays for the pass.
+// Where NULs are, found out as searches need it: the stretch last found
+// free of NULs is remembered, and a search that starts inside it looks only
+// past its end. Searches move forward, so the text is looked at about once,
+// and only as far as the searches reach.
 struct NulKnowledge {
   std::string_view text;
-  int has_nul = -1;  // unknown
+  bool none = false;  // the caller knows the text holds no NUL
+  std::size_t clean_from = 0, clean_to = 0;
 };
 
-bool text_has_nul(NulKnowledge& k) {
-  if (k.has_nul < 0) k.has_nul = std::memchr(k.text.data(), '\0', k.text.size()) != nullptr;
-  return k.has_nul != 0;
+// The first NUL in [from, limit), or npos.
+std::size_t first_nul(NulKnowledge& k, std::size_t from, std::size_t limit) {
+  if (k.none || from >= limit) return npos;
+  if (k.clean_from <= from && from <= k.clean_to) {
+    if (limit <= k.clean_to) return npos;
+    from = k.clean_to;
+  } else {
+    k.clean_from = from;
+  }
+  const void* hit = std::memchr(k.text.data() + from, '\0', limit - from);
+  k.clean_to = hit == nullptr ? limit : static_cast<const char*>(hit) - k.text.data();
+  return hit == nullptr ? npos : k.clean_to;
 }
 
 std::size_t search_again(std::string_view text, NulKnowledge& nul, NextMatch& m, std::size_t from) {
   m.searched_from = from;
   std::size_t at = from < text.size() ? find_needle(text, from, m.needle) : npos;
   std::size_t limit = at == npos ? text.size() : at;
-  if (from < limit && text_has_nul(nul)) {
-    if (const void* nul = std::memchr(text.data() + from, '\0', limit - from)) {
-      m.stop = static_cast<const char*>(nul) - text.data();
-      m.found = false;
-      return npos;
-    }
+  std::size_t stop = first_nul(nul, from, limit);
+  if (stop != npos) {
+    m.stop = stop;
+    m.found = false;
+    return npos;
   }
   m.stop = limit;
   m.found = at != npos;
@@ -203,7 +214,7 @@ bool inside_string_literal(std::string_view text, QuoteParity& q, std::size_t ca
 }  // namespace
 
 MaybeFailure scan_source(std::string_view text, Output& out, const ScanOptions& options) {
-  NulKnowledge has_nul{text};
+  NulKnowledge has_nul{text, !options.may_hold_nul};
   CandidateFinder finder{text};
   NextMatch quote{"\""};
   NextMatch block_open{"/*"}, block_close{"*/"}, line_open{"//"}, line_end{"\n"};

@@ -27,6 +27,8 @@ struct CallRecord {
 struct ScanOptions {
   // Leave calls already in pair form as they stand (see CallPlan).
   bool keep_converted = false;
+  // False when the caller knows the text holds no NUL byte.
+  bool may_hold_nul = true;
   // When set, every call found is recorded here, in input order.
   std::vector<CallRecord>* calls = nullptr;
 };

@@ -103,6 +103,42 @@ elif [ -e "$scratch/output.c" ]; then
     echo "$case_name: output.c exists but no output was expected"
 fi
 
+# Again with the input behind a long comment, which makes it large enough
+# to be mapped rather than read: the result must be the same behind the
+# same comment. Not for an empty input, nor one whose first byte is a
+# quote (the first byte is never taken for the start of a literal).
+if [ -s "$case_dir/input.c" ] && [ "$(head -c1 "$case_dir/input.c")" != '"' ]; then
+    padded=$scratch/padded
+    mkdir "$padded"
+    {
+        printf '/*\n'
+        head -c 400000 /dev/zero | tr '\0' 'x' | fold -w 79
+        printf '\n*/\n'
+    } >"$padded/comment"
+    cat "$padded/comment" "$case_dir/input.c" >"$padded/input.c"
+    (
+        cd "$padded" || exit 125
+        "$binary" input.c output.c >stdout.actual 2>stderr.actual </dev/null
+    )
+    padded_status=$?
+    if [ "$padded_status" != "$expected_status" ]; then
+        failed=1
+        echo "$case_name: behind a long comment: exit status $padded_status, expected $expected_status"
+    fi
+    if [ -f "$case_dir/expected.stderr" ]; then
+        compare_files "$case_dir/expected.stderr" "$padded/stderr.actual" "stderr (behind a long comment)"
+    else
+        compare_files /dev/null "$padded/stderr.actual" "stderr (behind a long comment)"
+    fi
+    if [ -f "$case_dir/expected.c" ]; then
+        cat "$padded/comment" "$case_dir/expected.c" >"$padded/expected.c"
+        compare_files "$padded/expected.c" "$padded/output.c" "output.c (behind a long comment)"
+    elif [ -e "$padded/output.c" ]; then
+        failed=1
+        echo "$case_name: behind a long comment: output.c exists but no output was expected"
+    fi
+fi
+
 if [ "$failed" -ne 0 ]; then
     echo "FAIL $case_name"
     exit 1
