@@ -4,6 +4,7 @@
 // - a text with no candidate that does not come out byte for byte unchanged;
 // - output larger than 4x the input plus 64 KiB;
 // - any difference from the literal scanner, in bytes or in the failure;
+// - any difference between the scan on one thread and on two;
 // - a tree-interface conversion that a second run changes, when the first
 //   succeeded and closed every pair it opened;
 // - a converted call that lost a token without a review warning saying so.
@@ -80,6 +81,10 @@ bool same_failure(const q5::MaybeFailure& a, const q5::MaybeFailure& b) {
   return !a || (a->exit_code == b->exit_code && a->message == b->message);
 }
 
+q5::MaybeFailure scan_concurrently(std::string_view text, q5::Output& out) {
+  return q5::scan_source_concurrently(text, out, q5::ScanOptions{});
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -105,6 +110,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (expected.bytes != run.bytes) finding("output differs from the literal scanner's", run);
   if (!same_failure(expected.failure, run.failure))
     finding("failure differs from the literal scanner's", run);
+
+  // Two threads give what one gives, also when a write fails partway (the
+  // limit is taken from the input, so it lands anywhere in the output).
+  const std::size_t limit = size == 0 ? 0 : (std::size_t{data[0]} << 8 | data[size - 1]) % (2 * size);
+  for (std::size_t write_limit : {q5::literal::kUnlimited, limit}) {
+    const q5::literal::ScanRun one = q5::literal::run_in_memory(q5::scan_source, text, kPath, write_limit);
+    const q5::literal::ScanRun two = q5::literal::run_in_memory(scan_concurrently, text, kPath, write_limit);
+    if (one.bytes != two.bytes || !same_failure(one.failure, two.failure))
+      finding("two threads convert differently from one", two);
+  }
 
   // Backslashes are left out too: the blanks dropped after a call's ")"
   // include them, so a second run can see an escape the first did not. So

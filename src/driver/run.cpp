@@ -80,6 +80,7 @@ Failure cannot_read(const std::string& path) { return {ExitBadInput, "Cannot rea
 MaybeFailure write_conversion(Output& out, const SourceText& source, const std::string& input) {
   ScanOptions options;
   options.may_hold_nul = source.has_nul;
+  options.concurrent = true;
   MaybeFailure failure = scan_source(source_view(source), out, options);
   MaybeFailure finished = finish_output(out);
   if (!source_intact(source)) return cannot_read(input);

@@ -29,6 +29,9 @@ struct ScanOptions {
   bool keep_converted = false;
   // False when the caller knows the text holds no NUL byte.
   bool may_hold_nul = true;
+  // A large text may be scanned by a second thread while this one writes
+  // (not with `calls`).
+  bool concurrent = false;
   // When set, every call found is recorded here, in input order.
   std::vector<CallRecord>* calls = nullptr;
 };
@@ -39,5 +42,12 @@ MaybeFailure scan_source(std::string_view text, Output& out, const ScanOptions& 
 inline MaybeFailure scan_source(std::string_view text, Output& out) {
   return scan_source(text, out, ScanOptions{});
 }
+
+// Texts from this size on are worth a second thread.
+inline constexpr std::size_t kConcurrentFrom = std::size_t{1} << 20;
+
+// As scan_source with a second thread, whatever the text's size: the same
+// output and the same failure.
+MaybeFailure scan_source_concurrently(std::string_view text, Output& out, const ScanOptions& options);
 
 }  // namespace q5
