@@ -16,6 +16,9 @@
 #include <string>
 #include <string_view>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include "diagnose/diagnose.h"
 #include "literal_scanner.h"
 #include "recognise/scanner.h"
@@ -81,8 +84,27 @@ bool same_failure(const q5::MaybeFailure& a, const q5::MaybeFailure& b) {
   return !a || (a->exit_code == b->exit_code && a->message == b->message);
 }
 
-q5::MaybeFailure scan_concurrently(std::string_view text, q5::Output& out) {
-  return q5::scan_source_concurrently(text, out, q5::ScanOptions{});
+// Small pieces, taken from the input, so that every way the two threads
+// meet, wait for each other or part shows up in inputs of a few KiB.
+q5::TwoThreadSizes two_thread_sizes;
+
+// A conversion into a file output (a memory file) whose device holds
+// `limit` bytes, and what the file then holds.
+q5::literal::ScanRun run_to_file(bool two_threads, const std::string& text, std::size_t limit) {
+  int fd = ::memfd_create("fuzz", MFD_CLOEXEC);
+  if (fd < 0) std::abort();
+  q5::Output out = q5::open_output(::dup(fd), kPath);
+  out.write_limit = limit;
+  q5::MaybeFailure failure = two_threads ? q5::scan_source_concurrently(text, out, q5::ScanOptions{},
+                                                                        two_thread_sizes)
+                                         : q5::scan_source(text, out);
+  q5::MaybeFailure finished = q5::finish_output(out);
+  q5::literal::ScanRun run{{}, failure ? failure : finished};
+  char chunk[4096];
+  for (ssize_t got; (got = ::pread(fd, chunk, sizeof chunk, static_cast<off_t>(run.bytes.size()))) > 0;)
+    run.bytes.append(chunk, static_cast<std::size_t>(got));
+  ::close(fd);
+  return run;
 }
 
 }  // namespace
@@ -114,9 +136,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Two threads give what one gives, also when a write fails partway (the
   // limit is taken from the input, so it lands anywhere in the output).
   const std::size_t limit = size == 0 ? 0 : (std::size_t{data[0]} << 8 | data[size - 1]) % (2 * size);
+  const std::size_t a = size == 0 ? 0 : data[size / 2], b = size < 2 ? 0 : data[1];
+  two_thread_sizes = {size == 0 ? 0 : 1 + (a * 131 + b) % size, 1 + a % 512, 1 + b % 64,
+                      1 + a % 3, 1 + (a ^ b) % 256};
   for (std::size_t write_limit : {q5::literal::kUnlimited, limit}) {
-    const q5::literal::ScanRun one = q5::literal::run_in_memory(q5::scan_source, text, kPath, write_limit);
-    const q5::literal::ScanRun two = q5::literal::run_in_memory(scan_concurrently, text, kPath, write_limit);
+    const q5::literal::ScanRun one = run_to_file(false, text, write_limit);
+    const q5::literal::ScanRun two = run_to_file(true, text, write_limit);
     if (one.bytes != two.bytes || !same_failure(one.failure, two.failure))
       finding("two threads convert differently from one", two);
   }

@@ -53,8 +53,9 @@ struct Output {
 
   std::string memory;  // memory mode: the whole result
 
-  // Test hook: the write that would take the output past this many bytes
-  // fails and takes nothing (in memory mode every piece is one write).
+  // Test hook: a device of this many bytes. A file output's device takes
+  // what fits of the write that reaches past it, and fails; in memory mode
+  // every piece is one write, and the piece that does not fit fails whole.
   std::size_t write_limit = kNoWriteLimit;
 };
 

@@ -7,12 +7,15 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <thread>
 
 #include "driver/output.h"
 #include "driver/source.h"
@@ -22,25 +25,78 @@
 
 namespace q5 {
 
-// Searched up to the first NUL byte, like a C string. Sixteen positions at
-// a time: a position can start "Q5T(" only if it holds "Q" and the byte
-// three on holds "(", which both plain sources and sources full of Q5 tags
-// rarely show together. The NUL is looked for only once a match is found.
-bool is_converted_already(std::string_view text) {
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+
+// The first position in [from, to) where "Q5T(" starts or a NUL stands, or
+// npos. Sixteen positions at a time, four times over: a position can start
+// "Q5T(" only if it holds "Q" and the byte three on holds "(", which both
+// plain sources and sources full of Q5 tags rarely show together. The
+// bytes up to three past `to` are looked at where the text has them.
+std::size_t first_pair_macro_or_nul(std::string_view text, std::size_t from, std::size_t to) {
   constexpr std::string_view kPairMacro = "Q5T(";
   const char* data = text.data();
-  std::size_t match = std::string_view::npos;
-  std::size_t i = 0;
-  for (; match == std::string_view::npos && i + 3 + 16 <= text.size(); i += 16) {
-    unsigned maybe = masks::equal(masks::load16(data + i), 'Q') &
-                     masks::equal(masks::load16(data + i + 3), '(');
-    for (; maybe != 0 && match == std::string_view::npos; maybe &= maybe - 1) {
-      std::size_t k = i + static_cast<std::size_t>(__builtin_ctz(maybe));
-      if (text.substr(k, kPairMacro.size()) == kPairMacro) match = k;
+  std::size_t i = from;
+  auto hits_at = [data](std::size_t at) {
+    masks::Bytes16 v = masks::load16(data + at);
+    return (masks::equal(v, 'Q') & masks::equal(masks::load16(data + at + 3), '(')) |
+           masks::equal(v, '\0');
+  };
+  for (; i + 64 + 3 <= text.size() && i + 64 <= to; i += 64) {
+    if ((hits_at(i) | hits_at(i + 16) | hits_at(i + 32) | hits_at(i + 48)) == 0) continue;
+    for (std::size_t k = i; k < i + 64; k += 16) {
+      for (unsigned maybe = hits_at(k); maybe != 0; maybe &= maybe - 1) {
+        std::size_t at = k + static_cast<std::size_t>(__builtin_ctz(maybe));
+        if (data[at] == '\0' || text.substr(at, kPairMacro.size()) == kPairMacro) return at;
+      }
     }
   }
-  if (match == std::string_view::npos) match = text.find(kPairMacro, i);
-  return match != std::string_view::npos && std::memchr(data, '\0', match) == nullptr;
+  for (; i < to && i < text.size(); ++i)
+    if (data[i] == '\0' || text.substr(i, kPairMacro.size()) == kPairMacro) return i;
+  return npos;
+}
+
+}  // namespace
+
+// Searched up to the first NUL byte, like a C string.
+bool is_converted_already(std::string_view text) {
+  std::size_t at = first_pair_macro_or_nul(text, 0, text.size());
+  return at != npos && text[at] != '\0';
+}
+
+// The pass is bound by memory: a second thread taking the second half
+// halves it. The first half decides when it holds a match or a NUL.
+// Each half of a mapped text is brought in by one call first, which costs
+// less than a page fault for every few pages as the search goes.
+void bring_in(std::string_view part) {
+#if defined(MADV_POPULATE_READ)
+  auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  auto begin = reinterpret_cast<std::uintptr_t>(part.data()) & ~(page - 1);
+  auto end = reinterpret_cast<std::uintptr_t>(part.data() + part.size());
+  ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_READ);  // a hint
+#else
+  (void)part;
+#endif
+}
+
+bool is_converted_already_on_two_threads(std::string_view text) {
+  std::size_t half = text.size() / 2;
+  std::size_t second = npos;
+  std::thread helper;
+  try {
+    helper = std::thread([&] {
+      bring_in(text.substr(half));
+      second = first_pair_macro_or_nul(text, half, text.size());
+    });
+  } catch (const std::system_error&) {
+    return is_converted_already(text);
+  }
+  bring_in(text.substr(0, half));
+  std::size_t first = first_pair_macro_or_nul(text, 0, half);
+  helper.join();
+  std::size_t at = first != npos ? first : second;
+  return at != npos && text[at] != '\0';
 }
 
 namespace {

@@ -12,6 +12,8 @@ namespace q5 {
 // Whether the text already holds the pair macro "Q5T(" (before any NUL):
 // such a file was converted before and is refused.
 bool is_converted_already(std::string_view text);
+// The same, with a second thread looking at half of the text.
+bool is_converted_already_on_two_threads(std::string_view text);
 
 MaybeFailure run_invocation(const Invocation& invocation);
 

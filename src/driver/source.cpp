@@ -183,7 +183,7 @@ MaybeFailure load_source_for_reading_only(const char* path, SourceText& source) 
   source.bytes = {bytes, SourceRelease{(size + 1 + page - 1) / page * page}};
   source.length = size;
   mapping->size = status.st_size;
-  source.converted_already = is_converted_already(std::string_view(bytes, size));
+  source.converted_already = is_converted_already_on_two_threads(std::string_view(bytes, size));
   source.mapping = std::move(mapping);
   return {};
 }

@@ -111,6 +111,7 @@ struct CandidateFinder {
   std::uint64_t starts = 0;
   std::uint64_t nuls = 0;
   std::size_t clear_from = 0, clear_to = 0;  // holds no candidate start and no NUL
+  std::size_t clear_tail = npos;             // nor does the text from here to its end
 };
 
 constexpr std::size_t kBlock = 64;
@@ -144,8 +145,8 @@ constexpr std::size_t kHorizonReached = npos - 1;
 // The first candidate at or after `from`, or npos when a NUL or the end of
 // the text comes first (a C string search would stop there). With a
 // horizon: kHorizonReached when no candidate starts before it; f.clear_to
-// then says how far the text is known to hold none, and the next search
-// from inside that stretch starts at its end.
+// then says how far the text is known to hold none (nor a NUL), and the
+// next search from inside that stretch starts at its end.
 std::size_t next_candidate(CandidateFinder& f, std::size_t from, std::size_t horizon = npos) {
   const std::size_t size = f.text.size();
   if (from >= size) return npos;
@@ -158,6 +159,7 @@ std::size_t next_candidate(CandidateFinder& f, std::size_t from, std::size_t hor
     keep = ~std::uint64_t{0};
   }
   for (;;) {
+    if (block >= f.clear_tail) return npos;
     if (block >= horizon && block < size) {
       f.clear_from = start;
       f.clear_to = block;
@@ -170,7 +172,10 @@ std::size_t next_candidate(CandidateFinder& f, std::size_t from, std::size_t hor
         block += kBlock;
         keep = ~std::uint64_t{0};
       }
-      if (block >= size) return npos;
+      if (block >= size) {
+        f.clear_tail = std::min(f.clear_tail, start);
+        return npos;
+      }
       if (block >= horizon) continue;
       describe_block(f, block);
     }
@@ -182,7 +187,10 @@ std::size_t next_candidate(CandidateFinder& f, std::size_t from, std::size_t hor
     if (nuls != 0) return npos;
     block += kBlock;
     keep = ~std::uint64_t{0};
-    if (block >= size) return npos;
+    if (block >= size) {
+      f.clear_tail = std::min(f.clear_tail, start);
+      return npos;
+    }
   }
 }
 
@@ -237,7 +245,10 @@ bool inside_string_literal(std::string_view text, QuoteParity& q, std::size_t ca
   return q.odd;
 }
 
-// Where the pass stands: its position and what its searches remember.
+// Where the pass stands: its position and what its searches remember. The
+// searches only remember facts about the text, so what the pass does next
+// depends on the position alone: two passes at the same position go on
+// alike.
 struct ScanState {
   std::string_view text;
   bool keep_converted;
@@ -252,56 +263,53 @@ struct ScanState {
       : text(t), keep_converted(options.keep_converted), nul{t, !options.may_hold_nul} {}
 };
 
-struct FoundCall {
-  std::size_t candidate = npos;
+// One candidate looked at: a call of the table (entry set), or the scan
+// moved past it (entry null), or no candidate before the end (at == npos),
+// or, with a horizon, none before it (at == kHorizonReached; then no call
+// starts before st.finder.clear_to, and the position has not moved).
+struct Step {
+  std::size_t at = npos;
   int row = -1;
-  const CallEntry* entry = nullptr;  // null: no call before the end, or
-  std::size_t none_before = 0;       // (when set) none before this position
+  const CallEntry* entry = nullptr;
 };
 
-// The next call of the table at or after the scan position that stands
-// outside string literals and comments. With a horizon, the search may stop
-// short of the call once past the horizon, saying how far there is none.
-FoundCall find_next_call(ScanState& st, std::size_t horizon = npos) {
+inline Step scan_step(ScanState& st, std::size_t horizon = npos) {
   const std::string_view text = st.text;
-  while (st.scan < text.size()) {
-    std::size_t candidate = next_candidate(st.finder, st.scan, horizon);
-    if (candidate == kHorizonReached) return {npos, -1, nullptr, st.finder.clear_to};
-    if (candidate == npos) break;
+  if (st.scan >= text.size()) return {};
+  std::size_t candidate = next_candidate(st.finder, st.scan, horizon);
+  if (candidate == npos || candidate == kHorizonReached) return {candidate};
 
-    if (inside_string_literal(text, st.parity, candidate)) {
-      // Resume past the literal's closing quote, wherever it is.
-      std::size_t close = next_match(text, st.nul, st.quote, candidate);
-      st.scan = close == npos ? candidate + 1 : close + 1;
-      continue;
-    }
-
-    // Only the first comment of each kind after the scan position counts.
-    std::size_t opener = next_match(text, st.nul, st.block_open, st.scan);
-    if (opener != npos && opener < candidate) {
-      std::size_t closer = next_match(text, st.nul, st.block_close, opener + 2);
-      if (closer != npos && candidate < closer) {
-        st.scan = closer + 2;
-        continue;
-      }
-    }
-    opener = next_match(text, st.nul, st.line_open, st.scan);
-    if (opener != npos && opener < candidate) {
-      std::size_t newline = next_match(text, st.nul, st.line_end, opener + 2);
-      if (newline != npos && candidate < newline) {
-        st.scan = newline;
-        continue;
-      }
-    }
-
-    int row = lookup_call(text, candidate);
-    const CallEntry* entry = row >= 0            ? &call_table()[row]
-                             : st.keep_converted ? lookup_converted_call(text, candidate)
-                                                 : nullptr;
-    if (entry != nullptr) return {candidate, row, entry};
-    st.scan = candidate + 3;
+  if (inside_string_literal(text, st.parity, candidate)) {
+    // Resume past the literal's closing quote, wherever it is.
+    std::size_t close = next_match(text, st.nul, st.quote, candidate);
+    st.scan = close == npos ? candidate + 1 : close + 1;
+    return {candidate};
   }
-  return {};
+
+  // Only the first comment of each kind after the scan position counts.
+  std::size_t opener = next_match(text, st.nul, st.block_open, st.scan);
+  if (opener != npos && opener < candidate) {
+    std::size_t closer = next_match(text, st.nul, st.block_close, opener + 2);
+    if (closer != npos && candidate < closer) {
+      st.scan = closer + 2;
+      return {candidate};
+    }
+  }
+  opener = next_match(text, st.nul, st.line_open, st.scan);
+  if (opener != npos && opener < candidate) {
+    std::size_t newline = next_match(text, st.nul, st.line_end, opener + 2);
+    if (newline != npos && candidate < newline) {
+      st.scan = newline;
+      return {candidate};
+    }
+  }
+
+  int row = lookup_call(text, candidate);
+  const CallEntry* entry = row >= 0            ? &call_table()[row]
+                           : st.keep_converted ? lookup_converted_call(text, candidate)
+                                               : nullptr;
+  if (entry == nullptr) st.scan = candidate + 3;
+  return {candidate, row, entry};
 }
 
 // Room for the largest argument list up front: splitting never allocates.
@@ -318,78 +326,96 @@ Failure no_memory_for_arguments() {
   return {ExitNoMemory, "Cannot alloc " + std::to_string(kMaxArgumentLength + 1) + " bytes\n"};
 }
 
-MaybeFailure scan_in_one_thread(std::string_view text, Output& out, const ScanOptions& options) {
-  ScanState st(text, options);
+// The pass on one thread, from the state given on: writes the source up to
+// each call, then the call.
+MaybeFailure scan_alone(ScanState& st, std::size_t copy, ArgumentList& args, Output& out,
+                        const ScanOptions& options) {
+  const std::string_view text = st.text;
   CallPlan plan;
   plan.keep_converted = options.keep_converted;
-  ArgumentList args;
-  if (!reserve_arguments(args)) return no_memory_for_arguments();
-
-  std::size_t copy = 0;
   for (;;) {
-    FoundCall found = find_next_call(st);
-    if (found.entry == nullptr) break;
-    std::size_t candidate = found.candidate;
+    Step step = scan_step(st);
+    if (step.at == npos) break;
+    if (step.entry == nullptr) continue;
+    std::size_t candidate = step.at;
     if (!put_source(out, text.substr(copy, candidate - copy))) return out.failure;
     std::size_t out_begin = out.position;
-    ConvertResult converted = convert_call(text, candidate, *found.entry, args, plan, out);
+    ConvertResult converted = convert_call(text, candidate, *step.entry, args, plan, out);
     if (converted.failure) return converted.failure;
     if (out.failure) return out.failure;
     st.scan = copy = candidate + converted.consumed;
     if (options.calls != nullptr) {
-      options.calls->push_back({candidate, st.scan, out_begin, out.position, found.row,
+      options.calls->push_back({candidate, st.scan, out_begin, out.position, step.row,
                                 plan.left_as_is, plan.roles,
                                 {args.origins.begin(), args.origins.begin() + args.count + 1}});
     }
   }
-
   if (copy < text.size() && !put_source(out, text.substr(copy))) return out.failure;
   return {};
 }
 
-// Two threads: one finds and splits the calls, the other (the caller)
-// writes them, in order, through a ring of slots. The writer sees exactly
-// the sequence of calls and failures one thread would meet, so the output
-// and the failure are the same; the finder may run ahead of a write that
-// fails, and its work past that point is dropped.
-// The ring holds many calls: the writer's flushes to the output take a
-// while, and the finder goes on meanwhile. A small text gets a small ring.
-constexpr std::uint32_t kMostSlots = 2048;
-constexpr std::uint32_t kHandOverEvery = 16;  // calls per hand-over
-
-std::uint32_t ring_size(std::size_t text_size) {
-  std::uint32_t slots = 4;
-  while (slots < kMostSlots && slots * std::size_t{512} < text_size) slots *= 2;
-  return slots;
-}
-
-// Without a call for this long, the finder still tells the writer how far
-// it got, so that the text in between is written meanwhile.
-constexpr std::size_t kProgressStep = std::size_t{256} << 10;
-
-enum class SlotKind { Call, Progress, End };
-
-struct FoundSlot {
-  SlotKind kind = SlotKind::End;
-  std::size_t at = 0;  // the call's name; for progress, where no call starts before
-  const CallEntry* entry = nullptr;
-  PreparedCall call;
-  ArgumentList args;
-  CallPlan plan;  // decided by the finder too: it looks only at the arguments
+// Two threads. The text is cut at a line start: this thread converts up to
+// there and on, as one thread would, while a second one converts from the
+// cut on, as if the text began there, into a log. The second pass starts
+// from a position the first never took, but both move from candidate to
+// candidate; once the first reaches a position the second took, they go on
+// alike (see ScanState), and the rest is taken from the log. The second
+// pass notes its positions over a stretch after the cut; a first pass that
+// meets none of them goes on alone.
+enum class LogKind : unsigned char {
+  Converted,  // the call's text is in the part's text
+  Copied,     // a definition head, or a call left as it stands
+  Progress,   // no call starts before `at`
+  Failed,     // the call cannot be converted: the failure ends the log
+  End,        // no call after the last one
+  GaveUp,     // the second pass could go no further: on from `resume`
 };
 
-struct Handoff {
-  explicit Handoff(std::uint32_t size) : slots(size), mask(size - 1) {}
-  std::vector<FoundSlot> slots;
-  std::uint32_t mask;  // the size is a power of two
-  alignas(64) std::atomic<std::uint32_t> published{0};  // slots filled, counted mod 2^32
-  alignas(64) std::atomic<std::uint32_t> released{0};   // slots the writer is done with
+struct LogEntry {
+  LogKind kind;
+  std::size_t at;
+  std::size_t consumed;
+  const CallEntry* entry;
+  std::size_t text_begin, text_size;
+};
+
+struct LogPart {
+  std::string text;
+  std::vector<LogEntry> entries;
+  bool final = false;  // then `last` ends the log
+  LogEntry last{};
+};
+
+// Set in SecondPass::positions_noted once no more positions come.
+constexpr std::uint32_t kNotingDone = std::uint32_t{1} << 31;
+
+struct SecondPass {
+  SecondPass(std::string_view t, const ScanOptions& o, const TwoThreadSizes& z)
+      : text(t), options(o), sizes(z), cut(z.cut), parts(z.log_parts),
+        resume(std::make_unique<ScanState>(t, o)),
+        positions(new std::uint32_t[z.meet_within]) {}
+  std::string_view text;
+  const ScanOptions& options;
+  const TwoThreadSizes& sizes;
+  std::size_t cut;
+  std::vector<LogPart> parts;
+  std::unique_ptr<ScanState> resume;  // with a GaveUp entry; allocated up front
+  MaybeFailure failure;               // with a Failed entry
+  // The positions the second pass took within sizes.meet_within of the
+  // cut, as offsets from it, in order.
+  std::unique_ptr<std::uint32_t[]> positions;
+  alignas(64) std::atomic<std::uint32_t> positions_noted{0};  // and kNotingDone
+  alignas(64) std::atomic<std::uint32_t> parts_done{0};
+  alignas(64) std::atomic<std::uint32_t> parts_taken{0};
   std::atomic<bool> stop{false};
+  // Where the second pass found the rest of the text to hold no candidate:
+  // a fact about the text, which spares the first pass the search.
+  std::atomic<std::size_t> clear_tail{npos};
 };
 
 void publish(std::atomic<std::uint32_t>& counter, std::uint32_t value) {
   counter.store(value, std::memory_order_release);
-  counter.notify_one();
+  counter.notify_all();
 }
 
 // Waits until the counter moves from `seen`, and returns its new value. The
@@ -407,116 +433,303 @@ std::uint32_t wait_past(const std::atomic<std::uint32_t>& counter, std::uint32_t
   return counter.load(std::memory_order_acquire);
 }
 
-void find_calls(std::string_view text, const ScanOptions& options, Handoff& h) {
-  ScanState st(text, options);
-  std::uint32_t filled = 0, free_from = 0;
-  std::size_t progress = 0;
-  for (;;) {
-    FoundCall found = find_next_call(st, std::max(st.scan, progress) + kProgressStep);
-    while (filled - free_from == h.slots.size()) {
-      publish(h.published, filled);
-      free_from = wait_past(h.released, free_from);
-      if (h.stop.load(std::memory_order_relaxed)) return;
-    }
-    FoundSlot& slot = h.slots[filled & h.mask];
-    ++filled;
-    if (found.entry == nullptr && found.none_before == 0) {
-      slot.kind = SlotKind::End;
-      break;
-    }
-    if (found.entry == nullptr) {
-      slot.kind = SlotKind::Progress;
-      slot.at = progress = found.none_before;
-      publish(h.published, filled);
-      if (h.stop.load(std::memory_order_relaxed)) return;
-      continue;
-    }
-    slot.kind = SlotKind::Call;
-    slot.at = found.candidate;
-    slot.entry = found.entry;
-    try {
-      slot.call = prepare_call(text, found.candidate, slot.args);
-      slot.plan.planned = false;
-      if (!slot.call.failure && !slot.call.definition) {
-        slot.plan.keep_converted = options.keep_converted;
-        slot.plan.left_as_is = false;
-        found.entry->rewriter(text.substr(found.candidate, slot.call.name_size), slot.args,
-                              found.entry->fixed_count, slot.plan, nullptr);
-        slot.plan.planned = true;
-      }
-    } catch (const std::bad_alloc&) {
-      // An argument copied around a comment found no room to grow.
-      slot.call = PreparedCall{};
-      slot.call.failure = no_memory_for_arguments();
-    }
-    if (slot.call.failure) break;
-    st.scan = found.candidate + slot.call.consumed;
-    if (filled % kHandOverEvery == 0) {
-      publish(h.published, filled);
-      if (h.stop.load(std::memory_order_relaxed)) return;
-    }
+struct LogWriter {
+  SecondPass& p;
+  std::uint32_t done = 0, taken = 0;
+  std::uint32_t noted = 0;  // positions noted, and kNotingDone
+  Output out = memory_output("");
+
+  LogPart& part() { return p.parts[done % p.parts.size()]; }
+};
+
+// Room for the next entry; false when there is none.
+bool room_for_entry(LogPart& part) {
+  try {
+    if (part.entries.size() == part.entries.capacity())
+      part.entries.reserve(std::max<std::size_t>(1024, 2 * part.entries.capacity()));
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
   }
-  publish(h.published, filled);
 }
 
-MaybeFailure write_found_calls(std::string_view text, Output& out, Handoff& h) {
-  std::size_t copy = 0;
-  std::uint32_t taken = 0, ready = 0;
+void stop_noting(LogWriter& w) {
+  if (w.noted & kNotingDone) return;
+  w.noted |= kNotingDone;
+  publish(w.p.positions_noted, w.noted);
+}
+
+void note_position(LogWriter& w, std::size_t scan) {
+  if (w.noted & kNotingDone) return;
+  if (scan - w.p.cut >= w.p.sizes.meet_within) return stop_noting(w);
+  w.p.positions[w.noted] = static_cast<std::uint32_t>(scan - w.p.cut);
+  publish(w.p.positions_noted, ++w.noted);
+}
+
+// Hands the part being filled over and starts the next; false when told
+// to stop. A full log waits for the first pass to take from it, which it
+// does only once the passes met: so no more positions are noted from then
+// on, and a first pass still looking for one goes on alone.
+bool hand_over(LogWriter& w) {
+  std::swap(w.part().text, w.out.memory);
+  publish(w.p.parts_done, ++w.done);
+  while (w.done - w.taken == w.p.parts.size()) {
+    stop_noting(w);
+    if (w.p.stop.load(std::memory_order_relaxed)) return false;
+    w.taken = wait_past(w.p.parts_taken, w.taken);
+  }
+  if (w.p.stop.load(std::memory_order_relaxed)) return false;
+  w.out.memory.swap(w.part().text);
+  w.out.memory.clear();
+  w.part().entries.clear();
+  return true;
+}
+
+void run_second_pass(SecondPass& p) {
+  ScanState st(p.text, p.options);
+  st.scan = p.cut;
+  ArgumentList args;
+  CallPlan plan;
+  plan.keep_converted = p.options.keep_converted;
+  LogWriter w{p};
+  std::size_t next_progress = p.cut + p.sizes.progress_every;
+  auto finish = [&](LogEntry last) {
+    stop_noting(w);
+    w.part().final = true;
+    w.part().last = last;
+    hand_over(w);
+  };
+  // From a state whose next step is still to come: the first pass goes on
+  // from there on its own.
+  auto give_up = [&](const ScanState& at) {
+    *p.resume = at;
+    finish({LogKind::GaveUp, at.scan, 0, nullptr, 0, 0});
+  };
+  if (!reserve_arguments(args)) return give_up(st);
+
+  note_position(w, st.scan);
   for (;;) {
-    if (taken == ready) {
-      publish(h.released, taken);
-      ready = wait_past(h.published, ready);
+    if (p.stop.load(std::memory_order_relaxed)) return;
+    // A step that finds a call leaves the state as it was.
+    Step step = scan_step(st);
+    if (step.at == npos) {
+      p.clear_tail.store(st.finder.clear_tail, std::memory_order_relaxed);
+      return finish({LogKind::End, 0, 0, nullptr, 0, 0});
+    }
+    if (!room_for_entry(w.part())) return give_up(st);
+    if (step.entry != nullptr) {
+      PreparedCall call = prepare_call(p.text, step.at, args);
+      if (call.failure) {
+        p.failure = std::move(call.failure);
+        return finish({LogKind::Failed, step.at, 0, step.entry, 0, 0});
+      }
+      std::size_t begin = w.out.memory.size();
+      write_prepared_call(p.text, step.at, call, *step.entry, args, plan, w.out);
+      if (w.out.failure) return give_up(st);
+      bool copied = call.definition || plan.left_as_is;
+      if (copied) w.out.memory.resize(begin);
+      w.part().entries.push_back({copied ? LogKind::Copied : LogKind::Converted, step.at,
+                                  call.consumed, step.entry, begin, w.out.memory.size() - begin});
+      st.scan = step.at + call.consumed;
+    } else if (st.scan >= next_progress) {
+      w.part().entries.push_back({LogKind::Progress, st.scan, 0, nullptr, 0, 0});
+      while (next_progress <= st.scan) next_progress += p.sizes.progress_every;
+    }
+    note_position(w, st.scan);
+    if (w.part().entries.empty()) continue;
+    if ((w.out.memory.size() >= p.sizes.log_part || w.part().entries.size() >= 1024 ||
+         w.part().entries.back().kind == LogKind::Progress) &&
+        !hand_over(w))
+      return;
+  }
+}
+
+// Whether the first pass, at `scan` past the cut, meets the second there;
+// waits for the second pass's positions as far as needed. `index` walks
+// them. Sets `lost` when they cannot meet any more.
+bool meets_second_pass(SecondPass& p, std::size_t scan, std::uint32_t& index, bool& lost) {
+  if (scan - p.cut >= p.sizes.meet_within) {
+    lost = true;
+    return false;
+  }
+  std::uint32_t offset = static_cast<std::uint32_t>(scan - p.cut);
+  std::uint32_t seen = p.positions_noted.load(std::memory_order_acquire);
+  for (;;) {
+    std::uint32_t noted = seen & ~kNotingDone;
+    while (index < noted && p.positions[index] < offset) ++index;
+    if (index < noted) return p.positions[index] == offset;
+    if (seen & kNotingDone) {
+      lost = true;
+      return false;
+    }
+    seen = wait_past(p.positions_noted, seen);
+  }
+}
+
+// Writes the second pass's log from position `from` on, as the first pass
+// would have written those calls. Returns the state to go on from alone
+// when the second pass gave up, else null with the outcome in `result`.
+std::unique_ptr<ScanState> take_log(SecondPass& p, std::size_t from, std::size_t& copy,
+                                    ArgumentList& args, Output& out, const ScanOptions& options,
+                                    MaybeFailure& result) {
+  const std::string_view text = p.text;
+  CallPlan plan;
+  plan.keep_converted = options.keep_converted;
+  std::uint32_t taken = 0, done_parts = 0;
+  // Writes one entry; false when the log or the output ends there.
+  auto take = [&](const LogPart& part, const LogEntry& e) {
+    if (e.kind == LogKind::End) {
+      if (copy < text.size() && !put_source(out, text.substr(copy))) result = out.failure;
+      return false;
+    }
+    if (e.at < from) return true;  // found before the passes met
+    if (e.kind == LogKind::Progress && e.at <= copy) return true;
+    if (!put_source(out, text.substr(copy, e.at - copy))) {
+      result = out.failure;
+      return false;
+    }
+    copy = e.at;
+    switch (e.kind) {
+      case LogKind::Progress:
+        return true;
+      case LogKind::Failed:
+        result = std::move(p.failure);
+        return false;
+      case LogKind::Copied:
+        put_source(out, text.substr(e.at, e.consumed));
+        break;
+      case LogKind::Converted:
+        // Taken whole where it leaves the emulated buffer short of a flush
+        // (nothing can fail then); else written again piece by piece, so
+        // that a failure names the piece as it would have.
+        if (char* block = open_block(out, e.text_size)) {
+          std::memcpy(block, part.text.data() + e.text_begin, e.text_size);
+          close_block(out, block + e.text_size);
+        } else {
+          PreparedCall call = prepare_call(text, e.at, args);
+          write_prepared_call(text, e.at, call, *e.entry, args, plan, out);
+        }
+        break;
+      default:
+        break;
+    }
+    if (out.failure) {
+      result = out.failure;
+      return false;
+    }
+    copy = e.at + e.consumed;
+    return true;
+  };
+  for (;;) {
+    if (taken == done_parts) {
+      done_parts = wait_past(p.parts_done, done_parts);
       continue;
     }
-    FoundSlot& slot = h.slots[taken & h.mask];
-    if (slot.kind == SlotKind::End) break;
-    if (!put_source(out, text.substr(copy, slot.at - copy))) return out.failure;
-    copy = slot.at;
-    if (slot.kind == SlotKind::Call) {
-      if (slot.call.failure) return slot.call.failure;
-      write_prepared_call(text, slot.at, slot.call, *slot.entry, slot.args, slot.plan, out);
-      if (out.failure) return out.failure;
-      copy = slot.at + slot.call.consumed;
+    const LogPart& part = p.parts[taken % p.parts.size()];
+    for (const LogEntry& e : part.entries)
+      if (!take(part, e)) return nullptr;
+    if (part.final) {
+      if (part.last.kind == LogKind::GaveUp) return std::move(p.resume);
+      take(part, part.last);
+      return nullptr;
     }
-    if (++taken % kHandOverEvery == 0) publish(h.released, taken);
+    publish(p.parts_taken, ++taken);
   }
-  if (copy < text.size() && !put_source(out, text.substr(copy))) return out.failure;
-  return {};
+}
+
+MaybeFailure scan_in_two_parts(std::string_view text, Output& out, const ScanOptions& options,
+                               const TwoThreadSizes& sizes) {
+  ArgumentList args;
+  if (!reserve_arguments(args)) return no_memory_for_arguments();
+  std::unique_ptr<SecondPass> second;
+  std::thread helper;
+  try {
+    second = std::make_unique<SecondPass>(text, options, sizes);
+    helper = std::thread(run_second_pass, std::ref(*second));
+  } catch (const std::exception&) {
+    ScanState st(text, options);
+    return scan_alone(st, 0, args, out, options);
+  }
+  SecondPass& p = *second;
+  const std::size_t cut = p.cut;
+  auto stop_helper = [&] {
+    p.stop.store(true, std::memory_order_relaxed);
+    publish(p.parts_taken, p.parts_taken.load() + static_cast<std::uint32_t>(p.parts.size()));
+    helper.join();
+  };
+
+  ScanState st(text, options);
+  CallPlan plan;
+  std::size_t copy = 0;
+  std::uint32_t index = 0;
+  bool lost = false;
+  MaybeFailure result;
+  for (;;) {
+    if (!lost && st.scan >= cut && meets_second_pass(p, st.scan, index, lost)) {
+      std::unique_ptr<ScanState> resume = take_log(p, st.scan, copy, args, out, options, result);
+      stop_helper();
+      if (!resume) return result;
+      return scan_alone(*resume, copy, args, out, options);
+    }
+    if (lost) {
+      stop_helper();
+      return scan_alone(st, copy, args, out, options);
+    }
+    st.finder.clear_tail = std::min(st.finder.clear_tail, p.clear_tail.load(std::memory_order_relaxed));
+    // Text without calls is written as the search passes it, not after.
+    Step step = scan_step(st, copy + p.sizes.progress_every);
+    if (step.at == npos) break;
+    if (step.at == kHorizonReached) {
+      if (!put_source(out, text.substr(copy, st.finder.clear_to - copy))) {
+        result = out.failure;
+        break;
+      }
+      copy = st.finder.clear_to;
+      continue;
+    }
+    if (step.entry == nullptr) continue;
+    if (!put_source(out, text.substr(copy, step.at - copy))) {
+      result = out.failure;
+      break;
+    }
+    ConvertResult converted = convert_call(text, step.at, *step.entry, args, plan, out);
+    if (converted.failure || out.failure) {
+      result = converted.failure ? converted.failure : out.failure;
+      break;
+    }
+    st.scan = copy = step.at + converted.consumed;
+  }
+  stop_helper();
+  if (!result && copy < text.size() && !put_source(out, text.substr(copy))) result = out.failure;
+  return result;
 }
 
 }  // namespace
 
-MaybeFailure scan_source_concurrently(std::string_view text, Output& out, const ScanOptions& options) {
-  std::unique_ptr<Handoff> handoff;
-  try {
-    handoff = std::make_unique<Handoff>(ring_size(text.size()));
-  } catch (const std::bad_alloc&) {
-    return scan_in_one_thread(text, out, options);
+MaybeFailure scan_source_concurrently(std::string_view text, Output& out, const ScanOptions& options,
+                                      TwoThreadSizes sizes) {
+  if (sizes.cut == 0) {
+    // The first line start from two fifths in: the first thread also
+    // writes everything out, so it takes the smaller part.
+    std::size_t newline = text.find('\n', text.size() * 2 / 5);
+    sizes.cut = newline == npos ? text.size() : newline + 1;
   }
-  // The slots' argument copies grow only when a comment splits an
-  // argument; the room one thread would reserve must be there all the same.
-  {
-    ArgumentList probe;
-    if (!reserve_arguments(probe)) return no_memory_for_arguments();
+  if (sizes.cut >= text.size() || options.calls != nullptr) {
+    ArgumentList args;
+    if (!reserve_arguments(args)) return no_memory_for_arguments();
+    ScanState st(text, options);
+    return scan_alone(st, 0, args, out, options);
   }
-  Handoff& h = *handoff;
-  std::thread finder;
-  try {
-    finder = std::thread(find_calls, text, options, std::ref(h));
-  } catch (const std::system_error&) {
-    return scan_in_one_thread(text, out, options);
-  }
-  MaybeFailure failure = write_found_calls(text, out, h);
-  h.stop.store(true, std::memory_order_relaxed);
-  publish(h.released, h.released.load() + h.mask + 1);  // wakes a finder waiting for room
-  finder.join();
-  return failure;
+  return scan_in_two_parts(text, out, options, sizes);
 }
 
 MaybeFailure scan_source(std::string_view text, Output& out, const ScanOptions& options) {
   if (options.concurrent && options.calls == nullptr && text.size() >= kConcurrentFrom)
     return scan_source_concurrently(text, out, options);
-  return scan_in_one_thread(text, out, options);
+  ArgumentList args;
+  if (!reserve_arguments(args)) return no_memory_for_arguments();
+  ScanState st(text, options);
+  return scan_alone(st, 0, args, out, options);
 }
 
 }  // namespace q5

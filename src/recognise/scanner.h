@@ -46,8 +46,25 @@ inline MaybeFailure scan_source(std::string_view text, Output& out) {
 // Texts from this size on are worth a second thread.
 inline constexpr std::size_t kConcurrentFrom = std::size_t{1} << 20;
 
+// How the text is shared between two threads: the second starts converting
+// at `cut`, as if the text began there, while the first converts from the
+// start; once the first reaches a position the second took (within
+// `meet_within` bytes of the cut), it takes the second's result from there.
+// The second hands its result over in parts of about `log_part` bytes, at
+// most `log_parts` of them waiting, and notes every `progress_every` bytes
+// of text without calls, which the first also writes out as it goes.
+// Tests make them small.
+struct TwoThreadSizes {
+  std::size_t cut = 0;  // 0: the first line start from two fifths in
+  std::size_t meet_within = std::size_t{64} << 10;
+  std::size_t log_part = std::size_t{64} << 10;
+  std::size_t log_parts = 256;
+  std::size_t progress_every = std::size_t{1} << 20;
+};
+
 // As scan_source with a second thread, whatever the text's size: the same
 // output and the same failure.
-MaybeFailure scan_source_concurrently(std::string_view text, Output& out, const ScanOptions& options);
+MaybeFailure scan_source_concurrently(std::string_view text, Output& out, const ScanOptions& options,
+                                      TwoThreadSizes sizes = {});
 
 }  // namespace q5

@@ -27,5 +27,22 @@ TEST(IsConvertedAlready, NearMissesAndNulBytes) {
   EXPECT_TRUE(is_converted_already(std::string("abcdefghQ5T(\0", 13)));
 }
 
+TEST(IsConvertedAlready, TwoThreadsAgreeAroundTheMiddle) {
+  // A pair macro and a NUL placed at and around the halves' seam, and far
+  // from it, in either order.
+  const std::size_t size = 4096;
+  for (std::size_t macro : {std::size_t{10}, size / 2 - 5, size / 2 - 3, size / 2 - 2, size / 2,
+                            size / 2 + 1, size - 4}) {
+    for (std::size_t nul : {std::size_t{0}, std::size_t{5}, size / 2 - 1, size / 2 + 2, size - 1,
+                            size}) {
+      std::string text(size, 'Q');
+      text.replace(macro, 4, "Q5T(");
+      if (nul < size) text[nul] = '\0';
+      EXPECT_EQ(is_converted_already_on_two_threads(text), is_converted_already(text))
+          << "macro " << macro << " nul " << nul;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace q5
