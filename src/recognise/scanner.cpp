@@ -374,10 +374,12 @@ enum class LogKind : unsigned char {
 struct LogEntry {
   LogKind kind;
   std::size_t at;
-  std::size_t consumed;
   const CallEntry* entry;
-  std::size_t text_begin, text_size;
+  std::uint32_t consumed;  // the second pass gives up on a call longer than 4 GiB
+  std::uint32_t text_begin, text_size;
 };
+
+constexpr std::size_t kEntriesPerPart = 512;
 
 struct LogPart {
   std::string text;
@@ -446,7 +448,7 @@ struct LogWriter {
 bool room_for_entry(LogPart& part) {
   try {
     if (part.entries.size() == part.entries.capacity())
-      part.entries.reserve(std::max<std::size_t>(1024, 2 * part.entries.capacity()));
+      part.entries.reserve(std::max(kEntriesPerPart, 2 * part.entries.capacity()));
     return true;
   } catch (const std::bad_alloc&) {
     return false;
@@ -464,6 +466,17 @@ void note_position(LogWriter& w, std::size_t scan) {
   if (scan - w.p.cut >= w.p.sizes.meet_within) return stop_noting(w);
   w.p.positions[w.noted] = static_cast<std::uint32_t>(scan - w.p.cut);
   publish(w.p.positions_noted, ++w.noted);
+}
+
+// A part's text gets its whole room at once: grown by doubling, the parts
+// would hold up to twice what the log is allowed.
+bool room_for_text(std::string& text, std::size_t part) {
+  try {
+    if (text.capacity() < part + 4096) text.reserve(part + 4096);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
 }
 
 // Hands the part being filled over and starts the next; false when told
@@ -503,7 +516,7 @@ void run_second_pass(SecondPass& p) {
   // from there on its own.
   auto give_up = [&](const ScanState& at) {
     *p.resume = at;
-    finish({LogKind::GaveUp, at.scan, 0, nullptr, 0, 0});
+    finish({LogKind::GaveUp, at.scan, nullptr, 0, 0, 0});
   };
   if (!reserve_arguments(args)) return give_up(st);
 
@@ -514,30 +527,34 @@ void run_second_pass(SecondPass& p) {
     Step step = scan_step(st);
     if (step.at == npos) {
       p.clear_tail.store(st.finder.clear_tail, std::memory_order_relaxed);
-      return finish({LogKind::End, 0, 0, nullptr, 0, 0});
+      return finish({LogKind::End, 0, nullptr, 0, 0, 0});
     }
-    if (!room_for_entry(w.part())) return give_up(st);
+    if (!room_for_entry(w.part()) || !room_for_text(w.out.memory, p.sizes.log_part))
+      return give_up(st);
     if (step.entry != nullptr) {
       PreparedCall call = prepare_call(p.text, step.at, args);
       if (call.failure) {
         p.failure = std::move(call.failure);
-        return finish({LogKind::Failed, step.at, 0, step.entry, 0, 0});
+        return finish({LogKind::Failed, step.at, step.entry, 0, 0, 0});
       }
       std::size_t begin = w.out.memory.size();
       write_prepared_call(p.text, step.at, call, *step.entry, args, plan, w.out);
-      if (w.out.failure) return give_up(st);
+      constexpr std::size_t kMost = UINT32_MAX;
+      if (w.out.failure || call.consumed > kMost || w.out.memory.size() > kMost) return give_up(st);
       bool copied = call.definition || plan.left_as_is;
       if (copied) w.out.memory.resize(begin);
-      w.part().entries.push_back({copied ? LogKind::Copied : LogKind::Converted, step.at,
-                                  call.consumed, step.entry, begin, w.out.memory.size() - begin});
+      w.part().entries.push_back({copied ? LogKind::Copied : LogKind::Converted, step.at, step.entry,
+                                  static_cast<std::uint32_t>(call.consumed),
+                                  static_cast<std::uint32_t>(begin),
+                                  static_cast<std::uint32_t>(w.out.memory.size() - begin)});
       st.scan = step.at + call.consumed;
     } else if (st.scan >= next_progress) {
-      w.part().entries.push_back({LogKind::Progress, st.scan, 0, nullptr, 0, 0});
+      w.part().entries.push_back({LogKind::Progress, st.scan, nullptr, 0, 0, 0});
       while (next_progress <= st.scan) next_progress += p.sizes.progress_every;
     }
     note_position(w, st.scan);
     if (w.part().entries.empty()) continue;
-    if ((w.out.memory.size() >= p.sizes.log_part || w.part().entries.size() >= 1024 ||
+    if ((w.out.memory.size() >= p.sizes.log_part || w.part().entries.size() >= kEntriesPerPart ||
          w.part().entries.back().kind == LogKind::Progress) &&
         !hand_over(w))
       return;
