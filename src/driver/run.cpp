@@ -1,11 +1,13 @@
 #include "driver/run.h"
 
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -67,6 +69,12 @@ bool is_converted_already(std::string_view text) {
 
 // The pass is bound by memory: a second thread taking the second half
 // halves it. The first half decides when it holds a match or a NUL.
+int available_processors() {
+  cpu_set_t set;
+  if (::sched_getaffinity(0, sizeof set, &set) == 0) return std::max(1, CPU_COUNT(&set));
+  return std::max(1u, std::thread::hardware_concurrency());
+}
+
 // Each half of a mapped text is brought in by one call first, which costs
 // less than a page fault for every few pages as the search goes.
 void bring_in(std::string_view part) {
@@ -84,6 +92,7 @@ bool is_converted_already_on_two_threads(std::string_view text) {
   std::size_t half = text.size() / 2;
   std::size_t second = npos;
   std::thread helper;
+  if (available_processors() < 2) return is_converted_already(text);
   try {
     helper = std::thread([&] {
       bring_in(text.substr(half));
@@ -136,7 +145,8 @@ Failure cannot_read(const std::string& path) { return {ExitBadInput, "Cannot rea
 MaybeFailure write_conversion(Output& out, const SourceText& source, const std::string& input) {
   ScanOptions options;
   options.may_hold_nul = source.has_nul;
-  options.concurrent = true;
+  // A second thread only helps with a second processor to run on.
+  options.concurrent = available_processors() > 1;
   MaybeFailure failure = scan_source(source_view(source), out, options);
   MaybeFailure finished = finish_output(out);
   if (!source_intact(source)) return cannot_read(input);

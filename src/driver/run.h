@@ -15,6 +15,9 @@ bool is_converted_already(std::string_view text);
 // The same, with a second thread looking at half of the text.
 bool is_converted_already_on_two_threads(std::string_view text);
 
+// The processors this process may run on.
+int available_processors();
+
 MaybeFailure run_invocation(const Invocation& invocation);
 
 // The whole tool: what main prints to stderr and the status it exits with.

@@ -424,7 +424,7 @@ void publish(std::atomic<std::uint32_t>& counter, std::uint32_t value) {
 // other thread usually moves it within microseconds: spinning a while
 // first saves the sleep and the wake-up that would each cost more.
 std::uint32_t wait_past(const std::atomic<std::uint32_t>& counter, std::uint32_t seen) {
-  for (int spin = 0; spin < 20000; ++spin) {
+  for (int spin = 0; spin < 2000; ++spin) {
     std::uint32_t now = counter.load(std::memory_order_acquire);
     if (now != seen) return now;
 #if defined(__SSE2__)

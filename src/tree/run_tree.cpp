@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "diagnose/diagnose.h"
+#include "driver/run.h"
 #include "diagnose/format.h"
 #include "diagnose/sarif.h"
 #include "tree/conversion.h"
@@ -151,12 +152,6 @@ FileOutcome convert_one(const TreeOptions& options, const WalkedFile& file) {
   if (!options.report.empty() && !(outcome.diagnostics.empty() && outcome.errors.empty()))
     outcome.text = std::move(before);
   return outcome;
-}
-
-int available_processors() {
-  cpu_set_t set;
-  if (::sched_getaffinity(0, sizeof set, &set) == 0) return std::max(1, CPU_COUNT(&set));
-  return std::max(1u, std::thread::hardware_concurrency());
 }
 
 bool write_all(int fd, std::string_view bytes) {

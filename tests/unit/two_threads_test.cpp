@@ -83,6 +83,18 @@ TEST(TwoThreads, LargeTextComesOutAsOnOne) {
     expect_same(text, kNoWriteLimit, {cut, 4096, 1024, 2, 4096}, "small parts");
 }
 
+TEST(TwoThreads, SmallPartsWaitingOnEachOther) {
+  // A short log and frequent hand-overs keep each thread waiting for the
+  // other, with the device filling up at points spread over the output.
+  std::string text = large_text().substr(0, 300000);
+  std::size_t full = convert(text, false, kNoWriteLimit).bytes.size();
+  for (std::size_t round = 0; round < 24; ++round) {
+    TwoThreadSizes sizes{1 + round * 12345 % text.size(), 1 + round * 97 % 8192, 1 + round % 300,
+                         1 + round % 3, 1 + round * 31 % 2048};
+    expect_same(text, round % 2 == 0 ? kNoWriteLimit : round * 7919 % full, sizes, "small parts");
+  }
+}
+
 TEST(TwoThreadsMeeting, CommentOverTheCutLeavesTheFirstThreadAlone) {
   // The second thread starts inside a comment longer than the stretch it
   // notes positions over: the two never meet, and the first goes on alone.
