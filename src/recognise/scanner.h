@@ -58,7 +58,7 @@ struct TwoThreadSizes {
   std::size_t cut = 0;  // 0: the first line start from two fifths in
   std::size_t meet_within = std::size_t{64} << 10;
   std::size_t log_part = std::size_t{64} << 10;
-  std::size_t log_parts = 192;
+  std::size_t log_parts = 224;
   std::size_t progress_every = std::size_t{1} << 20;
 };
 
