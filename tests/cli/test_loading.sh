@@ -63,6 +63,24 @@ begin "already converted: Q5T( only in a comment, no output created"
 printf '/* was Q5T(A, 1) */\n%s' "$CALL" >v8.c
 refused 3 $'v8.c is V8 file already\n' v8.c out.c
 
+# A large input is mapped, not copied. Cut short by another program while
+# the tool waits to open its output (a FIFO with no reader yet), it is a
+# read failure, not a bus error.
+begin "a mapped input cut short during the run"
+for i in $(seq 20000); do printf '%s\n' "$CALL"; done >big.c
+mkfifo out.c
+timeout -k 5 30 "$BIN" big.c out.c </dev/null >stdout 2>"$SCRATCH/stderr" &
+pid=$!
+for i in $(seq 200); do
+    grep -q fifo "/proc/$pid/wchan" 2>/dev/null && break
+    sleep 0.05
+done
+truncate -s 100 big.c
+cat out.c >/dev/null
+wait $pid
+STATUS=$?
+check 2 $'Cannot read big.c\n'
+
 begin "already converted: Q5T( as the last bytes, upgrade mode, no temp.c"
 printf '%sint a; /* Q5T(' "$CALL" >v8.c
 refused 3 $'v8.c is V8 file already\n' -upgrade v8.c
