@@ -440,8 +440,9 @@ struct LogWriter {
   std::uint32_t done = 0, taken = 0;
   std::uint32_t noted = 0;  // positions noted, and kNotingDone
   Output out = memory_output("");
+  LogPart* filling = &p.parts[0];
 
-  LogPart& part() { return p.parts[done % p.parts.size()]; }
+  LogPart& part() { return *filling; }
 };
 
 // Room for the next entry; false when there is none.
@@ -492,6 +493,7 @@ bool hand_over(LogWriter& w) {
     w.taken = wait_past(w.p.parts_taken, w.taken);
   }
   if (w.p.stop.load(std::memory_order_relaxed)) return false;
+  w.filling = &w.p.parts[w.done % w.p.parts.size()];
   w.out.memory.swap(w.part().text);
   w.out.memory.clear();
   w.part().entries.clear();
@@ -529,6 +531,10 @@ void run_second_pass(SecondPass& p) {
       p.clear_tail.store(st.finder.clear_tail, std::memory_order_relaxed);
       return finish({LogKind::End, 0, nullptr, 0, 0, 0});
     }
+    if (step.entry == nullptr && st.scan < next_progress) {
+      note_position(w, st.scan);
+      continue;
+    }
     if (!room_for_entry(w.part()) || !room_for_text(w.out.memory, p.sizes.log_part))
       return give_up(st);
     if (step.entry != nullptr) {
@@ -548,12 +554,11 @@ void run_second_pass(SecondPass& p) {
                                   static_cast<std::uint32_t>(begin),
                                   static_cast<std::uint32_t>(w.out.memory.size() - begin)});
       st.scan = step.at + call.consumed;
-    } else if (st.scan >= next_progress) {
+    } else {
       w.part().entries.push_back({LogKind::Progress, st.scan, nullptr, 0, 0, 0});
       while (next_progress <= st.scan) next_progress += p.sizes.progress_every;
     }
     note_position(w, st.scan);
-    if (w.part().entries.empty()) continue;
     if ((w.out.memory.size() >= p.sizes.log_part || w.part().entries.size() >= kEntriesPerPart ||
          w.part().entries.back().kind == LogKind::Progress) &&
         !hand_over(w))
