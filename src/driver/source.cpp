@@ -80,15 +80,20 @@ void guard_mapping(const char* begin, std::size_t size) {
   ::sigaction(SIGBUS, &action, nullptr);
 }
 
+// The whole pages a mapped file of `size` bytes takes, with room for the
+// NUL after it.
+std::size_t mapping_length(std::size_t size) {
+  std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  return (size + 1 + page - 1) / page * page;
+}
+
 // Maps `size` bytes of the file and a zero byte after them (the page after
 // a file that fills its last page is anonymous).
 char* map_file(int fd, std::size_t size) {
-  std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-  std::size_t reserved = (size + 1 + page - 1) / page * page;
+  std::size_t reserved = mapping_length(size);
   void* area = ::mmap(nullptr, reserved, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (area == MAP_FAILED) return nullptr;
-  if (::mmap(area, size, PROT_READ, MAP_PRIVATE | MAP_FIXED, fd, 0) ==
-      MAP_FAILED) {
+  if (::mmap(area, size, PROT_READ, MAP_PRIVATE | MAP_FIXED, fd, 0) == MAP_FAILED) {
     ::munmap(area, reserved);
     return nullptr;
   }
@@ -103,15 +108,15 @@ SourceMapping::~SourceMapping() {
 }
 
 void SourceRelease::operator()(char* bytes) const {
-  if (mapped_size != 0) {
-    if (reinterpret_cast<std::uintptr_t>(bytes) == mapped_begin.load()) {
-      mapped_end = 0;
-      mapped_begin = 0;
-    }
-    ::munmap(bytes, mapped_size);
-  }
-  else
+  if (mapped_size == 0) {
     delete[] bytes;
+    return;
+  }
+  if (reinterpret_cast<std::uintptr_t>(bytes) == mapped_begin.load()) {
+    mapped_end = 0;
+    mapped_begin = 0;
+  }
+  ::munmap(bytes, mapped_size);
 }
 
 MaybeFailure load_source(const char* path, SourceText& source) {
@@ -165,10 +170,6 @@ MaybeFailure load_source(const char* path, SourceText& source) {
   return {};
 }
 
-}  // namespace q5
-
-namespace q5 {
-
 MaybeFailure load_source_for_reading_only(const char* path, SourceText& source) {
   auto mapping = std::make_unique<SourceMapping>();
   mapping->fd = ::open(path, O_RDWR | O_CLOEXEC);
@@ -179,8 +180,7 @@ MaybeFailure load_source_for_reading_only(const char* path, SourceText& source) 
   std::size_t size = static_cast<std::size_t>(status.st_size);
   char* bytes = map_file(mapping->fd, size);
   if (bytes == nullptr) return load_source(path, source);
-  std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-  source.bytes = {bytes, SourceRelease{(size + 1 + page - 1) / page * page}};
+  source.bytes = {bytes, SourceRelease{mapping_length(size)}};
   source.length = size;
   mapping->size = status.st_size;
   source.converted_already = is_converted_already_on_two_threads(std::string_view(bytes, size));

@@ -1,14 +1,13 @@
 #include "recognise/scanner.h"
 
 #include <algorithm>
-#include <array>
 #include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <string>
-#include <system_error>
+#include <exception>
 #include <thread>
 #include <vector>
 
