@@ -67,13 +67,13 @@ bool is_converted_already(std::string_view text) {
   return at != npos && text[at] != '\0';
 }
 
-// The pass is bound by memory: a second thread taking the second half
-// halves it. The first half decides when it holds a match or a NUL.
 int available_processors() {
   cpu_set_t set;
   if (::sched_getaffinity(0, sizeof set, &set) == 0) return std::max(1, CPU_COUNT(&set));
   return std::max(1u, std::thread::hardware_concurrency());
 }
+
+namespace {
 
 // Each half of a mapped text is brought in by one call first, which costs
 // less than a page fault for every few pages as the search goes.
@@ -88,6 +88,10 @@ void bring_in(std::string_view part) {
 #endif
 }
 
+}  // namespace
+
+// The pass is bound by memory: a second thread taking the second half
+// halves it. The first half decides when it holds a match or a NUL.
 bool is_converted_already_on_two_threads(std::string_view text) {
   std::size_t half = text.size() / 2;
   std::size_t second = npos;

@@ -90,7 +90,7 @@ constexpr std::size_t longest_name() {
   return longest;
 }
 
-void keep_as_it_stands(std::string_view, const ArgumentList&, int, CallPlan& plan, Output*) {
+void keep_as_it_stands(std::string_view, const ArgumentList&, int, CallPlan& plan, Output&) {
   plan.left_as_is = true;
 }
 

@@ -14,10 +14,9 @@ struct ArgumentList;
 struct CallPlan;
 
 // Writes one converted call, from its name to its closing parenthesis, and
-// says in `plan` what it took each argument for. Without an output it only
-// decides the plan; with plan.planned it only writes by it.
+// says in `plan` what it took each argument for.
 using Rewriter = void (*)(std::string_view call_name, const ArgumentList& args,
-                          int fixed_count, CallPlan& plan, Output* out);
+                          int fixed_count, CallPlan& plan, Output& out);
 
 struct CallEntry {
   std::string_view name;

@@ -537,19 +537,18 @@ void run_second_pass(SecondPass& p) {
     if (!room_for_entry(w.part()) || !room_for_text(w.out.memory, p.sizes.log_part))
       return give_up(st);
     if (step.entry != nullptr) {
-      PreparedCall call = prepare_call(p.text, step.at, args);
+      std::size_t begin = w.out.memory.size();
+      ConvertResult call = convert_call(p.text, step.at, *step.entry, args, plan, w.out);
       if (call.failure) {
         p.failure = std::move(call.failure);
         return finish({LogKind::Failed, step.at, step.entry, 0, 0, 0});
       }
-      std::size_t begin = w.out.memory.size();
-      write_prepared_call(p.text, step.at, call, *step.entry, args, plan, w.out);
       constexpr std::size_t kMost = UINT32_MAX;
       if (w.out.failure || call.consumed > kMost || w.out.memory.size() > kMost) return give_up(st);
-      bool copied = call.definition || plan.left_as_is;
-      if (copied) w.out.memory.resize(begin);
-      w.part().entries.push_back({copied ? LogKind::Copied : LogKind::Converted, step.at, step.entry,
-                                  static_cast<std::uint32_t>(call.consumed),
+      // A definition head, or a call left as it stands, is copied (and said so).
+      if (plan.left_as_is) w.out.memory.resize(begin);
+      w.part().entries.push_back({plan.left_as_is ? LogKind::Copied : LogKind::Converted, step.at,
+                                  step.entry, static_cast<std::uint32_t>(call.consumed),
                                   static_cast<std::uint32_t>(begin),
                                   static_cast<std::uint32_t>(w.out.memory.size() - begin)});
       st.scan = step.at + call.consumed;
@@ -627,8 +626,7 @@ std::unique_ptr<ScanState> take_log(SecondPass& p, std::size_t from, std::size_t
           std::memcpy(block, part.text.data() + e.text_begin, e.text_size);
           close_block(out, block + e.text_size);
         } else {
-          PreparedCall call = prepare_call(text, e.at, args);
-          write_prepared_call(text, e.at, call, *e.entry, args, plan, out);
+          convert_call(text, e.at, *e.entry, args, plan, out);
         }
         break;
       default:

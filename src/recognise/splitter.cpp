@@ -244,60 +244,38 @@ SplitResult split_arguments(std::string_view text, std::size_t pos, ArgumentList
   }
 }
 
-PreparedCall prepare_call(std::string_view text, std::size_t candidate, ArgumentList& args) {
-  PreparedCall call;
+ConvertResult convert_call(std::string_view text, std::size_t candidate, const CallEntry& entry,
+                           ArgumentList& args, CallPlan& plan, Output& out) {
   std::size_t open = text.find('(', candidate);
   SplitResult split = split_arguments(text, open + 1, args);
   if (split.failure) {
     if (split.failure->offset == npos) split.failure->offset = candidate;
-    call.failure = std::move(split.failure);
-    return call;
+    return {0, std::move(split.failure)};
   }
+
+  plan.left_as_is = false;
+  plan.roles.clear();
   std::size_t end = split.end;
   while (end < text.size() && is_call_blank(text[end])) ++end;
 
   if (byte_at(text, end) == '{') {
     // A function definition's head, not a call: copied unchanged.
-    call.definition = true;
-    call.consumed = end - candidate;
-    return call;
+    plan.left_as_is = true;
+    put_source(out, text.substr(candidate, end - candidate));
+    return {end - candidate, {}};
   }
 
-  call.name_size = open - candidate;
-  if (call.name_size > kMaxCallNameLength) {
-    call.failure = Failure{ExitBadInput, "ERROR: Too long function name\n", candidate};
-    return call;
-  }
+  std::string_view call_name = text.substr(candidate, open - candidate);
+  if (call_name.size() > kMaxCallNameLength)
+    return {0, Failure{ExitBadInput, "ERROR: Too long function name\n", candidate}};
+  entry.rewriter(call_name, args, entry.fixed_count, plan, out);
+
   // Blanks between ")" and ";" go; a line break stays, so a call that ends
   // a macro line does not pull the next line into the macro.
   std::string_view after = text.substr(split.end, end - split.end);
-  call.consumed = (after.find('\n') == npos ? end : split.end) - candidate;
-  return call;
-}
-
-void write_prepared_call(std::string_view text, std::size_t candidate, const PreparedCall& call,
-                         const CallEntry& entry, const ArgumentList& args, CallPlan& plan,
-                         Output& out) {
-  if (call.definition) {
-    plan.left_as_is = true;
-    plan.roles.clear();
-    put_source(out, text.substr(candidate, call.consumed));
-    return;
-  }
-  if (!plan.planned) {
-    plan.left_as_is = false;
-    plan.roles.clear();
-  }
-  entry.rewriter(text.substr(candidate, call.name_size), args, entry.fixed_count, plan, &out);
-  if (plan.left_as_is) put_source(out, text.substr(candidate, call.consumed));
-}
-
-ConvertResult convert_call(std::string_view text, std::size_t candidate, const CallEntry& entry,
-                           ArgumentList& args, CallPlan& plan, Output& out) {
-  PreparedCall call = prepare_call(text, candidate, args);
-  if (call.failure) return {0, std::move(call.failure)};
-  write_prepared_call(text, candidate, call, entry, args, plan, out);
-  return {call.consumed, {}};
+  std::size_t consumed_to = after.find('\n') == npos ? end : split.end;
+  if (plan.left_as_is) put_source(out, text.substr(candidate, consumed_to - candidate));
+  return {consumed_to - candidate, {}};
 }
 
 }  // namespace q5

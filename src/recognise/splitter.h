@@ -62,23 +62,6 @@ struct ConvertResult {
   MaybeFailure failure;
 };
 
-// A call split and checked, ready to be written: the part of converting
-// it that depends only on the input.
-struct PreparedCall {
-  std::size_t consumed = 0;   // input bytes used, counted from the candidate
-  std::size_t name_size = 0;  // up to its "("
-  bool definition = false;    // a function definition's head: copied as is
-  MaybeFailure failure;
-};
-
-// Splits the call whose name starts at `candidate` into `args`.
-PreparedCall prepare_call(std::string_view text, std::size_t candidate, ArgumentList& args);
-
-// Writes a prepared call through its row's rewriter (or copies it).
-void write_prepared_call(std::string_view text, std::size_t candidate, const PreparedCall& call,
-                         const CallEntry& entry, const ArgumentList& args, CallPlan& plan,
-                         Output& out);
-
 // Converts the call of `entry` whose name starts at `candidate`; `plan`
 // says how (and, after, what each argument was taken for). A function
 // definition's head, or a call the plan leaves as it stands, is copied.

@@ -247,10 +247,9 @@ void write_pairs(Sink& sink, const PairStyle& style, std::string_view call_name,
 }
 
 void rewrite_pairs(const PairStyle& style, std::string_view call_name, const ArgumentList& args,
-                   int fixed_count, CallPlan& plan, Output* output) {
-  if (!plan.planned) plan_pairs(style, args, fixed_count, plan);
-  if (plan.left_as_is || output == nullptr) return;
-  Output& out = *output;
+                   int fixed_count, CallPlan& plan, Output& out) {
+  plan_pairs(style, args, fixed_count, plan);
+  if (plan.left_as_is) return;
 
   // The most the call can take: its head and "(", every argument with a
   // pair prefix and two more bytes (",", ")"), the cast and the last ")".
@@ -275,17 +274,17 @@ constexpr PairStyle kTagGetStyle{"Q5TagGetS", "Q5ST(", false, holds_tag_end, "",
 }  // namespace
 
 void rewrite_tag_list(std::string_view call_name, const ArgumentList& args, int fixed_count,
-                      CallPlan& plan, Output* out) {
+                      CallPlan& plan, Output& out) {
   rewrite_pairs(kTagListStyle, call_name, args, fixed_count, plan, out);
 }
 
 void rewrite_xt_list(std::string_view call_name, const ArgumentList& args, int fixed_count,
-                     CallPlan& plan, Output* out) {
+                     CallPlan& plan, Output& out) {
   rewrite_pairs(kXtListStyle, call_name, args, fixed_count, plan, out);
 }
 
 void rewrite_tag_get(std::string_view call_name, const ArgumentList& args, int fixed_count,
-                     CallPlan& plan, Output* out) {
+                     CallPlan& plan, Output& out) {
   rewrite_pairs(kTagGetStyle, call_name, args, fixed_count, plan, out);
 }
 

@@ -27,8 +27,6 @@ struct CallPlan {
   // In: leave a call that is already in pair form as it stands, and never
   // wrap or cast twice, so that a second run changes nothing.
   bool keep_converted = false;
-  // In: the fields below were decided already (by a call without output).
-  bool planned = false;
   // Out: the call was left as it stands (nothing written).
   bool left_as_is = false;
   bool cast_terminator = false;  // the Xt cast is written before the terminator
@@ -37,13 +35,13 @@ struct CallPlan {
 
 // The toolkit's own calls: pairs become Q5T(tag, value).
 void rewrite_tag_list(std::string_view call_name, const ArgumentList& args, int fixed_count,
-                      CallPlan& plan, Output* out);
+                      CallPlan& plan, Output& out);
 // The Xt varargs calls: pairs become Q5LT(resource, value), the terminator
 // gets a "(char *)" cast.
 void rewrite_xt_list(std::string_view call_name, const ArgumentList& args, int fixed_count,
-                     CallPlan& plan, Output* out);
+                     CallPlan& plan, Output& out);
 // Q5TagGet, renamed Q5TagGetS: pairs become Q5ST(tag, address).
 void rewrite_tag_get(std::string_view call_name, const ArgumentList& args, int fixed_count,
-                     CallPlan& plan, Output* out);
+                     CallPlan& plan, Output& out);
 
 }  // namespace q5

@@ -36,7 +36,7 @@ Rewritten rewrite(Rewriter rewriter, std::string_view name, const std::vector<st
   out.write_limit = capacity;
   ArgumentList list = make_list(args);
   CallPlan plan;
-  rewriter(name, list, fixed_count, plan, &out);
+  rewriter(name, list, fixed_count, plan, out);
   return {out.memory, out.failure};
 }
 
