@@ -353,14 +353,14 @@ MaybeFailure scan_alone(ScanState& st, std::size_t copy, ArgumentList& args, Out
   return {};
 }
 
-// Two threads. The text is cut at a line start: this thread converts up to
-// there and on, as one thread would, while a second one converts from the
-// cut on, as if the text began there, into a log. The second pass starts
-// from a position the first never took, but both move from candidate to
-// candidate; once the first reaches a position the second took, they go on
-// alike (see ScanState), and the rest is taken from the log. The second
-// pass notes its positions over a stretch after the cut; a first pass that
-// meets none of them goes on alone.
+// Two threads. The text is cut at a line start: this thread converts from
+// the start and writes, as one thread would, while a second one converts
+// from the cut on, as if the text began there, into a log. Their positions
+// differ at first, but both move from candidate to candidate; once the
+// first reaches a position the second took, they go on alike (see
+// ScanState), and the rest is taken from the log. The second pass notes its
+// positions over a stretch after the cut; a first pass that meets none of
+// them goes on alone.
 enum class LogKind : unsigned char {
   Converted,  // the call's text is in the part's text
   Copied,     // a definition head, or a call left as it stands
