@@ -171,11 +171,15 @@ MaybeFailure load_source(const char* path, SourceText& source) {
 }
 
 MaybeFailure load_source_for_reading_only(const char* path, SourceText& source) {
+  // Most files are small: they are read, without opening them twice.
+  auto large = [](const struct stat& status) {
+    return S_ISREG(status.st_mode) && status.st_size >= kMapFrom && status.st_size <= kMaxSourceSize;
+  };
+  struct stat status;
+  if (::stat(path, &status) != 0 || !large(status)) return load_source(path, source);
   auto mapping = std::make_unique<SourceMapping>();
   mapping->fd = ::open(path, O_RDWR | O_CLOEXEC);
-  struct stat status;
-  if (mapping->fd < 0 || ::fstat(mapping->fd, &status) != 0 || !S_ISREG(status.st_mode) ||
-      status.st_size < kMapFrom || status.st_size > kMaxSourceSize)
+  if (mapping->fd < 0 || ::fstat(mapping->fd, &status) != 0 || !large(status))
     return load_source(path, source);
   std::size_t size = static_cast<std::size_t>(status.st_size);
   char* bytes = map_file(mapping->fd, size);

@@ -353,6 +353,14 @@ MaybeFailure scan_alone(ScanState& st, std::size_t copy, ArgumentList& args, Out
   return {};
 }
 
+// The pass on one thread over the whole text.
+MaybeFailure scan_from_start(std::string_view text, Output& out, const ScanOptions& options) {
+  ArgumentList args;
+  if (!reserve_arguments(args)) return no_memory_for_arguments();
+  ScanState st(text, options);
+  return scan_alone(st, 0, args, out, options);
+}
+
 // Two threads. The text is cut at a line start: this thread converts from
 // the start and writes, as one thread would, while a second one converts
 // from the cut on, as if the text began there, into a log. Their positions
@@ -666,8 +674,7 @@ MaybeFailure scan_in_two_parts(std::string_view text, Output& out, const ScanOpt
     second = std::make_unique<SecondPass>(text, options, sizes);
     helper = std::thread(run_second_pass, std::ref(*second));
   } catch (const std::exception&) {
-    ScanState st(text, options);
-    return scan_alone(st, 0, args, out, options);
+    return scan_from_start(text, out, options);
   }
   SecondPass& p = *second;
   const std::size_t cut = p.cut;
@@ -733,22 +740,14 @@ MaybeFailure scan_source_concurrently(std::string_view text, Output& out, const 
     std::size_t newline = text.find('\n', text.size() * 2 / 5);
     sizes.cut = newline == npos ? text.size() : newline + 1;
   }
-  if (sizes.cut >= text.size() || options.calls != nullptr) {
-    ArgumentList args;
-    if (!reserve_arguments(args)) return no_memory_for_arguments();
-    ScanState st(text, options);
-    return scan_alone(st, 0, args, out, options);
-  }
+  if (sizes.cut >= text.size() || options.calls != nullptr) return scan_from_start(text, out, options);
   return scan_in_two_parts(text, out, options, sizes);
 }
 
 MaybeFailure scan_source(std::string_view text, Output& out, const ScanOptions& options) {
-  if (options.concurrent && options.calls == nullptr && text.size() >= kConcurrentFrom)
+  if (options.concurrent && text.size() >= kConcurrentFrom)
     return scan_source_concurrently(text, out, options);
-  ArgumentList args;
-  if (!reserve_arguments(args)) return no_memory_for_arguments();
-  ScanState st(text, options);
-  return scan_alone(st, 0, args, out, options);
+  return scan_from_start(text, out, options);
 }
 
 }  // namespace q5
