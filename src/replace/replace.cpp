@@ -52,10 +52,11 @@ extern "C" void on_cleanup_signal(int signo) {
   g_dying.store(true);
   for (Slot& slot : g_slots) {
     int state = slot.state.load();
-    // Another thread is between claiming a slot and creating its file: let
-    // it finish (new claims now fail), for at most 50 ms, which also bounds
-    // the wait when this very thread was interrupted there.
-    for (int waited = 0; state == Busy && waited < 500; ++waited) {
+    // Another thread is between claiming a slot and creating its file (this
+    // one cannot be: it holds these signals off meanwhile). Let it finish,
+    // new claims now fail; a create can stall on a busy disk, so the bound
+    // is as generous as for the rewrites below.
+    for (int waited = 0; state == Busy && waited < 300000; ++waited) {
       struct timespec pause {0, 100000};
       ::nanosleep(&pause, nullptr);
       state = slot.state.load();
@@ -78,6 +79,16 @@ extern "C" void on_cleanup_signal(int signo) {
   ::raise(signo);
   errno = saved_errno;
 }
+
+// Holds the cleanup signals off in this thread; `saved` keeps its mask.
+void hold_cleanup_signals(sigset_t& saved) {
+  sigset_t block;
+  sigemptyset(&block);
+  for (int signo : kCleanupSignals) sigaddset(&block, signo);
+  ::pthread_sigmask(SIG_BLOCK, &block, &saved);
+}
+
+void release_cleanup_signals(const sigset_t& saved) { ::pthread_sigmask(SIG_SETMASK, &saved, nullptr); }
 
 int claim_slot(int dir_fd, std::string_view name, int state) {
   if (name.size() > NAME_MAX) {
@@ -224,7 +235,9 @@ void prepare_process_signals() {
   ::signal(SIGXFSZ, SIG_IGN);
 }
 
-bool create_named_replacement(int dir_fd, std::string_view name, Replacement& out) {
+namespace {
+
+bool create_named(int dir_fd, std::string_view name, Replacement& out) {
   out.slot = claim_slot(dir_fd, name, Claimed);
   if (out.slot < 0) return false;
   std::string path(name);
@@ -238,7 +251,7 @@ bool create_named_replacement(int dir_fd, std::string_view name, Replacement& ou
   return false;
 }
 
-bool create_hidden_replacement(int dir_fd, std::string_view beside, Replacement& out) {
+bool create_hidden(int dir_fd, std::string_view beside, Replacement& out) {
   constexpr std::string_view kMark = ".q5upgrade-";
   constexpr std::size_t kSuffix = 6;
   std::string stem = ".";
@@ -256,6 +269,30 @@ bool create_hidden_replacement(int dir_fd, std::string_view beside, Replacement&
     if (errno != EEXIST) return false;
   }
   return false;
+}
+
+// Runs a create with the cleanup signals held off, so that its slot is never
+// Busy under a handler in this same thread, which would wait for it in vain
+// and leave the new file behind.
+template <typename Create>
+bool create_held(Create create, int dir_fd, std::string_view name, Replacement& out) {
+  sigset_t saved;
+  hold_cleanup_signals(saved);
+  bool created = create(dir_fd, name, out);
+  int error = errno;
+  release_cleanup_signals(saved);
+  errno = error;
+  return created;
+}
+
+}  // namespace
+
+bool create_named_replacement(int dir_fd, std::string_view name, Replacement& out) {
+  return create_held(create_named, dir_fd, name, out);
+}
+
+bool create_hidden_replacement(int dir_fd, std::string_view beside, Replacement& out) {
+  return create_held(create_hidden, dir_fd, beside, out);
 }
 
 bool carry_owner(const Replacement& replacement, uid_t owner, gid_t group) {
@@ -330,10 +367,7 @@ void discard_replacement(Replacement& replacement) {
 void keep_replacement(Replacement& replacement) { forget(replacement); }
 
 bool begin_in_place_rewrite(sigset_t& saved) {
-  sigset_t block;
-  sigemptyset(&block);
-  for (int signo : kCleanupSignals) sigaddset(&block, signo);
-  ::pthread_sigmask(SIG_BLOCK, &block, &saved);
+  hold_cleanup_signals(saved);
   g_rewrites.fetch_add(1);
   if (!g_dying.load()) return true;
   end_in_place_rewrite(saved);
@@ -342,7 +376,7 @@ bool begin_in_place_rewrite(sigset_t& saved) {
 
 void end_in_place_rewrite(const sigset_t& saved) {
   g_rewrites.fetch_sub(1);
-  ::pthread_sigmask(SIG_SETMASK, &saved, nullptr);
+  release_cleanup_signals(saved);
 }
 
 }  // namespace q5

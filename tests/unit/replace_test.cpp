@@ -1,0 +1,73 @@
+// File replacement: a cleanup signal that lands while a thread is creating a
+// new file still removes it before the process dies.
+#include "replace/replace.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace q5 {
+namespace {
+
+std::vector<std::string> entries(const std::string& dir) {
+  std::vector<std::string> names;
+  if (DIR* d = ::opendir(dir.c_str())) {
+    while (dirent* e = ::readdir(d))
+      if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
+    ::closedir(d);
+  }
+  return names;
+}
+
+// The child's worker threads create and discard files without pause; its
+// main thread holds the signals off, so a worker handles each one, often in
+// the middle of a create.
+[[noreturn]] void create_until_killed(const std::string& dir) {
+  install_cleanup_handlers();
+  int dir_fd = ::open(dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  auto churn = [dir_fd] {
+    for (;;) {
+      Replacement next;
+      if (create_hidden_replacement(dir_fd, "f.c", next)) discard_replacement(next);
+    }
+  };
+  std::thread(churn).detach();
+  std::thread(churn).detach();
+  sigset_t all;
+  sigfillset(&all);
+  ::pthread_sigmask(SIG_BLOCK, &all, nullptr);
+  for (;;) ::pause();
+}
+
+TEST(CleanupSignals, RemoveFilesThatThreadsAreCreating) {
+  char dir_template[] = "/tmp/q5replace_XXXXXX";
+  std::string dir = ::mkdtemp(dir_template);
+  for (int round = 0; round < 40; ++round) {
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) create_until_killed(dir);
+    struct timespec pause {0, 2000000L + round * 100000L};
+    ::nanosleep(&pause, nullptr);
+    ::kill(child, round % 2 ? SIGTERM : SIGINT);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status)) << "round " << round;
+    std::vector<std::string> left = entries(dir);
+    EXPECT_TRUE(left.empty()) << "round " << round << " left " << left.front();
+    for (const std::string& name : left) ::unlink((dir + "/" + name).c_str());
+    if (!left.empty()) break;
+  }
+  ::rmdir(dir.c_str());
+}
+
+}  // namespace
+}  // namespace q5
