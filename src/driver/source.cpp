@@ -192,6 +192,13 @@ MaybeFailure load_source_for_reading_only(const char* path, SourceText& source) 
   return {};
 }
 
+void release_mapped(std::string_view part) {
+  auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  auto begin = (reinterpret_cast<std::uintptr_t>(part.data()) + page - 1) & ~(page - 1);
+  auto end = reinterpret_cast<std::uintptr_t>(part.data() + part.size()) & ~(page - 1);
+  if (begin < end) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
+}
+
 bool source_intact(const SourceText& source) {
   if (!source.mapping) return true;
   struct stat status;

@@ -51,6 +51,10 @@ MaybeFailure load_source(const char* path, SourceText& source);
 // (the output goes elsewhere or replaces the file by renaming).
 MaybeFailure load_source_for_reading_only(const char* path, SourceText& source);
 
+// Gives back the memory of the whole pages within `part` of a mapped
+// source; reading them again reads the file again.
+void release_mapped(std::string_view part);
+
 // Whether a mapped source still holds the whole file as it was mapped: a
 // file cut short meanwhile, or a page that could not be read, leaves zeros
 // in its place instead of stopping the process, and is reported here.

@@ -398,9 +398,14 @@ struct LogPart {
 // Set in SecondPass::positions_noted once no more positions come.
 constexpr std::uint32_t kNotingDone = std::uint32_t{1} << 31;
 
+// Text given back lets the log grow by as much, up to this many more parts.
+constexpr std::size_t kMostReleasedParts = 16384;
+
 struct SecondPass {
   SecondPass(std::string_view t, const ScanOptions& o, const TwoThreadSizes& z)
-      : text(t), options(o), sizes(z), cut(z.cut), parts(z.log_parts),
+      : text(t), options(o), sizes(z), cut(z.cut),
+        parts(z.log_parts +
+              (o.release ? std::min(t.size() / z.log_part + 1, kMostReleasedParts) : 0)),
         resume(std::make_unique<ScanState>(t, o)),
         positions(new std::uint32_t[z.meet_within]) {}
   std::string_view text;
@@ -415,7 +420,12 @@ struct SecondPass {
   std::unique_ptr<std::uint32_t[]> positions;
   alignas(64) std::atomic<std::uint32_t> positions_noted{0};  // and kNotingDone
   alignas(64) std::atomic<std::uint32_t> parts_done{0};
+  // The first pass's progress: the parts it took, how far it has written
+  // (in whole release steps, where text is given back), and a count of
+  // their changes that the second pass waits on when its log is full.
   alignas(64) std::atomic<std::uint32_t> parts_taken{0};
+  std::atomic<std::size_t> written{0};
+  std::atomic<std::uint32_t> first_moved{0};
   std::atomic<bool> stop{false};
   // Where the second pass found the rest of the text to hold no candidate:
   // a fact about the text, which spares the first pass the search.
@@ -444,7 +454,8 @@ std::uint32_t wait_past(const std::atomic<std::uint32_t>& counter, std::uint32_t
 
 struct LogWriter {
   SecondPass& p;
-  std::uint32_t done = 0, taken = 0;
+  std::uint32_t done = 0;
+  std::size_t released_to = 0;  // text given back
   std::uint32_t noted = 0;  // positions noted, and kNotingDone
   Output out = memory_output("");
   LogPart* filling = &p.parts[0];
@@ -487,17 +498,39 @@ bool room_for_text(std::string& text, std::size_t part) {
   }
 }
 
+// Whether the log has room for another part: the parts the first pass
+// has not taken stay within the log's own room plus one part for every
+// part's worth of text given back. The ring holds that many.
+bool log_has_room(const LogWriter& w) {
+  std::size_t room = std::min(w.p.parts.size(), w.p.sizes.log_parts + w.released_to / w.p.sizes.log_part);
+  return w.done - w.p.parts_taken.load(std::memory_order_acquire) < room;
+}
+
+// Gives back the text the first pass has written, when there is a step's
+// worth more of it; true when it did. Done here, while this pass waits
+// for room: it costs the first pass nothing then.
+bool give_back_written(LogWriter& w) {
+  std::size_t to = w.p.written.load(std::memory_order_acquire);
+  if (w.p.options.release == nullptr || to <= w.released_to) return false;
+  w.p.options.release(w.p.text.substr(w.released_to, to - w.released_to));
+  w.released_to = to;
+  return true;
+}
+
 // Hands the part being filled over and starts the next; false when told
-// to stop. A full log waits for the first pass to take from it, which it
-// does only once the passes met: so no more positions are noted from then
-// on, and a first pass still looking for one goes on alone.
+// to stop. A full log waits for the first pass to take from it or to write
+// text that can be given back; it takes only once the passes met: so no
+// more positions are noted from then on, and a first pass still looking
+// for one goes on alone.
 bool hand_over(LogWriter& w) {
   std::swap(w.part().text, w.out.memory);
   publish(w.p.parts_done, ++w.done);
-  while (w.done - w.taken == w.p.parts.size()) {
+  for (;;) {
+    std::uint32_t moved = w.p.first_moved.load(std::memory_order_acquire);
+    if (log_has_room(w)) break;
     stop_noting(w);
     if (w.p.stop.load(std::memory_order_relaxed)) return false;
-    w.taken = wait_past(w.p.parts_taken, w.taken);
+    if (!give_back_written(w)) wait_past(w.p.first_moved, moved);
   }
   if (w.p.stop.load(std::memory_order_relaxed)) return false;
   w.filling = &w.p.parts[w.done % w.p.parts.size()];
@@ -570,6 +603,19 @@ void run_second_pass(SecondPass& p) {
         !hand_over(w))
       return;
   }
+}
+
+// The first pass tells the second that it has moved on.
+void first_moved(SecondPass& p) {
+  publish(p.first_moved, p.first_moved.load(std::memory_order_relaxed) + 1);
+}
+
+// Says how far the first pass has written, in whole steps.
+void note_written(SecondPass& p, std::size_t copy) {
+  const std::size_t step = p.sizes.release_every;
+  if (p.options.release == nullptr || copy < p.written.load(std::memory_order_relaxed) + step) return;
+  p.written.store(copy - copy % step, std::memory_order_release);
+  first_moved(p);
 }
 
 // Whether the first pass, at `scan` past the cut, meets the second there;
@@ -652,7 +698,7 @@ std::unique_ptr<ScanState> take_log(SecondPass& p, std::size_t from, std::size_t
       done_parts = wait_past(p.parts_done, done_parts);
       continue;
     }
-    const LogPart& part = p.parts[taken % p.parts.size()];
+    LogPart& part = p.parts[taken % p.parts.size()];
     for (const LogEntry& e : part.entries)
       if (!take(part, e)) return nullptr;
     if (part.final) {
@@ -660,7 +706,13 @@ std::unique_ptr<ScanState> take_log(SecondPass& p, std::size_t from, std::size_t
       take(part, part.last);
       return nullptr;
     }
-    publish(p.parts_taken, ++taken);
+    // A part's memory goes back at once: the ring may be much longer than
+    // the parts that are filled at a time.
+    std::string().swap(part.text);
+    std::vector<LogEntry>().swap(part.entries);
+    p.parts_taken.store(++taken, std::memory_order_release);
+    first_moved(p);
+    note_written(p, copy);
   }
 }
 
@@ -680,7 +732,7 @@ MaybeFailure scan_in_two_parts(std::string_view text, Output& out, const ScanOpt
   const std::size_t cut = p.cut;
   auto stop_helper = [&] {
     p.stop.store(true, std::memory_order_relaxed);
-    publish(p.parts_taken, p.parts_taken.load() + static_cast<std::uint32_t>(p.parts.size()));
+    first_moved(p);
     helper.join();
   };
 
@@ -711,6 +763,7 @@ MaybeFailure scan_in_two_parts(std::string_view text, Output& out, const ScanOpt
         break;
       }
       copy = st.finder.clear_to;
+      note_written(p, copy);
       continue;
     }
     if (step.entry == nullptr) continue;
@@ -724,6 +777,7 @@ MaybeFailure scan_in_two_parts(std::string_view text, Output& out, const ScanOpt
       break;
     }
     st.scan = copy = step.at + converted.consumed;
+    note_written(p, copy);
   }
   stop_helper();
   if (!result && copy < text.size() && !put_source(out, text.substr(copy))) result = out.failure;
