@@ -2,6 +2,8 @@
 // cut short under its mapping is a read failure, not a crash.
 #include "driver/source.h"
 
+#include "recognise/scanner.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -69,6 +71,33 @@ TEST(LoadSource, FileCutShortUnderItsMappingIsNotIntact) {
   EXPECT_GT(sum, 0u);
   EXPECT_EQ(source.bytes[source.length - 1], '\0');
   EXPECT_FALSE(source_intact(source));
+}
+
+TEST(LoadSource, PagesGivenBackReadTheSameAgain) {
+  TempFile file(sample(std::size_t{3} << 20));
+  SourceText source;
+  ASSERT_FALSE(load_source_for_reading_only(file.path.c_str(), source));
+  ASSERT_TRUE(source.mapping != nullptr);
+  std::string_view text = source_view(source);
+  const std::string before(text);
+  // Parts of pages at either end stay; whole pages come back from the file.
+  release_mapped(text.substr(100, text.size() / 2));
+  release_mapped(text.substr(0, text.size()));
+  EXPECT_TRUE(text == before);
+  EXPECT_TRUE(source_intact(source));
+
+  // Two threads that give back what they wrote as they go: a log of one
+  // part grows only by that, and the output is one thread's.
+  Output one = memory_output(""), two = memory_output("");
+  MaybeFailure alone = scan_source(text, one);  // the last call is cut short
+  ScanOptions options;
+  options.release = release_mapped;
+  MaybeFailure both =
+      scan_source_concurrently(text, two, options, {text.size() / 3, 65536, 65536, 1, 1 << 20, 65536});
+  ASSERT_TRUE(alone && both);
+  EXPECT_EQ(alone->message, both->message);
+  EXPECT_TRUE(one.memory == two.memory);
+  EXPECT_NE(one.memory, before);  // it converts
 }
 
 }  // namespace
