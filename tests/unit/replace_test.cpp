@@ -2,15 +2,13 @@
 // new file still removes it before the process dies.
 #include "replace/replace.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,11 +18,7 @@ namespace {
 
 std::vector<std::string> entries(const std::string& dir) {
   std::vector<std::string> names;
-  if (DIR* d = ::opendir(dir.c_str())) {
-    while (dirent* e = ::readdir(d))
-      if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
-    ::closedir(d);
-  }
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) names.push_back(entry.path());
   return names;
 }
 
@@ -63,7 +57,7 @@ TEST(CleanupSignals, RemoveFilesThatThreadsAreCreating) {
     EXPECT_TRUE(WIFSIGNALED(status)) << "round " << round;
     std::vector<std::string> left = entries(dir);
     EXPECT_TRUE(left.empty()) << "round " << round << " left " << left.front();
-    for (const std::string& name : left) ::unlink((dir + "/" + name).c_str());
+    for (const std::string& path : left) ::unlink(path.c_str());
     if (!left.empty()) break;
   }
   ::rmdir(dir.c_str());

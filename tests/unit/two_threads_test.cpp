@@ -24,11 +24,11 @@ struct Run {
 };
 
 Run convert(const std::string& text, bool two_threads, std::size_t limit,
-            const TwoThreadSizes& sizes = {}, const ScanOptions& options = {}) {
+            const TwoThreadSizes& sizes = {}) {
   int fd = ::memfd_create("two_threads_test", MFD_CLOEXEC);
   Output out = open_output(::dup(fd), "out.c");
   out.write_limit = limit;
-  MaybeFailure failure = two_threads ? scan_source_concurrently(text, out, options, sizes)
+  MaybeFailure failure = two_threads ? scan_source_concurrently(text, out, ScanOptions{}, sizes)
                                      : scan_source(text, out);
   MaybeFailure finished = finish_output(out);
   Run run{{}, failure ? failure : finished};
@@ -63,9 +63,9 @@ std::string large_text() {
 }
 
 void expect_same(const std::string& text, std::size_t limit, const TwoThreadSizes& sizes,
-                 const char* what, const ScanOptions& options = {}) {
+                 const char* what) {
   Run one = convert(text, false, limit);
-  Run two = convert(text, true, limit, sizes, options);
+  Run two = convert(text, true, limit, sizes);
   EXPECT_TRUE(one.bytes == two.bytes) << what << ", limit " << limit;
   ASSERT_EQ(one.failure.has_value(), two.failure.has_value()) << what << ", limit " << limit;
   if (one.failure) {
@@ -93,33 +93,6 @@ TEST(TwoThreads, SmallPartsWaitingOnEachOther) {
                          1 + round % 3, 1 + round * 31 % 2048};
     expect_same(text, round % 2 == 0 ? kNoWriteLimit : round * 7919 % full, sizes, "small parts");
   }
-}
-
-// What the pass gave back, in order.
-std::vector<std::string_view> g_released;
-void record_release(std::string_view written) { g_released.push_back(written); }
-
-TEST(TwoThreads, TextGivenBackMakesRoomForTheLog) {
-  // A log of one part grows only by the text the first thread gives back.
-  const std::string text = large_text();
-  ScanOptions options;
-  options.release = record_release;
-  for (std::size_t step : {std::size_t{4096}, std::size_t{1} << 20}) {
-    g_released.clear();
-    expect_same(text, kNoWriteLimit, {text.size() / 3, 4096, 1024, 1, 4096, step}, "released",
-                options);
-    // One stretch after the other from the start, whole steps, within the text.
-    ASSERT_FALSE(g_released.empty());
-    const char* next = text.data();
-    for (std::string_view part : g_released) {
-      EXPECT_EQ(part.data(), next);
-      EXPECT_EQ((part.data() + part.size() - text.data()) % step, 0u);
-      next = part.data() + part.size();
-    }
-    EXPECT_LE(next, text.data() + text.size());
-  }
-  expect_same(text, (std::size_t{1} << 20) + 17, {text.size() / 3, 4096, 1024, 1, 4096, 4096},
-              "released, device full", options);
 }
 
 TEST(TwoThreadsMeeting, CommentOverTheCutLeavesTheFirstThreadAlone) {
