@@ -46,6 +46,7 @@ std::size_t first_pair_macro_or_nul(std::string_view text, std::size_t from, std
            masks::equal(v, '\0');
   };
   for (; i + 64 + 3 <= text.size() && i + 64 <= to; i += 64) {
+    masks::prefetch_ahead(data + i);
     if ((hits_at(i) | hits_at(i + 16) | hits_at(i + 32) | hits_at(i + 48)) == 0) continue;
     for (std::size_t k = i; k < i + 64; k += 16) {
       for (unsigned maybe = hits_at(k); maybe != 0; maybe &= maybe - 1) {

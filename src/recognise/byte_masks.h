@@ -93,4 +93,12 @@ inline bool quiet_block(const char* p) {
 #endif
 }
 
+// A pass that streams through a mapped file meets a new 4 KiB page every
+// 64 blocks, and the processor's own prefetching stops at page edges:
+// asking for the bytes two pages ahead keeps such a pass from waiting on
+// memory. A hint only: it never faults, past the text's end either.
+inline void prefetch_ahead(const char* p) {
+  __builtin_prefetch(reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(p) + 8192));
+}
+
 }  // namespace q5::masks

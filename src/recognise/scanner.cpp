@@ -168,6 +168,7 @@ std::size_t next_candidate(CandidateFinder& f, std::size_t from, std::size_t hor
       // Skip quiet blocks wholesale while a whole block and its reach fit.
       while (block + kBlockReach <= size && block < horizon &&
              masks::quiet_block(f.text.data() + block)) {
+        masks::prefetch_ahead(f.text.data() + block);
         block += kBlock;
         keep = ~std::uint64_t{0};
       }
