@@ -263,8 +263,9 @@ struct ScanState {
       : text(t), keep_converted(options.keep_converted), nul{t, !options.may_hold_nul} {}
 };
 
-// One candidate looked at: a call of the table (entry set), or the scan
-// moved past it (entry null), or no candidate before the end (at == npos),
+// What a step found: a call of the table (entry set), or the scan moved
+// past one or more candidates that are not (entry null; `at` is the last
+// of them), or no candidate before the end (at == npos),
 // or, with a horizon, none before it (at == kHorizonReached; then no call
 // starts before st.finder.clear_to, and the position has not moved).
 struct Step {
@@ -287,29 +288,46 @@ inline Step scan_step(ScanState& st, std::size_t horizon = npos) {
   }
 
   // Only the first comment of each kind after the scan position counts.
-  std::size_t opener = next_match(text, st.nul, st.block_open, st.scan);
-  if (opener != npos && opener < candidate) {
-    std::size_t closer = next_match(text, st.nul, st.block_close, opener + 2);
+  std::size_t block_opener = next_match(text, st.nul, st.block_open, st.scan);
+  if (block_opener != npos && block_opener < candidate) {
+    std::size_t closer = next_match(text, st.nul, st.block_close, block_opener + 2);
     if (closer != npos && candidate < closer) {
       st.scan = closer + 2;
       return {candidate};
     }
   }
-  opener = next_match(text, st.nul, st.line_open, st.scan);
-  if (opener != npos && opener < candidate) {
-    std::size_t newline = next_match(text, st.nul, st.line_end, opener + 2);
+  std::size_t line_opener = next_match(text, st.nul, st.line_open, st.scan);
+  if (line_opener != npos && line_opener < candidate) {
+    std::size_t newline = next_match(text, st.nul, st.line_end, line_opener + 2);
     if (newline != npos && candidate < newline) {
       st.scan = newline;
       return {candidate};
     }
   }
 
-  int row = lookup_call(text, candidate);
-  const CallEntry* entry = row >= 0            ? &call_table()[row]
-                           : st.keep_converted ? lookup_converted_call(text, candidate)
-                                               : nullptr;
-  if (entry == nullptr) st.scan = candidate + 3;
-  return {candidate, row, entry};
+  auto lookup = [&](std::size_t at, int& row) {
+    row = lookup_call(text, at);
+    return row >= 0 ? &call_table()[row] : st.keep_converted ? lookup_converted_call(text, at) : nullptr;
+  };
+  int row;
+  const CallEntry* entry = lookup(candidate, row);
+  if (entry != nullptr) return {candidate, row, entry};
+  st.scan = candidate + 3;
+  if (block_opener < candidate || line_opener < candidate) return {candidate};
+  // Up to the next double quote and the next comment opener, candidates
+  // stand outside strings and comments as this one does: the lookup alone
+  // decides them, as the checks above would. A NUL ends the stretch too:
+  // the scan can step over it, and the searches then see past it.
+  next_match(text, st.nul, st.quote, candidate);
+  std::size_t plain_until = std::min({st.quote.stop, st.block_open.stop, st.line_open.stop});
+  for (;;) {
+    std::size_t next = next_candidate(st.finder, st.scan, horizon);
+    if (next == npos || next == kHorizonReached || next >= plain_until) return {candidate};
+    entry = lookup(next, row);
+    if (entry != nullptr) return {next, row, entry};
+    candidate = next;
+    st.scan = candidate + 3;
+  }
 }
 
 // Room for the largest argument list up front: splitting never allocates.
