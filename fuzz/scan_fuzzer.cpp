@@ -107,9 +107,9 @@ q5::literal::ScanRun run_to_file(bool two_threads, const std::string& text, std:
   q5::Output out = q5::open_output(::dup(fd), kPath);
   out.write_limit = limit;
   g_released_to = text.data();
-  q5::MaybeFailure failure = two_threads ? q5::scan_source_concurrently(text, out, two_thread_options,
-                                                                        two_thread_sizes)
-                                         : q5::scan_source(text, out);
+  q5::MaybeFailure failure =
+      two_threads ? q5::scan_source_concurrently(text, out, two_thread_options, two_thread_sizes)
+                  : q5::scan_source(text, out);
   q5::MaybeFailure finished = q5::finish_output(out);
   q5::literal::ScanRun run{{}, failure ? failure : finished};
   char chunk[4096];

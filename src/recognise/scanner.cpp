@@ -307,7 +307,9 @@ inline Step scan_step(ScanState& st, std::size_t horizon = npos) {
 
   auto lookup = [&](std::size_t at, int& row) {
     row = lookup_call(text, at);
-    return row >= 0 ? &call_table()[row] : st.keep_converted ? lookup_converted_call(text, at) : nullptr;
+    return row >= 0            ? &call_table()[row]
+           : st.keep_converted ? lookup_converted_call(text, at)
+                               : nullptr;
   };
   int row;
   const CallEntry* entry = lookup(candidate, row);
@@ -521,7 +523,8 @@ bool room_for_text(std::string& text, std::size_t part) {
 // has not taken stay within the log's own room plus one part for every
 // part's worth of text given back. The ring holds that many.
 bool log_has_room(const LogWriter& w) {
-  std::size_t room = std::min(w.p.parts.size(), w.p.sizes.log_parts + w.released_to / w.p.sizes.log_part);
+  const TwoThreadSizes& z = w.p.sizes;
+  std::size_t room = std::min(w.p.parts.size(), z.log_parts + w.released_to / z.log_part);
   return w.done - w.p.parts_taken.load(std::memory_order_acquire) < room;
 }
 
@@ -632,7 +635,8 @@ void first_moved(SecondPass& p) {
 // Says how far the first pass has written, in whole steps.
 void note_written(SecondPass& p, std::size_t copy) {
   const std::size_t step = p.sizes.release_every;
-  if (p.options.release == nullptr || copy < p.written.load(std::memory_order_relaxed) + step) return;
+  if (p.options.release == nullptr) return;
+  if (copy < p.written.load(std::memory_order_relaxed) + step) return;
   p.written.store(copy - copy % step, std::memory_order_release);
   first_moved(p);
 }

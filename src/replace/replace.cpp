@@ -88,7 +88,9 @@ void hold_cleanup_signals(sigset_t& saved) {
   ::pthread_sigmask(SIG_BLOCK, &block, &saved);
 }
 
-void release_cleanup_signals(const sigset_t& saved) { ::pthread_sigmask(SIG_SETMASK, &saved, nullptr); }
+void release_cleanup_signals(const sigset_t& saved) {
+  ::pthread_sigmask(SIG_SETMASK, &saved, nullptr);
+}
 
 int claim_slot(int dir_fd, std::string_view name, int state) {
   if (name.size() > NAME_MAX) {

@@ -92,8 +92,8 @@ TEST(LoadSource, PagesGivenBackReadTheSameAgain) {
   MaybeFailure alone = scan_source(text, one);  // the last call is cut short
   ScanOptions options;
   options.release = release_mapped;
-  MaybeFailure both =
-      scan_source_concurrently(text, two, options, {text.size() / 3, 65536, 65536, 1, 1 << 20, 65536});
+  TwoThreadSizes sizes{text.size() / 3, 65536, 65536, 1, 1 << 20, 65536};
+  MaybeFailure both = scan_source_concurrently(text, two, options, sizes);
   ASSERT_TRUE(alone && both);
   EXPECT_EQ(alone->message, both->message);
   EXPECT_TRUE(one.memory == two.memory);
