@@ -632,13 +632,14 @@ void first_moved(SecondPass& p) {
   publish(p.first_moved, p.first_moved.load(std::memory_order_relaxed) + 1);
 }
 
-// Says how far the first pass has written, in whole steps.
-void note_written(SecondPass& p, std::size_t copy) {
+// Says how far the first pass has written, in whole steps; true when that
+// moved (the second pass is then to be told).
+bool note_written(SecondPass& p, std::size_t copy) {
   const std::size_t step = p.sizes.release_every;
-  if (p.options.release == nullptr) return;
-  if (copy < p.written.load(std::memory_order_relaxed) + step) return;
+  if (p.options.release == nullptr) return false;
+  if (copy < p.written.load(std::memory_order_relaxed) + step) return false;
   p.written.store(copy - copy % step, std::memory_order_release);
-  first_moved(p);
+  return true;
 }
 
 // Whether the first pass, at `scan` past the cut, meets the second there;
@@ -734,8 +735,8 @@ std::unique_ptr<ScanState> take_log(SecondPass& p, std::size_t from, std::size_t
     std::string().swap(part.text);
     std::vector<LogEntry>().swap(part.entries);
     p.parts_taken.store(++taken, std::memory_order_release);
-    first_moved(p);
     note_written(p, copy);
+    first_moved(p);
   }
 }
 
@@ -786,7 +787,7 @@ MaybeFailure scan_in_two_parts(std::string_view text, Output& out, const ScanOpt
         break;
       }
       copy = st.finder.clear_to;
-      note_written(p, copy);
+      if (note_written(p, copy)) first_moved(p);
       continue;
     }
     if (step.entry == nullptr) continue;
@@ -800,7 +801,7 @@ MaybeFailure scan_in_two_parts(std::string_view text, Output& out, const ScanOpt
       break;
     }
     st.scan = copy = step.at + converted.consumed;
-    note_written(p, copy);
+    if (note_written(p, copy)) first_moved(p);
   }
   stop_helper();
   if (!result && copy < text.size() && !put_source(out, text.substr(copy))) result = out.failure;
