@@ -47,7 +47,7 @@ std::string format_diagnostics(std::string_view path, std::string_view text,
 // Counts for a summary line.
 struct DiagnosticCounts {
   std::size_t notes = 0, warnings = 0, errors = 0;
-  std::array<std::size_t, static_cast<std::size_t>(Rule::CommentRemoved) + 1> by_rule{};
+  std::array<std::size_t, kRuleCount> by_rule{};
 };
 
 void add_counts(DiagnosticCounts& counts, std::span<const Diagnostic> diagnostics);

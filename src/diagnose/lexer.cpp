@@ -242,6 +242,72 @@ std::size_t next_code_name(std::string_view text, std::size_t pos, std::size_t t
   return to;
 }
 
+bool opens_directive(std::string_view text, std::size_t at) {
+  std::size_t k = at;
+  while (k > 0 && (text[k - 1] == ' ' || text[k - 1] == '\t')) --k;
+  if (k == 0) return true;
+  if (text[k - 1] != '\n') return false;
+  // A spliced line goes on with the one before.
+  if (k >= 2 && text[k - 2] == '\\') return false;
+  return !(k >= 3 && text[k - 2] == '\r' && text[k - 3] == '\\');
+}
+
+std::size_t next_directive(std::string_view text, std::size_t pos, std::size_t to) {
+  if (to > text.size()) to = text.size();
+  const char* data = text.data();
+  std::size_t i = pos;
+  while (i < to) {
+    i = skip_plain_blocks(data, i, to, [](masks::Bytes16 v) {
+      return masks::equal(v, '/') | masks::equal(v, '"') | masks::equal(v, '\'') |
+             masks::equal(v, '#');
+    });
+    if (i >= to) break;
+    char c = data[i];
+    if (c == '"' || c == '\'') {
+      i = literal_end(text, i, to, c);
+    } else if (c == '/' && i + 1 < to && data[i + 1] == '*') {
+      i = block_comment_end(text, i, to);
+    } else if (c == '/' && i + 1 < to && data[i + 1] == '/') {
+      i = line_comment_end(text, i, to);
+    } else if (c == '#' && opens_directive(text, i)) {
+      return i;
+    } else {
+      ++i;
+    }
+  }
+  return to;
+}
+
+std::size_t directive_end(std::string_view text, std::size_t at, std::size_t to) {
+  if (to > text.size()) to = text.size();
+  std::size_t pos = at;
+  for (;;) {
+    const void* found = std::memchr(text.data() + pos, '\n', to - pos);
+    if (found == nullptr) return to;
+    std::size_t newline = static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+    // A comment (or splice-joined token) that runs past the newline keeps
+    // the line going.
+    std::size_t p = pos, crossed = 0;
+    Token t{};
+    while (next_token(text, p, to, true, t) && t.offset < newline)
+      if (t.offset + t.length > newline) {
+        crossed = t.offset + t.length;
+        break;
+      }
+    if (crossed != 0) {
+      pos = crossed;
+      continue;
+    }
+    bool spliced = newline > 0 && (text[newline - 1] == '\\' ||
+                                   (text[newline - 1] == '\r' && newline > 1 && text[newline - 2] == '\\'));
+    if (spliced) {
+      pos = newline + 1;
+      continue;
+    }
+    return newline;
+  }
+}
+
 std::vector<Token> lex(std::string_view text, std::size_t from, std::size_t to, bool keep_comments) {
   std::vector<Token> tokens;
   Token token{};

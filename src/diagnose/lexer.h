@@ -55,6 +55,19 @@ bool next_token(std::string_view text, std::size_t& pos, std::size_t to, bool ke
 // Much faster than lexing every token, for finding names in a whole file.
 std::size_t next_code_name(std::string_view text, std::size_t pos, std::size_t to);
 
+// Whether the "#" at `at` opens a preprocessor line: only blanks before
+// it on a line that does not continue the one before.
+bool opens_directive(std::string_view text, std::size_t at);
+
+// Where the preprocessor line in code that opens at or after `pos` has its
+// "#"; `to` when there is none. `pos` must not lie inside a literal or
+// comment.
+std::size_t next_directive(std::string_view text, std::size_t pos, std::size_t to);
+
+// Where the preprocessor line whose "#" is at `at` ends: its last newline
+// that is neither spliced nor inside a comment, or `to`.
+std::size_t directive_end(std::string_view text, std::size_t at, std::size_t to);
+
 // Lexes text[from, to). A backslash followed by a newline (or by CR LF) is a
 // line splice: skipped between tokens and allowed inside them. Comments are
 // kept as tokens only when `keep_comments` is set.

@@ -71,6 +71,23 @@ constexpr RuleInfo kRules[] = {
      "A comment was removed from the argument list.",
      "Comments inside a converted argument list are not kept (the blanks around them stay). "
      "Put back any that matter."},
+    {Rule::MacroPairs, "q5-macro-pairs", Severity::Warning,
+     "A macro in the list expands to other than one argument.",
+     "The macro's definition (named in the message) expands to several list arguments, such as "
+     "a whole resource and its value, or to none. A pair macro cannot be put around part of a "
+     "macro's expansion at the call site, so the call is left as it stands. Change the "
+     "definition to expand to whole pairs, each wrapped in the pair macro, or convert the call "
+     "by hand."},
+    {Rule::MalformedPair, "q5-malformed-pair", Severity::Warning,
+     "A call already in pair form holds a pair that cannot be right.",
+     "A pair macro whose resource is XtVaTypedArg, XtVaNestedList, a number or a string "
+     "literal, one that holds other than two arguments, a terminator inside a pair, or "
+     "arguments after the terminator: an earlier conversion shifted the pairing here. Fix the "
+     "pairs of this call by hand."},
+    {Rule::UnterminatedList, "q5-unterminated-list", Severity::Warning,
+     "The call's argument list does not end where a compiler would end it.",
+     "No ')' closes the list before a ';', the end of the macro definition it stands in, or "
+     "the end of the file, so the call is left as it stands. Check the call's parentheses."},
 };
 
 }  // namespace
@@ -78,7 +95,7 @@ constexpr RuleInfo kRules[] = {
 std::span<const RuleInfo> rule_table() { return kRules; }
 
 const RuleInfo& rule_info(Rule rule) {
-  static_assert(std::size(kRules) == static_cast<std::size_t>(Rule::CommentRemoved) + 1);
+  static_assert(std::size(kRules) == kRuleCount);
   return kRules[static_cast<std::size_t>(rule)];
 }
 

@@ -29,7 +29,14 @@ enum class Rule : unsigned char {
   LostTokens,
   MissedCall,
   CommentRemoved,
+  // Found by the tree interface's own conversion, which leaves such calls
+  // as they stand, or in calls converted before.
+  MacroPairs,
+  MalformedPair,
+  UnterminatedList,
 };
+
+inline constexpr std::size_t kRuleCount = static_cast<std::size_t>(Rule::UnterminatedList) + 1;
 
 struct RuleInfo {
   Rule rule;

@@ -19,7 +19,10 @@ constexpr std::string_view kHelp =
     "  -j, --jobs=N         files converted at a time (default: the processors available)\n"
     "      --include=GLOB   names taken when walking a directory (default *.c and *.h; repeatable)\n"
     "      --exclude=GLOB   names skipped when walking, directories too (repeatable)\n"
-    "      --report=FILE    write every diagnostic and error as a SARIF 2.1.0 log\n"
+    "  -I DIR               read the macros of the headers in DIR too (repeatable)\n"
+    "      --unsafe-fixes   also convert the calls that are left as they stand by default,\n"
+    "                       with the text rules alone\n"
+    "      --report=FILE    write every diagnostic and error as a SARIF 2.1.0 log (- for stdout)\n"
     "      --werror         warnings count as trouble (exit 2)\n"
     "  -q, --quiet          no summary line\n"
     "  -h, --help           show this help and exit\n"
@@ -55,6 +58,7 @@ constexpr Switch kSwitches[] = {
     {0, "--stdout", [](TreeOptions& o) { o.sink = TreeSink::Stdout; }},
     {'q', "--quiet", [](TreeOptions& o) { o.quiet = true; }},
     {0, "--werror", [](TreeOptions& o) { o.werror = true; }},
+    {0, "--unsafe-fixes", [](TreeOptions& o) { o.unsafe_fixes = true; }},
 };
 
 const Switch* find_switch(std::string_view long_name, char short_name) {
@@ -143,6 +147,14 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
           return TreeExit{0, std::string(kHelp), {}};
         } else if (flag == 'V') {
           return TreeExit{0, std::string(kVersion), {}};
+        } else if (flag == 'I') {
+          std::string_view rest = word.substr(k + 1);
+          if (rest.empty()) {
+            if (i + 1 >= argc) return usage_error("option requires an argument -- 'I'");
+            rest = argv[++i];
+          }
+          options.macro_dirs.emplace_back(rest);
+          break;
         } else if (flag == 'j') {
           std::string_view rest = word.substr(k + 1);
           if (rest.empty()) {

@@ -18,6 +18,10 @@ struct TreeOptions {
   std::vector<std::string> excludes;
   bool quiet = false;
   bool werror = false;
+  // Calls that a finding leaves as they stand are converted too, with the
+  // text rules: the whole file as the classic conversion does it.
+  bool unsafe_fixes = false;
+  std::vector<std::string> macro_dirs;  // -I: headers whose macros count
   std::string report;  // SARIF log to write, if set
   std::vector<std::string> paths;
 };

@@ -22,6 +22,8 @@
 #include "driver/run.h"
 #include "diagnose/format.h"
 #include "diagnose/sarif.h"
+#include "migrate/macros.h"
+#include "migrate/migrate.h"
 #include "tree/conversion.h"
 #include "tree/diff.h"
 #include "tree/in_place.h"
@@ -38,6 +40,7 @@ struct FileOutcome {
   bool changed = false;
   bool failed = false;
   std::size_t calls = 0;
+  std::size_t left = 0;  // calls left as they stand for a finding
   std::vector<Diagnostic> diagnostics;  // warnings and notes
   std::vector<Diagnostic> errors;       // for the SARIF log only
   std::string text;  // the file as read, kept for the SARIF log
@@ -105,33 +108,79 @@ void fail_replacement(FileOutcome& outcome, const TreeOptions& options, const Wa
   outcome.err = shown + outcome.err;
 }
 
-FileOutcome convert_one(const TreeOptions& options, const WalkedFile& file) {
+// What the run knows before it converts anything: the project's macros,
+// and standard input when it was read to find them.
+struct RunContext {
+  MacroTable macros;
+  std::string stdin_text;
+  bool stdin_read = false;
+};
+
+// The converted text of a file and what the diff shows of it.
+struct Converted {
+  std::string text;
+  std::vector<ReplacedSpan> spans;
+};
+
+// Spans of the diff: insertions on the same or neighbouring lines make one
+// span, so that the diff shows the old lines together, then the new ones.
+std::vector<ReplacedSpan> spans_of(std::string_view text, const std::vector<Insertion>& insertions) {
+  std::vector<ReplacedSpan> spans;
+  std::size_t shift = 0;
+  for (const Insertion& i : insertions) {
+    bool joins = !spans.empty() &&
+                 std::count(text.begin() + static_cast<std::ptrdiff_t>(spans.back().end),
+                            text.begin() + static_cast<std::ptrdiff_t>(i.offset), '\n') <= 1;
+    if (!joins) spans.push_back({i.offset, i.offset, i.offset + shift, i.offset + shift});
+    ReplacedSpan& span = spans.back();
+    span.end = i.offset;
+    shift += i.text.size();
+    span.out_end = i.offset + shift;
+  }
+  return spans;
+}
+
+FileOutcome convert_one(const TreeOptions& options, const RunContext& context, const WalkedFile& file) {
   FileOutcome outcome;
   std::string before;
   struct stat status {};
   std::string error = file.error;
-  if (error.empty() && !read_whole(file.path, before, status, error)) before.clear();
+  if (file.path == "-" && context.stdin_read)
+    before = context.stdin_text;
+  else if (error.empty() && !read_whole(file.path, before, status, error))
+    before.clear();
   if (!error.empty()) {
     fail_file(outcome, options, file, {}, Failure{ExitBadInput, error}, error);
     return outcome;
   }
 
-  Conversion conversion = convert_text(before);
-  if (conversion.failure) {
-    fail_file(outcome, options, file, before, *conversion.failure, failure_text(*conversion.failure));
-    if (!options.report.empty()) outcome.text = std::move(before);
-    return outcome;
+  Converted conversion;
+  if (options.unsafe_fixes) {
+    Conversion classic = convert_text(before);
+    if (classic.failure) {
+      fail_file(outcome, options, file, before, *classic.failure, failure_text(*classic.failure));
+      if (!options.report.empty()) outcome.text = std::move(before);
+      return outcome;
+    }
+    outcome.calls = changed_call_count(before, classic);
+    outcome.diagnostics = diagnose_conversion(before, classic.calls, classic.text);
+    conversion.spans = replacements_of(classic);
+    conversion.text = std::move(classic.text);
+  } else {
+    Migration migration = migrate_text(before, context.macros);
+    outcome.calls = migration.converted;
+    outcome.left = migration.left;
+    outcome.diagnostics = std::move(migration.diagnostics);
+    conversion.text = apply_insertions(before, migration.insertions);
+    conversion.spans = spans_of(before, migration.insertions);
   }
   outcome.changed = conversion.text != before;
-  outcome.calls = changed_call_count(before, conversion);
-
-  outcome.diagnostics = diagnose_conversion(before, conversion.calls, conversion.text);
   outcome.err = format_diagnostics(file.path, before, outcome.diagnostics);
 
   switch (options.sink) {
     case TreeSink::Diff:
       if (outcome.changed)
-        outcome.out = unified_diff(file.path, before, conversion.text, replacements_of(conversion));
+        outcome.out = unified_diff(file.path, before, conversion.text, conversion.spans);
       break;
     case TreeSink::Check:
       if (outcome.changed) outcome.out = file.path + "\n";
@@ -173,7 +222,7 @@ double seconds_now() {
 // The summary line: files by what came of them, calls converted, and the
 // diagnostics by kind.
 struct Tally {
-  std::size_t files = 0, changed = 0, unchanged = 0, failed = 0, calls = 0;
+  std::size_t files = 0, changed = 0, unchanged = 0, failed = 0, calls = 0, left = 0;
   DiagnosticCounts counts;
 };
 
@@ -185,18 +234,85 @@ std::string summary_line(const Tally& tally) {
                      std::to_string(tally.changed) + " changed, " + std::to_string(tally.unchanged) +
                      " unchanged, " + std::to_string(tally.failed) + " failed, " +
                      count(tally.calls, "call", "calls") + " converted";
+  if (tally.left > 0) line += ", " + std::to_string(tally.left) + " left as they stand";
   if (std::string diagnosed = format_counts(tally.counts); !diagnosed.empty()) line += "; " + diagnosed;
   return line + "\n";
 }
 
-bool write_report(const std::string& path, std::span<const FileReport> files) {
-  std::string log = sarif_log(files, Q5UPGRADE_VERSION);
+// The report is opened before any file is converted, so that a report
+// that cannot be written stops the run before anything is changed.
+int open_report(const std::string& path) {
+  if (path == "-") return 1;
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  bool written = fd >= 0 && write_all(fd, log);
-  if (fd >= 0 && ::close(fd) != 0) written = false;
+  if (fd < 0)
+    write_all(2, "q5upgrade: " + path + ": error: cannot write the report: " + std::strerror(errno) + "\n");
+  return fd;
+}
+
+bool write_report(int fd, const std::string& path, std::span<const FileReport> files) {
+  std::string log = sarif_log(files, Q5UPGRADE_VERSION);
+  bool written = write_all(fd, log);
+  if (fd != 1 && ::close(fd) != 0) written = false;
   if (!written)
     write_all(2, "q5upgrade: " + path + ": error: cannot write the report: " + std::strerror(errno) + "\n");
   return written;
+}
+
+// Runs `work(k)` for every k below `count` on up to `jobs` threads.
+template <typename Work>
+void for_each_parallel(std::size_t count, std::size_t jobs, Work work) {
+  std::atomic<std::size_t> next{0};
+  auto run = [&] {
+    for (std::size_t k = next++; k < count; k = next++) work(k);
+  };
+  std::vector<std::thread> threads;
+  for (std::size_t j = 1; j < std::min(jobs, count); ++j) threads.emplace_back(run);
+  run();
+  for (std::thread& t : threads) t.join();
+}
+
+// The macros of every file the run converts and of the headers under the
+// -I directories, read before any file is converted; definitions count in
+// that order (the first one is named in messages).
+RunContext prepare_context(const TreeOptions& options, const std::vector<WalkedFile>& files,
+                           std::size_t jobs, bool& trouble) {
+  RunContext context;
+  if (options.unsafe_fixes) return context;
+  std::vector<WalkedFile> sources = files;
+  if (!options.macro_dirs.empty()) {
+    TreeOptions headers;
+    headers.includes = {"*.h"};
+    headers.paths = options.macro_dirs;
+    for (WalkedFile& header : walk_paths(headers)) {
+      if (!header.error.empty()) {
+        write_all(2, "q5upgrade: " + header.path + ": error: " + header.error + "\n");
+        trouble = true;
+        continue;
+      }
+      sources.push_back(std::move(header));
+    }
+  }
+  std::vector<MacroSet> sets(sources.size());
+  for_each_parallel(sources.size(), jobs, [&](std::size_t k) {
+    const WalkedFile& source = sources[k];
+    if (!source.error.empty()) return;
+    std::string text, error;
+    struct stat status {};
+    if (source.path == "-") {
+      if (context.stdin_read || !read_whole("-", context.stdin_text, status, error)) return;
+      context.stdin_read = true;
+      collect_macros(context.stdin_text, source.path, sets[k]);
+      return;
+    }
+    if (read_whole(source.path, text, status, error)) collect_macros(text, source.path, sets[k]);
+  });
+  MacroSet all;
+  for (MacroSet& set : sets) {
+    std::move(set.definitions.begin(), set.definitions.end(), std::back_inserter(all.definitions));
+    std::move(set.undefined.begin(), set.undefined.end(), std::back_inserter(all.undefined));
+  }
+  context.macros = resolve_macros(all);
+  return context;
 }
 
 }  // namespace
@@ -209,6 +325,10 @@ int run_tree(int argc, const char* const* argv) {
     return exit->exit_code;
   }
   const TreeOptions& options = std::get<TreeOptions>(parsed);
+  int report_fd = -1;
+  if (!options.report.empty() && (report_fd = open_report(options.report)) < 0) return 2;
+  // With the log on standard output, it is all that goes there.
+  const bool print_out = options.report != "-";
   const std::vector<WalkedFile> files = walk_paths(options);
 
   // Workers take files in walk order; results are printed in that order as
@@ -222,6 +342,8 @@ int run_tree(int argc, const char* const* argv) {
   // New files in place wait in batches, so that one sync flushes many of
   // them; the batches stay well inside the files the signal handlers track.
   const std::size_t batch_size = std::max<std::size_t>(1, 128 / jobs);
+  bool trouble = false;
+  const RunContext context = prepare_context(options, files, jobs, trouble);
   auto work = [&] {
     auto publish = [&](std::size_t i, FileOutcome&& outcome) {
       std::lock_guard lock(mutex);
@@ -244,7 +366,7 @@ int run_tree(int argc, const char* const* argv) {
       waiting.clear();
     };
     for (std::size_t i = next++; i < files.size(); i = next++) {
-      FileOutcome outcome = convert_one(options, files[i]);
+      FileOutcome outcome = convert_one(options, context, files[i]);
       if (!outcome.pending) {
         publish(i, std::move(outcome));
         continue;
@@ -261,7 +383,6 @@ int run_tree(int argc, const char* const* argv) {
   const bool progress = !options.quiet && ::isatty(2) == 1;
   const double started = seconds_now();
   double shown = 0;
-  bool trouble = false;
   Tally tally;
   std::vector<FileReport> logged;
   std::vector<std::unique_ptr<std::string>> texts;
@@ -280,7 +401,7 @@ int run_tree(int argc, const char* const* argv) {
       outcome = std::move(outcomes[i]);
     }
     if (shown > 0) write_all(2, "\r\033[K");
-    if (!write_all(1, outcome.out)) {
+    if (print_out && !write_all(1, outcome.out)) {
       // Nobody reads any more (a pipe into head): stop taking files.
       write_all(2, std::string("q5upgrade: standard output: error: ") + std::strerror(errno) + "\n");
       trouble = true;
@@ -302,16 +423,19 @@ int run_tree(int argc, const char* const* argv) {
       ++tally.changed;
     else
       ++tally.unchanged;
-    tally.calls += outcome.calls;
+    if (!outcome.failed) tally.calls += outcome.calls;
+    tally.left += outcome.left;
   }
   for (std::thread& worker : workers) worker.join();
 
   trouble |= tally.failed > 0 || (options.werror && tally.counts.warnings > 0);
-  if (!options.report.empty() && !write_report(options.report, logged)) trouble = true;
+  if (report_fd >= 0 && !write_report(report_fd, options.report, logged)) trouble = true;
   if (!options.quiet) write_all(2, summary_line(tally));
   if (trouble) return 2;
   bool would_change = options.sink == TreeSink::Diff || options.sink == TreeSink::Check;
-  return would_change && tally.changed > 0 ? 1 : 0;
+  // By default a finding is work left to do, like a file still to convert.
+  bool to_do = tally.changed > 0 || (!options.unsafe_fixes && tally.counts.warnings > 0);
+  return would_change && to_do ? 1 : 0;
 }
 
 }  // namespace q5
