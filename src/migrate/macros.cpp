@@ -119,9 +119,11 @@ std::optional<MacroShape> shape_of_definition(Resolver& r, const MacroDefinition
   return shape;
 }
 
+// Definitions agree when they give the list the same shape; their first
+// tokens need agree only where that makes a special group.
 bool same_shape(const MacroShape& a, const MacroShape& b) {
-  return a.arguments == b.arguments && a.first == b.first && a.whole_pair == b.whole_pair &&
-         a.function_like == b.function_like;
+  return a.arguments == b.arguments && is_special_group(a) == is_special_group(b) &&
+         a.whole_pair == b.whole_pair && a.function_like == b.function_like;
 }
 
 std::optional<MacroShape> shape_of(Resolver& r, const std::string& name) {
@@ -137,7 +139,10 @@ std::optional<MacroShape> shape_of(Resolver& r, const std::string& name) {
       result.reset();
       break;
     }
-    if (!result) result = std::move(shape);
+    if (!result)
+      result = std::move(shape);
+    else if (result->first != shape->first)
+      result->first.clear();
   }
   r.active.erase(name);
   r.memo[name] = result;

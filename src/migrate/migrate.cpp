@@ -43,7 +43,18 @@ struct ArgList {
   std::vector<Arg> args;
   std::size_t close = kNone;    // the list's ")"
   std::size_t stopped = kNone;  // where it stopped without one: a ";" or the limit
+  std::size_t open_literal = kNone;  // a string literal that does not end on its line
 };
+
+// The lexer ends a string literal without its closing quote at the line's
+// end.
+bool literal_closed(std::string_view text, const Token& t) {
+  std::size_t last = t.offset + t.length - 1;
+  if (t.length < 2 || text[last] != '"') return false;
+  std::size_t run = 0;
+  while (last - run > t.offset && text[last - 1 - run] == '\\') ++run;
+  return run % 2 == 0;
+}
 
 // Splits the list that starts after its "(" at `pos`, up to `limit`.
 ArgList split_list(std::string_view text, std::size_t pos, std::size_t limit) {
@@ -53,6 +64,10 @@ ArgList split_list(std::string_view text, std::size_t pos, std::size_t limit) {
   Token t{};
   while (next_token(text, pos, limit, true, t)) {
     if (t.kind == TokenKind::Comment) continue;
+    if (t.kind == TokenKind::String && !literal_closed(text, t)) {
+      list.open_literal = t.offset;
+      return list;
+    }
     if (t.kind == TokenKind::Punct) {
       std::string_view p = token_raw(text, t);
       if (p == "#" && opens_directive(text, t.offset)) {
@@ -409,10 +424,17 @@ Migration migrate_text(std::string_view text, const MacroTable& macros) {
       continue;
 
     ArgList list = split_list(text, open, limit);
+    if (list.open_literal != kNone) {
+      m.failure = Failure{ExitUnterminated, "Unterminated string\n", list.open_literal};
+      break;
+    }
+    if (list.stopped == n) {
+      m.failure = Failure{ExitUnterminated, "Unterminated parameter list\n", at};
+      break;
+    }
     if (list.close == kNone) {
       std::string where = list.stopped < limit ? "reaches a ';' before its ')'"
-                          : limit < n          ? "runs past the end of the macro definition it stands in"
-                                               : "has no ')' before the end of the file";
+                                               : "runs past the end of the macro definition it stands in";
       m.diagnostics.push_back(left_call({Rule::UnterminatedList, at, "its argument list " + where}));
       ++m.left;
       continue;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "diagnose/rules.h"
+#include "driver/failure.h"
 #include "migrate/macros.h"
 
 namespace q5 {
@@ -27,6 +28,10 @@ struct Migration {
   std::vector<Diagnostic> diagnostics;   // in offset order
   std::size_t converted = 0;             // calls given insertions
   std::size_t left = 0;                  // calls left as they stand for a finding
+  // Broken C that no call can be read from: a string literal in a list
+  // that does not end on its line, a list that does not end before the
+  // end of the file. The file is then left as it is.
+  MaybeFailure failure;
 };
 
 Migration migrate_text(std::string_view text, const MacroTable& macros);

@@ -168,6 +168,11 @@ FileOutcome convert_one(const TreeOptions& options, const RunContext& context, c
     conversion.text = std::move(classic.text);
   } else {
     Migration migration = migrate_text(before, context.macros);
+    if (migration.failure) {
+      fail_file(outcome, options, file, before, *migration.failure, failure_text(*migration.failure));
+      if (!options.report.empty()) outcome.text = std::move(before);
+      return outcome;
+    }
     outcome.calls = migration.converted;
     outcome.left = migration.left;
     outcome.diagnostics = std::move(migration.diagnostics);

@@ -1,0 +1,46 @@
+/* Macros of the project, read from its #define lines: a list argument that
+   uses one counts as its expansion. */
+#include <string.h>
+
+#define LABEL_ARG(s)   XtVaTypedArg, XmNlabelString, XmRString, (s), strlen(s) + 1
+#define NESTED(l)      XtVaNestedList, (l)
+#define TITLE_LABEL    LABEL_ARG("Title")
+#define FG_ARG(c)      XmNforeground, (c)
+#define MARGINS        XmNmarginWidth, 4, XmNmarginHeight, 4
+#define ODD_ARGS       XmNwidth, 10, XmNheight
+#define RES_WIDTH      XmNwidth
+#define RESOURCE(n)    XmN##n
+#define WIDTH_PAIR     Q5LT(XmNwidth, 100)
+#define NOTHING
+#ifdef WIDE
+#define SIZE           XmNwidth, 200
+#else
+#define SIZE           XmNwidth, 100, XmNheight, 50
+#endif
+#define GONE           XmNheight, 1
+#undef GONE
+
+void build(void *w, void *list, unsigned long pixel)
+{
+    /* Whole special groups stay unwrapped. */
+    XtVaSetValues(w, LABEL_ARG("OK"), Q5LT(XmNwidth, 80), (char *)NULL);
+    XtVaSetValues(w, TITLE_LABEL, NESTED(list), Q5LT(XmNheight, 20), (char *)NULL);
+
+    /* One argument each: converted like the names they stand for. */
+    XtVaSetValues(w, Q5LT(RES_WIDTH, 10), Q5LT(RESOURCE(height), 20), (char *)NULL);
+
+    /* A pair written already: kept as it is, the rest converted. */
+    XtVaSetValues(w, WIDTH_PAIR, Q5LT(XmNheight, 30), (char *)NULL);
+
+    /* Macros that hide pairs, or half of one: left, with the place to change. */
+    XtVaSetValues(w, FG_ARG(pixel), NULL);
+    XtVaSetValues(w, XmNborderWidth, 1, MARGINS, NULL);
+    XtVaSetValues(w, ODD_ARGS, 20, NULL);
+    XtVaSetValues(w, XmNwidth, NOTHING, NULL);
+
+    /* Definitions that disagree, and #undef: unknown, so the text rules
+       decide; a call of an unknown macro in resource position is left. */
+    XtVaSetValues(w, SIZE, NULL);
+    XtVaSetValues(w, GONE, NULL);
+    XtVaSetValues(w, UNSEEN_ARG(3), 4, NULL);
+}
