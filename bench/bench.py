@@ -248,8 +248,9 @@ def tree_runs(b, tree, files):
     check: `q5upgrade --check -q TREE` (exit 1: files would change) against
     reading the same files with find and cat. in place: `q5upgrade -i -q` on
     a fresh copy against the classic upgrade mode run once per file on
-    another fresh copy (from a scratch directory on the same file system),
-    whose results must be byte for byte the same.
+    another fresh copy (from a scratch directory on the same file system).
+    The untimed first round runs `-i --unsafe-fixes`, whose text rules are the
+    classic ones, and the two results must be byte for byte the same.
     """
     find_cat = ["/bin/sh", "-c",
                 "exec find \"$0\" -type f -name '*.[ch]' -exec cat {} + >/dev/null", tree]
@@ -276,7 +277,7 @@ def tree_runs(b, tree, files):
     ti, tu = [], []
     for i in range(b.reps + 1):
         _tree_copy(tree, work)
-        t = timed([b.tool, "-i", "-q", work], (0,))
+        t = timed([b.tool, "-i", "-q"] + (["--unsafe-fixes"] if i == 0 else []) + [work], (0,))
         if i == 0:
             in_place = _tree_bytes(work)
         else:

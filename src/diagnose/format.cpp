@@ -79,6 +79,7 @@ std::string format_diagnostic(std::string_view path, std::string_view text, cons
 
 std::string format_diagnostics(std::string_view path, std::string_view text,
                                std::span<const Diagnostic> diagnostics) {
+  if (diagnostics.empty()) return {};
   const LineTable lines = make_line_table(text);
   std::string out;
   for (const Diagnostic& d : diagnostics) out += format_diagnostic(path, text, lines, d);

@@ -197,12 +197,15 @@ MacroTable resolve_macros(const MacroSet& set) {
   r.undefined.insert(set.undefined.begin(), set.undefined.end());
   MacroTable table;
   for (const auto& [name, defs] : r.by_name)
-    if (std::optional<MacroShape> shape = shape_of(r, name)) table.known.emplace(name, *shape);
+    if (std::optional<MacroShape> shape = shape_of(r, name)) {
+      table.any_not_one |= shape->arguments != 1;
+      table.known.emplace(name, *shape);
+    }
   return table;
 }
 
 const MacroShape* find_macro(const MacroTable& table, std::string_view name, bool called) {
-  auto found = table.known.find(std::string(name));
+  auto found = table.known.find(name);
   if (found == table.known.end() || found->second.function_like != called) return nullptr;
   return &found->second;
 }

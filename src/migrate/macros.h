@@ -41,8 +41,15 @@ struct MacroShape {
   std::string where;        // its (first) definition
 };
 
+// Looked up by string_view, without making a string of each name.
+struct NameHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+};
+
 struct MacroTable {
-  std::unordered_map<std::string, MacroShape> known;
+  std::unordered_map<std::string, MacroShape, NameHash, std::equal_to<>> known;
+  bool any_not_one = false;  // some macro expands to other than one argument
 };
 
 MacroTable resolve_macros(const MacroSet& set);

@@ -1,6 +1,9 @@
 #include "migrate/migrate.h"
 
+#include <string.h>
+
 #include <algorithm>
+#include <cstring>
 #include <optional>
 
 #include "diagnose/argument_kinds.h"
@@ -138,6 +141,7 @@ MacroUse macro_use(std::string_view text, Tokens tokens, const MacroTable& macro
       if (const MacroShape* shape = find_macro(macros, name, called)) return {shape, name, true};
     }
   }
+  if (!macros.any_not_one) return {};
   for (std::size_t k = 0; k < tokens.size(); ++k) {
     if (tokens[k].kind != TokenKind::Identifier) continue;
     bool called = k + 1 < tokens.size() && is_punct(text, tokens[k + 1], "(");
@@ -389,6 +393,38 @@ bool follows_define(std::string_view text, std::size_t at) {
   return k >= 6 && text.substr(k - 6, 6) == "define" && (k == 6 || !is_identifier_byte(text[k - 7]));
 }
 
+// The preprocessor line a name stands on, if any: a call there ends with
+// it. Remembers the last line asked about, so that many calls on one long
+// line cost one look back.
+struct DirectiveLine {
+  std::size_t asked = 0;      // the last position asked about
+  std::size_t end = kNone;    // where its line ends, when that is a preprocessor line
+};
+
+std::size_t directive_limit(std::string_view text, std::size_t at, DirectiveLine& line) {
+  const char* data = text.data();
+  bool same_line = line.asked <= at && std::memchr(data + line.asked, '\n', at - line.asked) == nullptr;
+  line.asked = at;
+  if (same_line) return line.end == kNone ? text.size() : line.end;
+  std::size_t start = at;
+  for (;;) {
+    const void* found = start > 0 ? ::memrchr(data, '\n', start) : nullptr;
+    if (found == nullptr) {
+      start = 0;
+      break;
+    }
+    std::size_t newline = static_cast<std::size_t>(static_cast<const char*>(found) - data);
+    bool spliced = newline > 0 && (data[newline - 1] == '\\' ||
+                                   (data[newline - 1] == '\r' && newline > 1 && data[newline - 2] == '\\'));
+    start = newline + 1;
+    if (!spliced) break;
+    start = newline;
+  }
+  while (start < at && (data[start] == ' ' || data[start] == '\t')) ++start;
+  line.end = start < at && data[start] == '#' ? directive_end(text, start, text.size()) : kNone;
+  return line.end == kNone ? text.size() : line.end;
+}
+
 Diagnostic left_call(const Finding& f) {
   return {f.rule, rule_info(f.rule).severity, f.offset, "call left as it stands: " + f.message, {}};
 }
@@ -398,9 +434,7 @@ Diagnostic left_call(const Finding& f) {
 Migration migrate_text(std::string_view text, const MacroTable& macros) {
   Migration m;
   const std::size_t n = text.size();
-  std::size_t directive = next_directive(text, 0, n);
-  std::size_t directive_stop = directive < n ? directive_end(text, directive, n) : n;
-  std::vector<Arg> args;
+  DirectiveLine line;
   std::vector<Role> roles;
   std::vector<Finding> findings;
   for (std::size_t pos = 0, at; (at = next_code_name(text, pos, n)) < n;) {
@@ -413,11 +447,7 @@ Migration migrate_text(std::string_view text, const MacroTable& macros) {
     if (row < 0) continue;
 
     // A call in a macro definition ends with the definition.
-    while (directive < n && directive_stop <= at) {
-      directive = next_directive(text, directive_stop, n);
-      directive_stop = directive < n ? directive_end(text, directive, n) : n;
-    }
-    const std::size_t limit = directive <= at && at < directive_stop ? directive_stop : n;
+    const std::size_t limit = directive_limit(text, at, line);
     std::size_t open = name_end;
     Token t{};
     if (!next_token(text, open, limit, false, t) || !is_punct(text, t, "(") || follows_define(text, at))

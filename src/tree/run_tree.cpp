@@ -57,19 +57,24 @@ bool read_whole(const std::string& path, std::string& text, struct stat& status,
     if (fd > 0) ::close(fd);
     return false;
   }
-  if (S_ISREG(status.st_mode)) text.reserve(static_cast<std::size_t>(status.st_size));
-  char chunk[1 << 16];
+  // Read straight into the text: room for the whole file and one byte
+  // more, so that the end is seen without growing it.
+  std::size_t room = S_ISREG(status.st_mode) ? static_cast<std::size_t>(status.st_size) + 1 : 1 << 16;
+  std::size_t size = 0;
   for (;;) {
-    ssize_t got = ::read(fd, chunk, sizeof chunk);
+    if (size == text.size()) text.resize(std::max(room, text.size() * 2));
+    ssize_t got = ::read(fd, text.data() + size, text.size() - size);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
       error = std::strerror(errno);
       if (fd > 0) ::close(fd);
+      text.clear();
       return false;
     }
     if (got == 0) break;
-    text.append(chunk, static_cast<std::size_t>(got));
+    size += static_cast<std::size_t>(got);
   }
+  text.resize(size);
   if (fd > 0) ::close(fd);
   return true;
 }
@@ -176,10 +181,14 @@ FileOutcome convert_one(const TreeOptions& options, const RunContext& context, c
     outcome.calls = migration.converted;
     outcome.left = migration.left;
     outcome.diagnostics = std::move(migration.diagnostics);
-    conversion.text = apply_insertions(before, migration.insertions);
-    conversion.spans = spans_of(before, migration.insertions);
+    // --check needs only to know that something changes.
+    if (options.sink != TreeSink::Check) {
+      conversion.text = apply_insertions(before, migration.insertions);
+      conversion.spans = spans_of(before, migration.insertions);
+    }
+    outcome.changed = !migration.insertions.empty();
   }
-  outcome.changed = conversion.text != before;
+  if (options.unsafe_fixes) outcome.changed = conversion.text != before;
   outcome.err = format_diagnostics(file.path, before, outcome.diagnostics);
 
   switch (options.sink) {
