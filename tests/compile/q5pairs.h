@@ -7,7 +7,8 @@
  * three list arguments is a preprocessing error, and expands to the two
  * list arguments it stands for.  The first goes through an inline
  * function of the right type: a number, a size or a second pair's value
- * in resource position is then an int-conversion error, and a macro that
+ * in resource position is then an int-conversion error, XtVaTypedArg or
+ * XtVaNestedList there an incompatible-pointer error, and a macro that
  * expands to several arguments there calls the function with too many.
  * Compile with -Werror=int-conversion -Werror=incompatible-pointer-types
  * -Werror=implicit-function-declaration (gcc 12 only warns by default).
@@ -15,7 +16,19 @@
 #ifndef Q5PAIRS_H
 #define Q5PAIRS_H
 
+#include <X11/Intrinsic.h>
 #include "q5toolkit.h"
+
+/* Xt's special list arguments get a type of their own: unwrapped between
+   the pairs they still pass through the varargs list, wrapped as a
+   resource (Q5LT(XtVaNestedList, list)) they are an incompatible-pointer
+   error. Intrinsic.h is guarded, so the program's own include of it later
+   does not bring the string forms back. */
+typedef struct q5pairs_special_argument q5pairs_special_argument;
+#undef XtVaTypedArg
+#undef XtVaNestedList
+#define XtVaTypedArg ((const q5pairs_special_argument *) "XtVaTypedArg")
+#define XtVaNestedList ((const q5pairs_special_argument *) "XtVaNestedList")
 
 static inline const char *q5pairs_resource(const char *resource)
 {
