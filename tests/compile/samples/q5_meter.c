@@ -101,31 +101,32 @@ static Q5Class *make_meter_class(void)
 
 int main(int argc, char **argv)
 {
-    Q5Object *app, *win, *cpu, *mem, *slider;
+    Q5Object *app, *win, *group, *cpu, *mem, *slider;
     long running = 1, level = 0, max = 0;
     char *title = NULL;
 
     if (make_meter_class() == NULL)
         return 20;
 
+    group = Q5New(Q5C_Group,
+                  Q5A_Group_Horiz, 0,
+                  Q5A_Group_Child, cpu = Q5New(meter_class, Q5A_Meter_Label, "CPU", Q5TAG_END),
+                  Q5A_Group_Child, mem = Q5New(meter_class,
+                                               Q5A_Meter_Label, "Memory",
+                                               Q5A_Meter_Max, 1 << 20,
+                                               Q5TAG_END),
+                  Q5A_Group_Child, slider = Q5New(Q5C_Slider,
+                                                  Q5A_Min, 0,
+                                                  Q5A_Max, 100,
+                                                  /* Q5A_Value, 50, */
+                                                  Q5TAG_END),
+                  Q5TAG_END);
     app = Q5AppCreate(argc, argv,
                       Q5A_App_Title, "Meters",
                       Q5A_App_Version, "$VER: meters 1.1 (4.2.98)",
                       Q5A_App_Window, win = Q5New(Q5C_Window,
                           Q5A_Window_Title, "Load, live",
-                          Q5A_Window_Content, Q5New(Q5C_Group,
-                              Q5A_Group_Horiz, 0,
-                              Q5A_Group_Child, cpu = Q5New(meter_class, Q5A_Meter_Label, "CPU", Q5TAG_END),
-                              Q5A_Group_Child, mem = Q5New(meter_class,
-                                                           Q5A_Meter_Label, "Memory",
-                                                           Q5A_Meter_Max, 1 << 20,
-                                                           Q5TAG_END),
-                              Q5A_Group_Child, slider = Q5New(Q5C_Slider,
-                                                              Q5A_Min, 0,
-                                                              Q5A_Max, 100,
-                                                              /* Q5A_Value, 50, */
-                                                              Q5TAG_END),
-                              Q5TAG_END),
+                          Q5A_Window_Content, group,
                           Q5TAG_END),
                       Q5TAG_END);
     if (app == NULL)
