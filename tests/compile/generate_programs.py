@@ -199,7 +199,7 @@ class Call:
         self.layout = layout          # 'line', 'column'
 
 
-def xt_items(rng, parent, in_macro, allow_special=True):
+def xt_items(rng, parent, in_macro):
     """The list of a Xt call: pairs with the idioms mixed in."""
     items, seen = [], set()
     for _ in range(rng.randint(1, 6)):
@@ -208,24 +208,24 @@ def xt_items(rng, parent, in_macro, allow_special=True):
             seen.add(res)
             items.append(("pair", "%s, %s" % (res, val)))
     roll = rng.random
-    if allow_special and roll() < RATE["typed-arg"]:
+    if roll() < RATE["typed-arg"]:
         note("typed-arg")
         s = rng.choice(WORDS)
         group = 'XtVaTypedArg, %s, XmRString, "%s", %s' % (
             rng.choice(["XmNlabelString", "XmNforeground", "XmNbackground"]), s,
             rng.choice(['strlen("%s") + 1' % s, 'sizeof "%s"' % s]))
         items.insert(rng.randint(0, len(items)), ("group", group))
-    if allow_special and roll() < RATE["nested-list"]:
+    if roll() < RATE["nested-list"]:
         note("nested-list")
         items.insert(rng.randint(0, len(items)),
                      ("group", "XtVaNestedList, %s" % rng.choice(["look_a", "look_b"])))
-    if allow_special and roll() < RATE["group-macro"]:
+    if roll() < RATE["group-macro"]:
         note("group-macro")
         s = rng.choice(WORDS)
         macro = rng.choice(['LOOK_LABEL("%s")' % s, 'LOOK_STRING(XmNbackground, "%s")' % s,
                             'LOCAL_LABEL("%s")' % s])
         items.insert(rng.randint(0, len(items)), ("group", macro))
-    if allow_special and roll() < RATE["pair-macro"]:
+    if roll() < RATE["pair-macro"]:
         note("pair-macro")
         macro = rng.choice(["LOOK_FG(pix_a)", "LOOK_BG(pix_b)", "LOOK_MARGINS", "LOOK_FLAT",
                             "LOCAL_FRAME"])
@@ -279,8 +279,8 @@ def xt_terminator(rng):
     return "NULL, NULL"
 
 
-def render(call, indent, cont=""):
-    """Lines of a call; cont is ' \\' inside a #define."""
+def render(call, indent):
+    """Lines of a call, the last without its ';'."""
     pad = " " * indent
     col = " " * (indent + call.opener.index("(") + 1)
     entries = list(call.items)
@@ -303,9 +303,6 @@ def render(call, indent, cont=""):
             lines.append(col + text)
         else:
             lines.append(col + text + ("" if last else ","))
-    if cont:
-        width = max(len(l) for l in lines) + 1
-        lines = [l.ljust(width) + cont.strip() for l in lines]
     return lines
 
 
