@@ -7,7 +7,9 @@
 // - any difference between the scan on one thread and on two;
 // - a tree-interface conversion that a second run changes, when the first
 //   succeeded and closed every pair it opened;
-// - a converted call that lost a token without a review warning saying so.
+// - a converted call that lost a token without a review warning saying so;
+// - a tree conversion that is more than insertions of the pair macros' pieces,
+//   or whose second run changes anything or reports other than the first.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -20,6 +22,7 @@
 #include <unistd.h>
 
 #include "diagnose/diagnose.h"
+#include "migrate/migrate.h"
 #include "literal_scanner.h"
 #include "recognise/scanner.h"
 #include "recognise/call_table.h"
@@ -208,6 +211,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fprintf(stderr, "FINDING: a call lost tokens without a warning\n");
         std::abort();
       }
+    }
+  }
+
+  // The tree's own conversion only inserts, and over its own output it
+  // inserts nothing and reports exactly what it reported the first time.
+  q5::MacroSet set;
+  q5::collect_macros(text, "input.c", set);
+  const q5::Migration migrated = q5::migrate_text(text, q5::resolve_macros(set));
+  if (!migrated.failure) {
+    static constexpr std::string_view kPieces[] = {"Q5T(", "Q5LT(", "Q5ST(", ")", "(char *)", "S"};
+    std::size_t at = 0;
+    for (const q5::Insertion& i : migrated.insertions) {
+      if (i.offset < at || i.offset > size ||
+          std::find(std::begin(kPieces), std::end(kPieces), i.text) == std::end(kPieces)) {
+        std::fprintf(stderr, "FINDING: the tree conversion does more than insert\n");
+        std::abort();
+      }
+      at = i.offset;
+    }
+    const std::string output = q5::apply_insertions(text, migrated.insertions);
+    q5::MacroSet again;
+    q5::collect_macros(output, "input.c", again);
+    const q5::Migration second = q5::migrate_text(output, q5::resolve_macros(again));
+    bool same = !second.failure && second.insertions.empty() && second.left == migrated.left &&
+                second.diagnostics.size() == migrated.diagnostics.size();
+    for (std::size_t k = 0; same && k < second.diagnostics.size(); ++k)
+      same = second.diagnostics[k].rule == migrated.diagnostics[k].rule &&
+             second.diagnostics[k].message == migrated.diagnostics[k].message;
+    if (!same) {
+      std::fprintf(stderr, "FINDING: a second tree conversion differs from the first\n");
+      std::abort();
     }
   }
   return 0;
