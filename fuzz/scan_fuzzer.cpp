@@ -112,7 +112,7 @@ q5::literal::ScanRun run_to_file(bool two_threads, const std::string& text, std:
   g_released_to = text.data();
   q5::MaybeFailure failure =
       two_threads ? q5::scan_source_concurrently(text, out, two_thread_options, two_thread_sizes)
-                  : q5::scan_source(text, out);
+                  : q5::scan_source(text, out, q5::ScanOptions{.keep_converted = two_thread_options.keep_converted});
   q5::MaybeFailure finished = q5::finish_output(out);
   q5::literal::ScanRun run{{}, failure ? failure : finished};
   char chunk[4096];
@@ -156,6 +156,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                       1 + a % 3, 1 + (a ^ b) % 256, 1 + b % 128};
   // Half the inputs give written text back, which lets the log grow.
   two_thread_options.release = a % 2 == 0 ? check_release : nullptr;
+  // A third keep calls in pair form as they stand, as the tree interface's
+  // text rules do.
+  two_thread_options.keep_converted = a % 3 == 0;
   for (std::size_t write_limit : {q5::literal::kUnlimited, limit}) {
     const q5::literal::ScanRun one = run_to_file(false, text, write_limit);
     const q5::literal::ScanRun two = run_to_file(true, text, write_limit);

@@ -762,6 +762,7 @@ MaybeFailure scan_in_two_parts(std::string_view text, Output& out, const ScanOpt
 
   ScanState st(text, options);
   CallPlan plan;
+  plan.keep_converted = options.keep_converted;
   std::size_t copy = 0;
   std::uint32_t index = 0;
   bool lost = false;

@@ -24,12 +24,12 @@ struct Run {
 };
 
 Run convert(const std::string& text, bool two_threads, std::size_t limit,
-            const TwoThreadSizes& sizes = {}) {
+            const TwoThreadSizes& sizes = {}, const ScanOptions& options = {}) {
   int fd = ::memfd_create("two_threads_test", MFD_CLOEXEC);
   Output out = open_output(::dup(fd), "out.c");
   out.write_limit = limit;
-  MaybeFailure failure = two_threads ? scan_source_concurrently(text, out, ScanOptions{}, sizes)
-                                     : scan_source(text, out);
+  MaybeFailure failure = two_threads ? scan_source_concurrently(text, out, options, sizes)
+                                     : scan_source(text, out, options);
   MaybeFailure finished = finish_output(out);
   Run run{{}, failure ? failure : finished};
   char chunk[65536];
@@ -93,6 +93,17 @@ TEST(TwoThreads, SmallPartsWaitingOnEachOther) {
                          1 + round % 3, 1 + round * 31 % 2048};
     expect_same(text, round % 2 == 0 ? kNoWriteLimit : round * 7919 % full, sizes, "small parts");
   }
+}
+
+TEST(TwoThreads, CallsConvertedAlreadyAreKeptByBothThreads) {
+  // A text converted once, and converted again keeping what is in pair form:
+  // both threads must leave every call as it stands.
+  const std::string once = convert(large_text().substr(0, 400000), false, kNoWriteLimit).bytes;
+  ScanOptions keep;
+  keep.keep_converted = true;
+  const auto one = convert(once, false, kNoWriteLimit, {}, keep);
+  const auto two = convert(once, true, kNoWriteLimit, {once.size() / 3, 4096, 1024, 2, 4096}, keep);
+  EXPECT_TRUE(one.bytes == two.bytes);
 }
 
 TEST(TwoThreadsMeeting, CommentOverTheCutLeavesTheFirstThreadAlone) {
