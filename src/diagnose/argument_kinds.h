@@ -11,8 +11,6 @@
 
 namespace q5 {
 
-using Tokens = std::span<const Token>;
-
 inline constexpr std::size_t kShownBytes = 48;
 
 // Source text for a message: tokens with one blank where the source had

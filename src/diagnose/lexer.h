@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstddef>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -26,6 +27,8 @@ struct Token {
   std::size_t offset;  // in the lexed text
   std::size_t length;  // raw bytes, line splices included
 };
+
+using Tokens = std::span<const Token>;
 
 // The bytes an identifier starts with and is made of, as this lexer reads
 // them (bytes from 0x80 up count as letters).

@@ -38,17 +38,6 @@ enum class Rule : unsigned char {
 
 inline constexpr std::size_t kRuleCount = static_cast<std::size_t>(Rule::UnterminatedList) + 1;
 
-struct RuleInfo {
-  Rule rule;
-  std::string_view id;  // "q5-..."
-  Severity severity;
-  std::string_view short_description;
-  std::string_view help;
-};
-
-std::span<const RuleInfo> rule_table();
-const RuleInfo& rule_info(Rule rule);
-
 inline constexpr std::size_t kNoOffset = static_cast<std::size_t>(-1);
 
 struct Diagnostic {
@@ -59,6 +48,28 @@ struct Diagnostic {
   // Other rules whose findings at this spot were folded into this one.
   std::vector<Rule> merged;
 };
+
+struct PlannedCall;
+
+// A rule's check of a call the tree interface planned (see
+// migrate/token_plan.h): adds its findings there.
+using PlannedCheck = void (*)(std::string_view text, const PlannedCall& plan,
+                              std::vector<Diagnostic>& out);
+
+// One rule: its name and texts beside its checks, each in a file of its own
+// under diagnose/rules/. The checks of the text-rule conversion are in
+// diagnose.cpp.
+struct RuleInfo {
+  Rule rule;
+  std::string_view id;  // "q5-..."
+  Severity severity;
+  std::string_view short_description;
+  std::string_view help;
+  PlannedCheck check_planned = nullptr;
+};
+
+std::span<const RuleInfo> rule_table();
+const RuleInfo& rule_info(Rule rule);
 
 std::string_view severity_name(Severity severity);  // "note", "warning", "error"
 

@@ -14,14 +14,9 @@
 #include "diagnose/rules.h"
 #include "driver/failure.h"
 #include "migrate/macros.h"
+#include "migrate/token_plan.h"
 
 namespace q5 {
-
-// Text put in before the input byte at `offset`.
-struct Insertion {
-  std::size_t offset;
-  std::string_view text;  // one of the pair macros' pieces: static storage
-};
 
 struct Migration {
   std::vector<Insertion> insertions;     // in offset order
