@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstring>
 #include <ctime>
+#include <new>
 #include <vector>
 
 namespace q5 {
@@ -39,18 +40,30 @@ struct Slot {
 static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free,
               "the signal handler may touch lock-free atomics only");
 
-// One slot per file in flight; a run of many threads has few at a time.
-constexpr int kSlots = 256;
-Slot g_slots[kSlots];
+// The slots, one per file in flight. A run of many threads makes room for
+// as many as it may have at once before it starts them; the handler reads
+// whichever array is published, and none is ever freed.
+struct Registry {
+  std::size_t count;
+  Slot* slots;
+};
+constexpr std::size_t kDefaultSlots = 256;
+Slot g_default_slots[kDefaultSlots];
+const Registry g_default_registry{kDefaultSlots, g_default_slots};
+std::atomic<const Registry*> g_registry{&g_default_registry};
+static_assert(std::atomic<const Registry*>::is_always_lock_free);
+
 std::atomic<int> g_rewrites{0};   // in-place rewrites under way
 std::atomic<bool> g_dying{false};  // a cleanup signal is being handled
 
-constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 extern "C" void on_cleanup_signal(int signo) {
   int saved_errno = errno;
   g_dying.store(true);
-  for (Slot& slot : g_slots) {
+  const Registry* registry = g_registry.load();
+  for (std::size_t i = 0; i < registry->count; ++i) {
+    Slot& slot = registry->slots[i];
     int state = slot.state.load();
     // Another thread is between claiming a slot and creating its file (this
     // one cannot be: it holds these signals off meanwhile). Let it finish,
@@ -97,10 +110,11 @@ int claim_slot(int dir_fd, std::string_view name, int state) {
     errno = ENAMETOOLONG;
     return -1;
   }
-  for (int i = 0; i < kSlots; ++i) {
+  const Registry* registry = g_registry.load();
+  for (std::size_t i = 0; i < registry->count; ++i) {
+    Slot& slot = registry->slots[i];
     int expected = Free;
-    if (!g_slots[i].state.compare_exchange_strong(expected, Busy)) continue;
-    Slot& slot = g_slots[i];
+    if (!slot.state.compare_exchange_strong(expected, Busy)) continue;
     // The process is being ended: a file made now could outlive the cleanup.
     if (g_dying.load()) {
       slot.state.store(Free);
@@ -113,14 +127,14 @@ int claim_slot(int dir_fd, std::string_view name, int state) {
     std::memcpy(slot.name, name.data(), name.size());
     slot.name[name.size()] = '\0';
     slot.state.store(state);
-    return i;
+    return static_cast<int>(i);
   }
-  errno = EMFILE;
+  errno = ENOBUFS;  // not the descriptors: see reserve_cleanup_slots
   return -1;
 }
 
 void arm_slot(int i, const struct stat& created) {
-  Slot& slot = g_slots[i];
+  Slot& slot = g_registry.load()->slots[i];
   slot.state.store(Busy);
   slot.device = created.st_dev;
   slot.inode = created.st_ino;
@@ -128,7 +142,7 @@ void arm_slot(int i, const struct stat& created) {
 }
 
 void free_slot(int& i) {
-  if (i >= 0) g_slots[i].state.store(Free);
+  if (i >= 0) g_registry.load()->slots[i].state.store(Free);
   i = -1;
 }
 
@@ -177,13 +191,30 @@ std::string random_suffix() {
   return suffix;
 }
 
-// Reads one attribute of `path`; false with errno set when it cannot.
-bool read_attribute(const char* path, const char* name, std::vector<char>& value) {
+// The original whose attributes are carried over: by path (following a
+// link) or, where fd >= 0, by an open descriptor.
+struct Original {
+  const char* path;
+  int fd;
+};
+
+ssize_t get_attribute(Original original, const char* name, void* value, std::size_t size) {
+  return original.fd >= 0 ? ::fgetxattr(original.fd, name, value, size)
+                          : ::getxattr(original.path, name, value, size);
+}
+
+ssize_t list_names(Original original, char* names, std::size_t size) {
+  return original.fd >= 0 ? ::flistxattr(original.fd, names, size)
+                          : ::listxattr(original.path, names, size);
+}
+
+// Reads one attribute of the original; false with errno set when it cannot.
+bool read_attribute(Original original, const char* name, std::vector<char>& value) {
   for (int tries = 0; tries < 4; ++tries) {
-    ssize_t size = ::getxattr(path, name, nullptr, 0);
+    ssize_t size = get_attribute(original, name, nullptr, 0);
     if (size < 0) return false;
     value.resize(static_cast<std::size_t>(size));
-    ssize_t got = ::getxattr(path, name, value.data(), value.size());
+    ssize_t got = get_attribute(original, name, value.data(), value.size());
     if (got >= 0) {
       value.resize(static_cast<std::size_t>(got));
       return true;
@@ -193,17 +224,17 @@ bool read_attribute(const char* path, const char* name, std::vector<char>& value
   return false;
 }
 
-// The names of the attributes of `path`, NUL-separated; none on a file
-// system without them.
-bool list_attributes(const char* path, std::vector<char>& names) {
+// The names of the attributes of the original, NUL-separated; none on a
+// file system without them.
+bool list_attributes(Original original, std::vector<char>& names) {
   for (int tries = 0; tries < 4; ++tries) {
-    ssize_t size = ::listxattr(path, nullptr, 0);
+    ssize_t size = list_names(original, nullptr, 0);
     if (size < 0) {
       names.clear();
       return errno == ENOTSUP;
     }
     names.resize(static_cast<std::size_t>(size));
-    ssize_t got = ::listxattr(path, names.data(), names.size());
+    ssize_t got = list_names(original, names.data(), names.size());
     if (got >= 0) {
       names.resize(static_cast<std::size_t>(got));
       return true;
@@ -229,6 +260,18 @@ void install_cleanup_handlers() {
     if (::sigaction(signo, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) continue;
     ::sigaction(signo, &action, nullptr);
   }
+}
+
+bool reserve_cleanup_slots(std::size_t count) {
+  if (count <= g_registry.load()->count) return true;
+  Slot* slots = new (std::nothrow) Slot[count];
+  auto* registry = slots == nullptr ? nullptr : new (std::nothrow) Registry{count, slots};
+  if (registry == nullptr) {
+    delete[] slots;
+    return false;
+  }
+  g_registry.store(registry);  // kept for the life of the process
+  return true;
 }
 
 void prepare_process_signals() {
@@ -303,9 +346,10 @@ bool carry_owner(const Replacement& replacement, uid_t owner, gid_t group) {
   return ::fstat(replacement.fd, &status) == 0 && status.st_uid == owner && status.st_gid == group;
 }
 
-MaybeFailure carry_attributes(const Replacement& replacement, const char* original_path,
-                              uid_t owner, gid_t group, mode_t mode,
-                              std::string_view shown, std::string_view shown_original) {
+namespace {
+
+MaybeFailure carry_from(const Replacement& replacement, Original original, uid_t owner, gid_t group,
+                        mode_t mode, std::string_view shown, std::string_view shown_original) {
   auto refuse = [&](std::string what) {
     return Failure{ExitWriteFailed, "Cannot give " + std::string(shown) + " " + what + " of " +
                                         std::string(shown_original) + "; " +
@@ -316,7 +360,7 @@ MaybeFailure carry_attributes(const Replacement& replacement, const char* origin
   carry_owner(replacement, owner, group);
 
   std::vector<char> names;
-  if (!list_attributes(original_path, names)) return refuse("the extended attributes");
+  if (!list_attributes(original, names)) return refuse("the extended attributes");
   bool has_acl = false;
   std::vector<char> value;
   for (std::size_t at = 0; at < names.size(); at += std::strlen(names.data() + at) + 1) {
@@ -328,7 +372,7 @@ MaybeFailure carry_attributes(const Replacement& replacement, const char* origin
     // The ACL and the user's own attributes are part of the file; other
     // namespaces (security labels, trusted) are the system's to give.
     bool required = is_acl || view.starts_with("user.");
-    bool copied = read_attribute(original_path, name, value) &&
+    bool copied = read_attribute(original, name, value) &&
                   ::fsetxattr(replacement.fd, name, value.data(), value.size(), 0) == 0;
     if (!copied && required)
       return refuse(is_acl ? std::string("the access ACL") : "the attribute " + std::string(view));
@@ -342,6 +386,20 @@ MaybeFailure carry_attributes(const Replacement& replacement, const char* origin
   // group bits of a file with an ACL are its mask, set from these.
   if (::fchmod(replacement.fd, mode & 07777) != 0) return refuse("the mode");
   return {};
+}
+
+}  // namespace
+
+MaybeFailure carry_attributes(const Replacement& replacement, const char* original_path,
+                              uid_t owner, gid_t group, mode_t mode,
+                              std::string_view shown, std::string_view shown_original) {
+  return carry_from(replacement, {original_path, -1}, owner, group, mode, shown, shown_original);
+}
+
+MaybeFailure carry_attributes(const Replacement& replacement, int original_fd, uid_t owner,
+                              gid_t group, mode_t mode, std::string_view shown,
+                              std::string_view shown_original) {
+  return carry_from(replacement, {nullptr, original_fd}, owner, group, mode, shown, shown_original);
 }
 
 bool sync_replacement(const Replacement& replacement) { return ::fdatasync(replacement.fd) == 0; }

@@ -3,8 +3,8 @@
 //
 // A replacement is created exclusively (never an existing entry, never
 // through a link), readable by its owner only while it is written, and
-// recorded in a registry of files in flight: SIGINT, SIGTERM and SIGHUP
-// remove every recorded file before the process dies of the signal. Each
+// recorded in a registry of files in flight: SIGINT, SIGTERM, SIGHUP and
+// SIGQUIT remove every recorded file before the process dies of the signal. Each
 // replacement lives in a directory given by descriptor, so several threads
 // can replace files in different directories at once.
 //
@@ -14,6 +14,7 @@
 #include <signal.h>
 #include <sys/types.h>
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -21,9 +22,15 @@
 
 namespace q5 {
 
-// Installs the cleanup handler for SIGINT, SIGTERM and SIGHUP (unless they
-// are ignored, as for a background job or under nohup). Call it once, early.
+// Installs the cleanup handler for SIGINT, SIGTERM, SIGHUP and SIGQUIT
+// (unless they are ignored, as for a background job or under nohup). Call
+// it once, early.
 void install_cleanup_handlers();
+
+// Makes room in the registry for `count` files in flight at once (it holds
+// 256 to begin with). Call it while no file is in flight, before starting
+// the threads that make them. False when the memory cannot be had.
+bool reserve_cleanup_slots(std::size_t count);
 
 // The cleanup handlers, and SIGPIPE and SIGXFSZ ignored, so that a write to
 // a closed pipe or beyond the file-size limit is a failed write, not a death
@@ -41,11 +48,13 @@ struct Replacement {
 
 // Creates `name` in `dir_fd` as a new empty regular file of mode 0600, after
 // removing whatever entry has that name (a directory is not removed). False,
-// with errno set and nothing left recorded, when either step fails.
+// with errno set and nothing left recorded, when either step fails; errno
+// is ENOBUFS when the registry has no free slot.
 bool create_named_replacement(int dir_fd, std::string_view name, Replacement& out);
 
 // Creates a new hidden file ".BESIDE.q5upgrade-XXXXXX" (a shorter name for a
-// long BESIDE) in `dir_fd`, mode 0600. False with errno set on failure.
+// long BESIDE) in `dir_fd`, mode 0600. False with errno set on failure
+// (ENOBUFS: the registry has no free slot).
 bool create_hidden_replacement(int dir_fd, std::string_view beside, Replacement& out);
 
 // Gives the replacement the owner and group of the original where this
@@ -61,6 +70,12 @@ bool carry_owner(const Replacement& replacement, uid_t owner, gid_t group);
 MaybeFailure carry_attributes(const Replacement& replacement, const char* original_path,
                               uid_t owner, gid_t group, mode_t mode,
                               std::string_view shown, std::string_view shown_original);
+
+// The same from the original open as `original_fd` (not O_PATH), so that
+// no link is followed to read its attributes.
+MaybeFailure carry_attributes(const Replacement& replacement, int original_fd, uid_t owner,
+                              gid_t group, mode_t mode, std::string_view shown,
+                              std::string_view shown_original);
 
 // Flushes the content to the disk (a crash after the rename then leaves the
 // old or the new file, not an empty one).

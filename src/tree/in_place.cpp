@@ -5,8 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -14,11 +12,19 @@ namespace q5 {
 
 namespace {
 
+// Whether the file is still the one read, untouched: an edit that keeps
+// the size and puts the modification time back still moves the change
+// time.
 bool same_as_read(const struct stat& now, const struct stat& as_read) {
+  auto same_time = [](const struct timespec& a, const struct timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+  };
   return now.st_dev == as_read.st_dev && now.st_ino == as_read.st_ino &&
-         now.st_size == as_read.st_size && now.st_mtim.tv_sec == as_read.st_mtim.tv_sec &&
-         now.st_mtim.tv_nsec == as_read.st_mtim.tv_nsec;
+         now.st_size == as_read.st_size && same_time(now.st_mtim, as_read.st_mtim) &&
+         same_time(now.st_ctim, as_read.st_ctim);
 }
+
+constexpr const char kChanged[] = "changed since it was read; left alone";
 
 std::string with_reason(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
 
@@ -33,17 +39,11 @@ bool write_at(int fd, std::string_view bytes) {
   return true;
 }
 
-// Written over, with the interrupting signals held off, and the original
-// content put back if that fails.
-std::string rewrite_linked(const std::string& path, std::string_view contents,
-                           std::string_view original) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
-  if (fd < 0) return with_reason("cannot open it for writing");
+// Written over through `fd`, with the interrupting signals held off, and
+// the original content put back if that fails.
+std::string rewrite_linked(int fd, std::string_view contents, std::string_view original) {
   sigset_t saved;
-  if (!begin_in_place_rewrite(saved)) {
-    ::close(fd);
-    return "interrupted; left alone";
-  }
+  if (!begin_in_place_rewrite(saved)) return "interrupted; left alone";
   auto put = [&](std::string_view bytes) {
     return write_at(fd, bytes) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
            ::fdatasync(fd) == 0;
@@ -55,8 +55,31 @@ std::string rewrite_linked(const std::string& path, std::string_view contents,
                              : "; putting its original content back failed too: the file is damaged";
   }
   end_in_place_rewrite(saved);
-  ::close(fd);
   return trouble;
+}
+
+// The new file beside the original, open as `original_fd`, complete with
+// content and attributes.
+std::string write_beside(int original_fd, const std::string& shown, std::string_view contents,
+                         PreparedReplacement& out) {
+  const struct stat& as_read = out.as_read;
+  // The new file is recorded for the signal handlers, which remove it if
+  // the run is interrupted.
+  if (!create_hidden_replacement(out.dir_fd, out.name, out.next)) {
+    if (errno == ENOBUFS)
+      return "cannot create a file beside it: more new files at once than the cleanup on signals "
+             "can track";
+    return with_reason("cannot create a file beside it");
+  }
+  // A copy that this user cannot give the owner and group would hand the
+  // file over to someone else.
+  if (!carry_owner(out.next, as_read.st_uid, as_read.st_gid))
+    return "cannot give its owner and group to a new copy; left alone";
+  if (!write_at(out.next.fd, contents)) return with_reason("cannot write the new content");
+  if (MaybeFailure failure = carry_attributes(out.next, original_fd, as_read.st_uid, as_read.st_gid,
+                                              as_read.st_mode, "its converted copy", shown))
+    return failure->message.substr(0, failure->message.find('\n'));
+  return {};
 }
 
 void abandon(PreparedReplacement& prepared) {
@@ -67,43 +90,31 @@ void abandon(PreparedReplacement& prepared) {
 
 }  // namespace
 
-std::string prepare_replacement(const std::string& named, std::string_view contents,
-                                std::string_view original, const struct stat& as_read,
-                                PreparedReplacement& out) {
+std::string prepare_replacement(const std::string& shown, int dir_fd, std::string name,
+                                std::string_view contents, std::string_view original,
+                                const struct stat& as_read, PreparedReplacement& out) {
   out.as_read = as_read;
-  // A link named on the command line: the file it leads to is replaced.
-  out.path = named;
-  struct stat link_status {};
-  if (::lstat(named.c_str(), &link_status) == 0 && S_ISLNK(link_status.st_mode)) {
-    char resolved[PATH_MAX];
-    if (::realpath(named.c_str(), resolved) == nullptr) return with_reason("cannot follow the link");
-    out.path = resolved;
-  }
-  if (as_read.st_nlink > 1) {
-    out.in_place = true;
-    return rewrite_linked(out.path, contents, original);
-  }
-
-  std::size_t slash = out.path.rfind('/');
-  std::string dir = slash == std::string::npos ? std::string(".") : out.path.substr(0, slash + 1);
-  out.name = slash == std::string::npos ? out.path : out.path.substr(slash + 1);
-  // The new file is recorded for the signal handlers, which remove it if
-  // the run is interrupted.
-  out.dir_fd = ::open(dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-  if (out.dir_fd < 0 || !create_hidden_replacement(out.dir_fd, out.name, out.next)) {
-    std::string message = with_reason("cannot create a file beside it");
-    abandon(out);
-    return message;
-  }
+  out.dir_fd = dir_fd;
+  out.name = std::move(name);
+  // Only a file this user may write is replaced: a directory the user may
+  // write is not enough. Opened without following a link, without
+  // blocking on a FIFO put in its place, and checked to be still as read.
+  int fd = ::openat(out.dir_fd, out.name.c_str(),
+                    O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   std::string trouble;
-  if (!write_at(out.next.fd, contents)) {
-    trouble = with_reason("cannot write the new content");
-  } else if (MaybeFailure failure = carry_attributes(out.next, out.path.c_str(), as_read.st_uid,
-                                                     as_read.st_gid, as_read.st_mode,
-                                                     "its converted copy", named)) {
-    trouble = failure->message.substr(0, failure->message.find('\n'));
+  struct stat now {};
+  if (fd < 0)
+    trouble = errno == ELOOP ? kChanged : with_reason("cannot open it for writing");
+  else if (::fstat(fd, &now) != 0 || !same_as_read(now, as_read))
+    trouble = kChanged;
+  else if (now.st_nlink > 1) {
+    out.in_place = true;
+    trouble = rewrite_linked(fd, contents, original);
+  } else {
+    trouble = write_beside(fd, shown, contents, out);
   }
-  if (!trouble.empty()) abandon(out);
+  if (fd >= 0) ::close(fd);
+  if (!trouble.empty() || out.in_place) abandon(out);
   return trouble;
 }
 
@@ -130,8 +141,9 @@ void put_prepared(std::span<PreparedReplacement> batch, std::span<std::string> t
       continue;
     }
     struct stat now {};
-    if (::stat(p.path.c_str(), &now) != 0 || !same_as_read(now, p.as_read)) {
-      troubles[k] = "changed since it was read; left alone";
+    if (::fstatat(p.dir_fd, p.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !same_as_read(now, p.as_read)) {
+      troubles[k] = kChanged;
       abandon(p);
       continue;
     }

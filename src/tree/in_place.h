@@ -15,22 +15,24 @@ namespace q5 {
 
 // A converted file written beside the original, not yet in its place.
 struct PreparedReplacement {
-  std::string path;  // the file replaced: the one a named link leads to
-  std::string name;  // its name in its directory
-  int dir_fd = -1;
+  std::string name;  // the original's name in its directory
+  int dir_fd = -1;   // its directory, reached without following links
   Replacement next;
   struct stat as_read {};
   bool in_place = false;  // written over already (a file with other hard links)
 };
 
-// Writes `contents` to a new file beside `named` (the file a link leads
-// to), given the original's mode, owner, ACL and extended attributes. A
-// file with other hard links would lose them by a rename: it is written
-// over at once instead, flushed, and `original` put back if that fails.
-// Gives an empty string, or what went wrong (nothing is then left behind).
-std::string prepare_replacement(const std::string& named, std::string_view contents,
-                                std::string_view original, const struct stat& as_read,
-                                PreparedReplacement& out);
+// Writes `contents` to a new file beside the original `shown`, `name` in
+// `dir_fd` (which `out` takes over), given the original's mode, owner, ACL and
+// extended attributes. First the original must still be as read and
+// writable by this user, and its owner and group must go to the new file:
+// else it is left alone. A file with other hard links would lose them by a
+// rename: it is written over at once instead, flushed, and `original` put
+// back if that fails. Gives an empty string, or what went wrong (nothing
+// is then left behind).
+std::string prepare_replacement(const std::string& shown, int dir_fd, std::string name,
+                                std::string_view contents, std::string_view original,
+                                const struct stat& as_read, PreparedReplacement& out);
 
 // Flushes the batch to disk (one sync per file system rather than one per
 // file), then renames each new file over its original unless the original

@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <sched.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -10,6 +12,7 @@
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -26,6 +29,7 @@
 #include "migrate/migrate.h"
 #include "tree/conversion.h"
 #include "tree/diff.h"
+#include "replace/replace.h"
 #include "tree/in_place.h"
 #include "tree/walk.h"
 
@@ -49,12 +53,10 @@ struct FileOutcome {
   bool done = false;
 };
 
-// Reads a whole file, or standard input for "-".
-bool read_whole(const std::string& path, std::string& text, struct stat& status, std::string& error) {
-  int fd = path == "-" ? 0 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0 || ::fstat(fd, &status) != 0) {
+// Reads the whole file open as `fd`.
+bool read_whole(int fd, std::string& text, struct stat& status, std::string& error) {
+  if (::fstat(fd, &status) != 0) {
     error = std::strerror(errno);
-    if (fd > 0) ::close(fd);
     return false;
   }
   // Read straight into the text: room for the whole file and one byte
@@ -67,7 +69,6 @@ bool read_whole(const std::string& path, std::string& text, struct stat& status,
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
       error = std::strerror(errno);
-      if (fd > 0) ::close(fd);
       text.clear();
       return false;
     }
@@ -75,8 +76,17 @@ bool read_whole(const std::string& path, std::string& text, struct stat& status,
     size += static_cast<std::size_t>(got);
   }
   text.resize(size);
-  if (fd > 0) ::close(fd);
   return true;
+}
+
+// Test hook: with Q5UPGRADE_TEST_STOP=walked the process stops itself
+// (SIGSTOP) once the walk is done, with =read after each file is read, so
+// that a test can change the tree at a known point before it continues
+// the run (SIGCONT).
+void stop_for_test(const char* point) {
+  static const char* const wanted = std::getenv("Q5UPGRADE_TEST_STOP");
+  // Sent to this thread, so that it stops before going on.
+  if (wanted != nullptr && std::strcmp(wanted, point) == 0) ::raise(SIGSTOP);
 }
 
 // "Unterminated string\n" reads as "unterminated string"; the limit
@@ -150,19 +160,28 @@ FileOutcome convert_one(const TreeOptions& options, const RunContext& context, c
   std::string before;
   struct stat status {};
   std::string error = file.error;
-  if (file.path == "-" && context.stdin_read)
+  OpenedFile opened;
+  const bool in_place = options.sink == TreeSink::InPlace;
+  if (file.path == "-" && context.stdin_read) {
     before = context.stdin_text;
-  else if (error.empty() && !read_whole(file.path, before, status, error))
-    before.clear();
+  } else {
+    if (error.empty()) error = open_walked(file, in_place, opened);
+    if (error.empty() && !read_whole(opened.fd, before, status, error)) before.clear();
+  }
   if (!error.empty()) {
+    close_walked(opened);
     fail_file(outcome, options, file, {}, Failure{ExitBadInput, error}, error);
     return outcome;
   }
+  if (opened.fd > 0) ::close(opened.fd);  // only its directory is kept, to replace it
+  opened.fd = -1;
+  stop_for_test("read");
 
   Converted conversion;
   if (options.unsafe_fixes) {
     Conversion classic = convert_text(before);
     if (classic.failure) {
+      close_walked(opened);
       fail_file(outcome, options, file, before, *classic.failure, failure_text(*classic.failure));
       if (!options.report.empty()) outcome.text = std::move(before);
       return outcome;
@@ -174,6 +193,7 @@ FileOutcome convert_one(const TreeOptions& options, const RunContext& context, c
   } else {
     Migration migration = migrate_text(before, context.macros);
     if (migration.failure) {
+      close_walked(opened);
       fail_file(outcome, options, file, before, *migration.failure, failure_text(*migration.failure));
       if (!options.report.empty()) outcome.text = std::move(before);
       return outcome;
@@ -204,7 +224,10 @@ FileOutcome convert_one(const TreeOptions& options, const RunContext& context, c
       break;
     case TreeSink::InPlace:
       if (outcome.changed) {
-        std::string trouble = prepare_replacement(file.path, conversion.text, before, status, outcome.prepared);
+        std::string trouble = prepare_replacement(file.path, opened.dir_fd, std::move(opened.name),
+                                                  conversion.text, before, status,
+                                                  outcome.prepared);
+        opened.dir_fd = -1;
         if (!trouble.empty())
           fail_replacement(outcome, options, file, trouble);
         else
@@ -212,9 +235,33 @@ FileOutcome convert_one(const TreeOptions& options, const RunContext& context, c
       }
       break;
   }
+  close_walked(opened);
   if (!options.report.empty() && !(outcome.diagnostics.empty() && outcome.errors.empty()))
     outcome.text = std::move(before);
   return outcome;
+}
+
+// How many workers run and how many new files each may keep waiting for
+// its batch's sync. A worker holds up to four descriptors at a time (the
+// way to a file, the file, its new copy), a waiting file two (itself and
+// its directory); some are left for the standard streams, the report and
+// the library.
+struct Budget {
+  std::size_t jobs, batch;
+};
+
+Budget descriptor_budget(std::size_t jobs) {
+  constexpr std::size_t kReserved = 32, kPerWorker = 4, kPerWaiting = 2, kMostWaiting = 128;
+  std::size_t open_max = 1024;
+  struct rlimit limit {};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) == 0)
+    open_max = limit.rlim_cur == RLIM_INFINITY ? std::size_t{1} << 20
+                                               : static_cast<std::size_t>(limit.rlim_cur);
+  std::size_t spare = open_max > kReserved ? open_max - kReserved : 0;
+  jobs = std::clamp<std::size_t>(spare / (kPerWorker + kPerWaiting), 1, jobs);
+  std::size_t left = spare - std::min(spare, jobs * kPerWorker);
+  std::size_t waiting = std::min(kMostWaiting, left / kPerWaiting);
+  return {jobs, std::max<std::size_t>(1, waiting / jobs)};
 }
 
 bool write_all(int fd, std::string_view bytes) {
@@ -306,19 +353,27 @@ RunContext prepare_context(const TreeOptions& options, const std::vector<WalkedF
       sources.push_back(std::move(header));
     }
   }
+  // Standard input can be read once only: its text is kept for converting.
+  std::string error;
+  struct stat status {};
+  for (const WalkedFile& source : sources)
+    if (source.path == "-" && !context.stdin_read)
+      context.stdin_read = read_whole(0, context.stdin_text, status, error);
   std::vector<MacroSet> sets(sources.size());
   for_each_parallel(sources.size(), jobs, [&](std::size_t k) {
     const WalkedFile& source = sources[k];
-    if (!source.error.empty()) return;
-    std::string text, error;
-    struct stat status {};
     if (source.path == "-") {
-      if (context.stdin_read || !read_whole("-", context.stdin_text, status, error)) return;
-      context.stdin_read = true;
       collect_macros(context.stdin_text, source.path, sets[k]);
       return;
     }
-    if (read_whole(source.path, text, status, error)) collect_macros(text, source.path, sets[k]);
+    // Opened as it will be for converting: links below a PATH not followed.
+    OpenedFile opened;
+    std::string text, trouble;
+    struct stat seen {};
+    if (source.error.empty() && open_walked(source, false, opened).empty() &&
+        read_whole(opened.fd, text, seen, trouble))
+      collect_macros(text, source.path, sets[k]);
+    close_walked(opened);
   });
   MacroSet all;
   for (MacroSet& set : sets) {
@@ -344,6 +399,7 @@ int run_tree(int argc, const char* const* argv) {
   // With the log on standard output, it is all that goes there.
   const bool print_out = options.report != "-";
   const std::vector<WalkedFile> files = walk_paths(options);
+  stop_for_test("walked");
 
   // Workers take files in walk order; results are printed in that order as
   // soon as each one's turn comes, so the bytes do not depend on -j.
@@ -354,8 +410,12 @@ int run_tree(int argc, const char* const* argv) {
   std::size_t jobs = options.jobs > 0 ? static_cast<std::size_t>(options.jobs)
                                       : static_cast<std::size_t>(available_processors());
   // New files in place wait in batches, so that one sync flushes many of
-  // them; the batches stay well inside the files the signal handlers track.
-  const std::size_t batch_size = std::max<std::size_t>(1, 128 / jobs);
+  // them; the workers and the batches stay inside the descriptors this
+  // process may open, and the signal handlers track every new file.
+  const Budget budget = descriptor_budget(jobs);
+  jobs = budget.jobs;
+  const std::size_t batch_size = budget.batch;
+  if (options.sink == TreeSink::InPlace) reserve_cleanup_slots(jobs * (batch_size + 1) + 16);
   bool trouble = false;
   const RunContext context = prepare_context(options, files, jobs, trouble);
   auto work = [&] {

@@ -1,5 +1,6 @@
 // File replacement: a cleanup signal that lands while a thread is creating a
-// new file still removes it before the process dies.
+// new file still removes it before the process dies; the registry of files
+// in flight grows on request, and says when it is full.
 #include "replace/replace.h"
 
 #include <fcntl.h>
@@ -7,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <ctime>
 #include <filesystem>
 #include <string>
@@ -60,6 +62,49 @@ TEST(CleanupSignals, RemoveFilesThatThreadsAreCreating) {
     for (const std::string& path : left) ::unlink(path.c_str());
     if (!left.empty()) break;
   }
+  ::rmdir(dir.c_str());
+}
+
+// Creates hidden files until a create fails; gives its errno.
+int create_until_full(int dir_fd, std::vector<Replacement>& made) {
+  for (;;) {
+    Replacement next;
+    if (!create_hidden_replacement(dir_fd, "f.c", next)) return errno;
+    made.push_back(std::move(next));
+    if (made.size() > 5000) return 0;
+  }
+}
+
+TEST(CleanupRegistry, FullIsNotADescriptorShortageAndGrowsOnRequest) {
+  char dir_template[] = "/tmp/q5registry_XXXXXX";
+  std::string dir = ::mkdtemp(dir_template);
+  int dir_fd = ::open(dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  std::vector<Replacement> made;
+  EXPECT_EQ(create_until_full(dir_fd, made), ENOBUFS);
+  std::size_t room = made.size();
+  EXPECT_GE(room, 1u);
+  for (Replacement& replacement : made) discard_replacement(replacement);
+  made.clear();
+
+  ASSERT_TRUE(reserve_cleanup_slots(room + 100));
+  EXPECT_EQ(create_until_full(dir_fd, made), ENOBUFS);
+  EXPECT_EQ(made.size(), room + 100);
+  // The handler goes through the whole grown registry.
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    install_cleanup_handlers();
+    ::raise(SIGTERM);
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFSIGNALED(status));
+  std::vector<std::string> left = entries(dir);
+  EXPECT_TRUE(left.empty()) << left.size() << " files left";
+  for (Replacement& replacement : made) keep_replacement(replacement);
+  for (const std::string& path : left) ::unlink(path.c_str());
+  ::close(dir_fd);
   ::rmdir(dir.c_str());
 }
 
