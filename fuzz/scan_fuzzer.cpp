@@ -4,7 +4,6 @@
 // - a text with no candidate that does not come out byte for byte unchanged;
 // - output larger than 4x the input plus 64 KiB;
 // - any difference from the literal scanner, in bytes or in the failure;
-// - any difference between the scan on one thread and on two;
 // - a tree-interface conversion that a second run changes, when the first
 //   succeeded and closed every pair it opened;
 // - a converted call that lost a token without a review warning saying so;
@@ -18,8 +17,6 @@
 #include <string>
 #include <string_view>
 
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include "diagnose/diagnose.h"
 #include "migrate/migrate.h"
@@ -87,41 +84,6 @@ bool same_failure(const q5::MaybeFailure& a, const q5::MaybeFailure& b) {
   return !a || (a->exit_code == b->exit_code && a->message == b->message);
 }
 
-// Small pieces, taken from the input, so that every way the two threads
-// meet, wait for each other or part shows up in inputs of a few KiB.
-q5::TwoThreadSizes two_thread_sizes;
-q5::ScanOptions two_thread_options;
-
-// Text given back comes in order, one stretch after the other from the start.
-const char* g_released_to = nullptr;
-void check_release(std::string_view written) {
-  if (written.data() != g_released_to) {
-    std::fprintf(stderr, "FINDING: text given back out of order\n");
-    std::abort();
-  }
-  g_released_to = written.data() + written.size();
-}
-
-// A conversion into a file output (a memory file) whose device holds
-// `limit` bytes, and what the file then holds.
-q5::literal::ScanRun run_to_file(bool two_threads, const std::string& text, std::size_t limit) {
-  int fd = ::memfd_create("fuzz", MFD_CLOEXEC);
-  if (fd < 0) std::abort();
-  q5::Output out = q5::open_output(::dup(fd), kPath);
-  out.write_limit = limit;
-  g_released_to = text.data();
-  q5::MaybeFailure failure =
-      two_threads ? q5::scan_source_concurrently(text, out, two_thread_options, two_thread_sizes)
-                  : q5::scan_source(text, out, q5::ScanOptions{.keep_converted = two_thread_options.keep_converted});
-  q5::MaybeFailure finished = q5::finish_output(out);
-  q5::literal::ScanRun run{{}, failure ? failure : finished};
-  char chunk[4096];
-  for (ssize_t got; (got = ::pread(fd, chunk, sizeof chunk, static_cast<off_t>(run.bytes.size()))) > 0;)
-    run.bytes.append(chunk, static_cast<std::size_t>(got));
-  ::close(fd);
-  return run;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -147,24 +109,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (expected.bytes != run.bytes) finding("output differs from the literal scanner's", run);
   if (!same_failure(expected.failure, run.failure))
     finding("failure differs from the literal scanner's", run);
-
-  // Two threads give what one gives, also when a write fails partway (the
-  // limit is taken from the input, so it lands anywhere in the output).
-  const std::size_t limit = size == 0 ? 0 : (std::size_t{data[0]} << 8 | data[size - 1]) % (2 * size);
-  const std::size_t a = size == 0 ? 0 : data[size / 2], b = size < 2 ? 0 : data[1];
-  two_thread_sizes = {size == 0 ? 0 : 1 + (a * 131 + b) % size, 1 + a % 512, 1 + b % 64,
-                      1 + a % 3, 1 + (a ^ b) % 256, 1 + b % 128};
-  // Half the inputs give written text back, which lets the log grow.
-  two_thread_options.release = a % 2 == 0 ? check_release : nullptr;
-  // A third keep calls in pair form as they stand, as the tree interface's
-  // text rules do.
-  two_thread_options.keep_converted = a % 3 == 0;
-  for (std::size_t write_limit : {q5::literal::kUnlimited, limit}) {
-    const q5::literal::ScanRun one = run_to_file(false, text, write_limit);
-    const q5::literal::ScanRun two = run_to_file(true, text, write_limit);
-    if (one.bytes != two.bytes || !same_failure(one.failure, two.failure))
-      finding("two threads convert differently from one", two);
-  }
 
   // Backslashes are left out too: the blanks dropped after a call's ")"
   // include them, so a second run can see an escape the first did not. So

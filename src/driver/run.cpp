@@ -150,11 +150,6 @@ Failure cannot_read(const std::string& path) { return {ExitBadInput, "Cannot rea
 MaybeFailure write_conversion(Output& out, const SourceText& source, const std::string& input) {
   ScanOptions options;
   options.may_hold_nul = source.has_nul;
-  // A second thread only helps with a second processor to run on.
-  options.concurrent = available_processors() > 1;
-  // The pages of a mapped input are the file's: what is written out can be
-  // given back, which leaves room for the second thread's work.
-  if (source.mapping) options.release = release_mapped;
   MaybeFailure failure = scan_source(source_view(source), out, options);
   MaybeFailure finished = finish_output(out);
   if (!source_intact(source)) return cannot_read(input);

@@ -73,32 +73,5 @@ TEST(LoadSource, FileCutShortUnderItsMappingIsNotIntact) {
   EXPECT_FALSE(source_intact(source));
 }
 
-TEST(LoadSource, PagesGivenBackReadTheSameAgain) {
-  TempFile file(sample(std::size_t{3} << 20));
-  SourceText source;
-  ASSERT_FALSE(load_source_for_reading_only(file.path.c_str(), source));
-  ASSERT_TRUE(source.mapping != nullptr);
-  std::string_view text = source_view(source);
-  const std::string before(text);
-  // Parts of pages at either end stay; whole pages come back from the file.
-  release_mapped(text.substr(100, text.size() / 2));
-  release_mapped(text.substr(0, text.size()));
-  EXPECT_TRUE(text == before);
-  EXPECT_TRUE(source_intact(source));
-
-  // Two threads that give back what they wrote as they go: a log of one
-  // part grows only by that, and the output is one thread's.
-  Output one = memory_output(""), two = memory_output("");
-  MaybeFailure alone = scan_source(text, one);  // the last call is cut short
-  ScanOptions options;
-  options.release = release_mapped;
-  TwoThreadSizes sizes{text.size() / 3, 65536, 65536, 1, 1 << 20, 65536};
-  MaybeFailure both = scan_source_concurrently(text, two, options, sizes);
-  ASSERT_TRUE(alone && both);
-  EXPECT_EQ(alone->message, both->message);
-  EXPECT_TRUE(one.memory == two.memory);
-  EXPECT_NE(one.memory, before);  // it converts
-}
-
 }  // namespace
 }  // namespace q5
