@@ -6,6 +6,43 @@ namespace q5 {
 
 namespace {
 
+// "a/PATH" as git writes it: in double quotes with C escapes when the name
+// holds a control byte, a quote, a backslash or a byte from 0x80 up; with a
+// tab after it when it holds a blank, so that patch finds where it ends.
+std::string header_name(std::string_view prefix, std::string_view path) {
+  std::string name = std::string(prefix) + std::string(path);
+  bool quote = std::any_of(name.begin(), name.end(), [](char c) {
+    unsigned char u = static_cast<unsigned char>(c);
+    return u < 0x20 || u >= 0x7f || c == '"' || c == '\\';
+  });
+  if (!quote) return name.find(' ') == std::string::npos ? name : name + "\t";
+  std::string out = "\"";
+  for (char c : name) {
+    unsigned char u = static_cast<unsigned char>(c);
+    switch (c) {
+      case '\a': out += "\\a"; continue;
+      case '\b': out += "\\b"; continue;
+      case '\t': out += "\\t"; continue;
+      case '\n': out += "\\n"; continue;
+      case '\v': out += "\\v"; continue;
+      case '\f': out += "\\f"; continue;
+      case '\r': out += "\\r"; continue;
+      case '"': out += "\\\""; continue;
+      case '\\': out += "\\\\"; continue;
+      default: break;
+    }
+    if (u < 0x20 || u >= 0x7f) {
+      char octal[5] = {'\\', static_cast<char>('0' + (u >> 6)), static_cast<char>('0' + ((u >> 3) & 7)),
+                       static_cast<char>('0' + (u & 7)), 0};
+      out += octal;
+    } else {
+      out += c;
+    }
+  }
+  out += '"';
+  return name.find(' ') == std::string::npos ? out : out + "\t";
+}
+
 constexpr std::size_t kContext = 3;
 
 // Start offsets of a text's lines; a final entry holds the text's size.
@@ -45,6 +82,25 @@ std::vector<std::string_view> split_lines(std::string_view bytes) {
 }
 
 }  // namespace
+
+std::string patch_path(std::string_view path, std::string_view cwd) {
+  std::string out;
+  if (!path.empty() && path[0] == '/' && !cwd.empty() && cwd != "/" && path.starts_with(cwd) &&
+      path.size() > cwd.size() && path[cwd.size()] == '/')
+    path.remove_prefix(cwd.size() + 1);
+  // Component by component: empty ones and "." go.
+  while (!path.empty()) {
+    std::size_t slash = path.find('/');
+    std::string_view part = path.substr(0, slash);
+    if (!part.empty() && part != ".") {
+      if (!out.empty()) out += '/';
+      out.append(part);
+    }
+    if (slash == std::string_view::npos) break;
+    path.remove_prefix(slash + 1);
+  }
+  return out;
+}
 
 std::string unified_diff(std::string_view path, std::string_view before, std::string_view after,
                          const std::vector<ReplacedSpan>& replacements) {
@@ -93,7 +149,7 @@ std::string unified_diff(std::string_view path, std::string_view before, std::st
   if (changes.empty()) return {};
 
   std::string diff;
-  diff.append("--- a/").append(path).append("\n+++ b/").append(path).append("\n");
+  diff.append("--- ").append(header_name("a/", path)).append("\n+++ ").append(header_name("b/", path)).append("\n");
   const std::size_t line_count = starts.size() - 1;
   long long line_shift = 0;  // new line number minus old, before the hunk
   for (std::size_t c = 0; c < changes.size();) {

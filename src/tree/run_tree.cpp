@@ -127,6 +127,7 @@ void fail_replacement(FileOutcome& outcome, const TreeOptions& options, const Wa
 // and standard input when it was read to find them.
 struct RunContext {
   MacroTable macros;
+  std::string cwd;  // for the paths a patch names
   std::string stdin_text;
   bool stdin_read = false;
 };
@@ -214,7 +215,8 @@ FileOutcome convert_one(const TreeOptions& options, const RunContext& context, c
   switch (options.sink) {
     case TreeSink::Diff:
       if (outcome.changed)
-        outcome.out = unified_diff(file.path, before, conversion.text, conversion.spans);
+        outcome.out = unified_diff(patch_path(file.path, context.cwd), before, conversion.text,
+                                   conversion.spans);
       break;
     case TreeSink::Check:
       if (outcome.changed) outcome.out = file.path + "\n";
@@ -338,6 +340,10 @@ void for_each_parallel(std::size_t count, std::size_t jobs, Work work) {
 RunContext prepare_context(const TreeOptions& options, const std::vector<WalkedFile>& files,
                            std::size_t jobs, bool& trouble) {
   RunContext context;
+  if (char* cwd = ::getcwd(nullptr, 0)) {
+    context.cwd = cwd;
+    std::free(cwd);
+  }
   if (options.unsafe_fixes) return context;
   std::vector<WalkedFile> sources = files;
   if (!options.macro_dirs.empty()) {
