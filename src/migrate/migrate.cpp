@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "diagnose/rules/planned.h"
+#include "diagnose/suppression.h"
 #include "migrate/token_call.h"
 
 namespace q5 {
@@ -11,6 +12,7 @@ Migration migrate_text(std::string_view text, const MacroTable& macros) {
   Migration m;
   CallSearch search;
   TokenCall call;
+  const bool may_silence = text.find(kSilenceMark) != std::string_view::npos;
   while (next_token_call(text, search, call)) {
     if (call.shape == CallShape::BrokenString) {
       m.failure = Failure{ExitUnterminated, "Unterminated string\n", call.stopped};
@@ -22,16 +24,21 @@ Migration migrate_text(std::string_view text, const MacroTable& macros) {
     }
     const PlannedCall plan = plan_token_call(text, call, macros);
     std::vector<Diagnostic> found = check_planned_call(text, plan);
+    const std::vector<Rule> silenced =
+        found.empty() || !may_silence ? std::vector<Rule>{} : silenced_rules(text, call.name);
     if (plan.in_pair_form) {
+      drop_silenced(found, silenced);
       std::move(found.begin(), found.end(), std::back_inserter(m.diagnostics));
       continue;
     }
     auto warning = std::find_if(found.begin(), found.end(),
                                 [](const Diagnostic& d) { return d.severity != Severity::Note; });
     if (warning != found.end()) {
-      // The first reason is the one given; the calls inside it are left too.
+      // The first reason is the one given, unless the user silenced it; the
+      // calls inside it are left too.
       warning->message = "call left as it stands: " + warning->message;
-      m.diagnostics.push_back(std::move(*warning));
+      if (std::find(silenced.begin(), silenced.end(), warning->rule) == silenced.end())
+        m.diagnostics.push_back(std::move(*warning));
       ++m.left;
       if (call.shape == CallShape::Call) search.pos = call.close + 1;
       continue;

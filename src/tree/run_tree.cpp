@@ -25,6 +25,7 @@
 #include "driver/run.h"
 #include "diagnose/format.h"
 #include "diagnose/sarif.h"
+#include "diagnose/suppression.h"
 #include "migrate/macros.h"
 #include "migrate/migrate.h"
 #include "tree/conversion.h"
@@ -189,6 +190,14 @@ FileOutcome convert_one(const TreeOptions& options, const RunContext& context, c
     }
     outcome.calls = changed_call_count(before, classic);
     outcome.diagnostics = diagnose_conversion(before, classic.calls, classic.text);
+    if (before.find(kSilenceMark) != std::string::npos)
+      for (const CallRecord& call : classic.calls) {
+        std::vector<Rule> silenced = silenced_rules(before, call.begin);
+        std::erase_if(outcome.diagnostics, [&](const Diagnostic& d) {
+          return d.offset >= call.begin && d.offset < call.end &&
+                 std::find(silenced.begin(), silenced.end(), d.rule) != silenced.end();
+        });
+      }
     conversion.spans = replacements_of(classic);
     conversion.text = std::move(classic.text);
   } else {
