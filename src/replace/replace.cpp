@@ -341,7 +341,10 @@ bool create_hidden_replacement(int dir_fd, std::string_view beside, Replacement&
 }
 
 bool carry_owner(const Replacement& replacement, uid_t owner, gid_t group) {
-  if (::fchown(replacement.fd, owner, group) != 0) ::fchown(replacement.fd, static_cast<uid_t>(-1), group);
+  if (::fchown(replacement.fd, owner, group) != 0) {
+    // Keep at least the group when the owner cannot be given; fstat says what stuck.
+    [[maybe_unused]] int group_only = ::fchown(replacement.fd, static_cast<uid_t>(-1), group);
+  }
   struct stat status {};
   return ::fstat(replacement.fd, &status) == 0 && status.st_uid == owner && status.st_gid == group;
 }

@@ -1,0 +1,41 @@
+# fish completion for q5upgrade, installed as
+# /usr/share/fish/vendor_completions.d/q5upgrade.fish. Completes the tree
+# interface's options and their values; paths are fish's own file
+# completion.
+
+set -l rules q5-char-literal-split q5-comment-removed q5-conversion-failed \
+    q5-declaration q5-directive-in-list q5-dropped-arguments q5-lost-tokens \
+    q5-macro-pairs q5-malformed-pair q5-missed-call q5-shifted-pairing \
+    q5-terminator-as-value q5-terminator-guess q5-unclosed-pair \
+    q5-unterminated-list q5-xt-special-argument
+
+complete -c q5upgrade -s d -l diff -d 'Print a unified diff of every change; write nothing (the default)'
+complete -c q5upgrade -s c -l check -d 'Write nothing; name each file that would change'
+complete -c q5upgrade -s i -l in-place -d 'Convert the files in place'
+complete -c q5upgrade -l stdout -d 'Write the converted text of each PATH to standard output'
+complete -c q5upgrade -s j -l jobs -x -d 'Files converted at a time'
+complete -c q5upgrade -l include -x -d 'Names taken when walking a directory (glob)'
+complete -c q5upgrade -l extend-include -x -d 'Names taken besides *.c and *.h (glob)'
+complete -c q5upgrade -l exclude -x -d 'Names skipped when walking, directories too (glob)'
+complete -c q5upgrade -l no-ignore -d 'Convert files git ignores too'
+complete -c q5upgrade -l files-from -r -F -d 'Read the paths to convert from FILE (- for standard input)'
+complete -c q5upgrade -s 0 -d 'The --files-from list is separated by NUL bytes'
+complete -c q5upgrade -s z -d 'File names are separated by NUL bytes'
+complete -c q5upgrade -s I -x -a '(__fish_complete_directories)' -d 'Read the macros of the headers in DIR too'
+complete -c q5upgrade -l config -r -F -d 'Read the configuration from FILE'
+complete -c q5upgrade -l isolated -d 'Read no configuration file'
+complete -c q5upgrade -l select -x -a "$rules" -d 'Report only these rules (prefixes allowed)'
+complete -c q5upgrade -l ignore -x -a "$rules" -d 'Report none of these rules (prefixes allowed)'
+complete -c q5upgrade -l unsafe-fixes -d 'Also convert the calls left as they stand by default'
+complete -c q5upgrade -l statistics -d 'Print the diagnostics counted by rule'
+complete -c q5upgrade -l output-format -x -a 'text json github sarif' -d 'Format of the diagnostics'
+complete -c q5upgrade -l color -x -a 'auto always never' -d 'Colour the output'
+complete -c q5upgrade -l report -r -F -d 'Write every diagnostic and error as a SARIF 2.1.0 log'
+complete -c q5upgrade -l werror -d 'Warnings count as trouble (exit 2)'
+complete -c q5upgrade -l verbose -d 'Name each call still to convert'
+complete -c q5upgrade -s q -l quiet -d 'No summary line'
+complete -c q5upgrade -s h -l help -d 'Show the help and exit'
+complete -c q5upgrade -s V -l version -d 'Show the version and exit'
+# The classic "-upgrade file" form, only as the first word (after a tree
+# option it would be read as one).
+complete -c q5upgrade -o upgrade -n 'test (count (commandline -opc)) -eq 1' -d 'Convert FILE in place (classic form)'
