@@ -19,10 +19,10 @@
 
 
 #include "diagnose/diagnose.h"
-#include "migrate/migrate.h"
+#include "tree/migrate.h"
 #include "literal_scanner.h"
-#include "recognise/scanner.h"
-#include "recognise/call_table.h"
+#include "engine/scanner.h"
+#include "engine/call_table.h"
 #include "tree/conversion.h"
 
 namespace {

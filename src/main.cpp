@@ -2,8 +2,8 @@
 // pair-macro form. The work is in the core library; this only reports.
 #include <cstdio>
 
-#include "driver/run.h"
-#include "replace/replace.h"
+#include "classic/run.h"
+#include "io/replace.h"
 #include "tree/options.h"
 #include "tree/run_tree.h"
 

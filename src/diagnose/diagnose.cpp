@@ -5,9 +5,9 @@
 #include <span>
 #include <string>
 
-#include "diagnose/argument_kinds.h"
-#include "recognise/call_table.h"
-#include "rewrite/rewriters.h"
+#include "engine/argument_kinds.h"
+#include "engine/call_table.h"
+#include "engine/rewriters.h"
 
 namespace q5 {
 

@@ -7,10 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "diagnose/lexer.h"
+#include "engine/lexer.h"
 #include "diagnose/rules.h"
-#include "driver/failure.h"
-#include "recognise/scanner.h"
+#include "base/failure.h"
+#include "engine/scanner.h"
 
 namespace q5 {
 

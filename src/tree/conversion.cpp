@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "driver/output.h"
+#include "engine/output.h"
 
 namespace q5 {
 

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/failure.h"
-#include "recognise/scanner.h"
+#include "base/failure.h"
+#include "engine/scanner.h"
 #include "tree/diff.h"
 
 namespace q5 {

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "replace/replace.h"
+#include "io/replace.h"
 
 namespace q5 {
 

@@ -5,7 +5,7 @@
 #include <variant>
 #include <vector>
 
-#include "driver/failure.h"
+#include "base/failure.h"
 
 namespace q5 {
 

@@ -22,15 +22,15 @@
 #include <vector>
 
 #include "diagnose/diagnose.h"
-#include "driver/run.h"
+#include "base/processors.h"
 #include "diagnose/format.h"
 #include "diagnose/sarif.h"
 #include "diagnose/suppression.h"
-#include "migrate/macros.h"
-#include "migrate/migrate.h"
+#include "engine/macros.h"
+#include "tree/migrate.h"
 #include "tree/conversion.h"
 #include "tree/diff.h"
-#include "replace/replace.h"
+#include "io/replace.h"
 #include "tree/in_place.h"
 #include "tree/walk.h"
 

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <utility>
 
-#include "recognise/call_table.h"
-#include "recognise/splitter.h"
-#include "rewrite/rewriters.h"
+#include "engine/call_table.h"
+#include "engine/splitter.h"
+#include "engine/rewriters.h"
 
 namespace q5::literal {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "driver/failure.h"
-#include "driver/output.h"
+#include "base/failure.h"
+#include "engine/output.h"
 
 namespace q5::literal {
 

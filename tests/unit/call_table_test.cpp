@@ -1,6 +1,6 @@
 // The one-probe lookup against the table walked in order, on every name
 // and its near misses, with the text ending right after them or going on.
-#include "recognise/call_table.h"
+#include "engine/call_table.h"
 
 #include <gtest/gtest.h>
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "diagnose/format.h"
-#include "diagnose/lexer.h"
+#include "engine/lexer.h"
 #include "diagnose/sarif.h"
 #include "tree/conversion.h"
 

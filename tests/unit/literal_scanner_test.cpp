@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "literal_scanner.h"
-#include "recognise/scanner.h"
+#include "engine/scanner.h"
 
 namespace q5 {
 namespace {

@@ -1,7 +1,7 @@
 // The tree interface's own conversion: golden cases (tests/migrate/), each
 // with the exact converted text and diagnostics, run twice so that a second
 // run reports exactly what the first left; and the macro shapes.
-#include "migrate/migrate.h"
+#include "tree/migrate.h"
 
 #include <gtest/gtest.h>
 

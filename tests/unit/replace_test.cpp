@@ -1,7 +1,7 @@
 // File replacement: a cleanup signal that lands while a thread is creating a
 // new file still removes it before the process dies; the registry of files
 // in flight grows on request, and says when it is full.
-#include "replace/replace.h"
+#include "io/replace.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

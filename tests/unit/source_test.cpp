@@ -1,8 +1,8 @@
 // Loading: a large file mapped gives the same text as one read, and a file
 // cut short under its mapping is a read failure, not a crash.
-#include "driver/source.h"
+#include "io/source.h"
 
-#include "recognise/scanner.h"
+#include "engine/scanner.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

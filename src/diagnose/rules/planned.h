@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "diagnose/argument_kinds.h"
+#include "engine/argument_kinds.h"
 #include "diagnose/rules.h"
-#include "migrate/token_plan.h"
+#include "engine/token_plan.h"
 
 namespace q5 {
 

@@ -1,0 +1,72 @@
+#include "tree/migrate.h"
+
+#include <algorithm>
+
+#include "diagnose/rules/planned.h"
+#include "diagnose/suppression.h"
+#include "engine/token_call.h"
+
+namespace q5 {
+
+Migration migrate_text(std::string_view text, const MacroTable& macros) {
+  Migration m;
+  CallSearch search;
+  TokenCall call;
+  const bool may_silence = text.find(kSilenceMark) != std::string_view::npos;
+  while (next_token_call(text, search, call)) {
+    if (call.shape == CallShape::BrokenString) {
+      m.failure = Failure{ExitUnterminated, "Unterminated string\n", call.stopped};
+      break;
+    }
+    if (call.shape == CallShape::BrokenList) {
+      m.failure = Failure{ExitUnterminated, "Unterminated parameter list\n", call.name};
+      break;
+    }
+    const PlannedCall plan = plan_token_call(text, call, macros);
+    std::vector<Diagnostic> found = check_planned_call(text, plan);
+    const std::vector<Rule> silenced =
+        found.empty() || !may_silence ? std::vector<Rule>{} : silenced_rules(text, call.name);
+    if (plan.in_pair_form) {
+      drop_silenced(found, silenced);
+      std::move(found.begin(), found.end(), std::back_inserter(m.diagnostics));
+      continue;
+    }
+    auto warning = std::find_if(found.begin(), found.end(),
+                                [](const Diagnostic& d) { return d.severity != Severity::Note; });
+    if (warning != found.end()) {
+      // The first reason is the one given, unless the user silenced it; the
+      // calls inside it are left too.
+      warning->message = "call left as it stands: " + warning->message;
+      if (std::find(silenced.begin(), silenced.end(), warning->rule) == silenced.end())
+        m.diagnostics.push_back(std::move(*warning));
+      ++m.left;
+      if (call.shape == CallShape::Call) search.pos = call.close + 1;
+      continue;
+    }
+    const std::size_t before = m.insertions.size();
+    add_insertions(text, plan, m.insertions);
+    if (m.insertions.size() > before) ++m.converted;
+  }
+  std::stable_sort(m.insertions.begin(), m.insertions.end(),
+                   [](const Insertion& a, const Insertion& b) { return a.offset < b.offset; });
+  std::stable_sort(m.diagnostics.begin(), m.diagnostics.end(),
+                   [](const Diagnostic& a, const Diagnostic& b) { return a.offset < b.offset; });
+  return m;
+}
+
+std::string apply_insertions(std::string_view text, const std::vector<Insertion>& insertions) {
+  std::size_t added = 0;
+  for (const Insertion& i : insertions) added += i.text.size();
+  std::string out;
+  out.reserve(text.size() + added);
+  std::size_t copied = 0;
+  for (const Insertion& i : insertions) {
+    out.append(text.substr(copied, i.offset - copied));
+    out.append(i.text);
+    copied = i.offset;
+  }
+  out.append(text.substr(copied));
+  return out;
+}
+
+}  // namespace q5

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# The layers of src/: a folder includes only itself and the folders below
+# it, and no source file grows past 500 lines (a file that long holds more
+# than one job). Prints each offence; exits 1 if there is any.
+set -u
+cd "$(dirname "$0")/../../src" || exit 2
+declare -A below=(
+  [base]=""
+  [engine]="base"
+  [io]="base engine"
+  [diagnose]="base engine"
+  [classic]="base engine io"
+  [tree]="base engine io diagnose"
+)
+bad=0
+for layer in "${!below[@]}"; do
+  [ -d "$layer" ] || { echo "missing layer folder: src/$layer"; bad=1; continue; }
+  while IFS=: read -r file line include; do
+    target=$(sed -E 's|.*#include "([a-z_]+)/.*|\1|' <<<"$include")
+    [ "$target" = "$layer" ] && continue
+    case " ${below[$layer]} " in
+      *" $target "*) ;;
+      *) echo "src/$file:$line: $layer includes $target, which is not below it"; bad=1 ;;
+    esac
+  done < <(grep -rnE '^#include "[a-z_]+/' "$layer")
+done
+for dir in */; do
+  [ -n "${below[${dir%/}]+set}" ] || { echo "src/$dir is no layer: name it in tests/layout/check_layers.sh"; bad=1; }
+done
+while read -r lines file; do
+  [ "$file" = total ] && continue
+  [ "$lines" -gt 500 ] && { echo "src/$file: $lines lines, more than 500"; bad=1; }
+done < <(find . -name '*.cpp' -o -name '*.h' | sed 's|^\./||' | xargs wc -l)
+[ "$bad" = 0 ] && echo "layers: every include points down, every file within 500 lines"
+exit "$bad"
