@@ -59,6 +59,8 @@ constexpr Switch kSwitches[] = {
     {'q', "--quiet", [](TreeOptions& o) { o.quiet = true; }},
     {0, "--werror", [](TreeOptions& o) { o.werror = true; }},
     {0, "--unsafe-fixes", [](TreeOptions& o) { o.unsafe_fixes = true; }},
+    {0, "--verbose", [](TreeOptions& o) { o.verbose = true; }},
+    {0, "--statistics", [](TreeOptions& o) { o.statistics = true; }},
 };
 
 const Switch* find_switch(std::string_view long_name, char short_name) {
@@ -127,6 +129,24 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
     } else if (name == "--jobs") {
       if (!take_value()) return usage_error("option '--jobs' requires an argument");
       if (!set_jobs(value)) return usage_error("invalid number of jobs: '" + std::string(value) + "'");
+    } else if (name == "--output-format" || name == "--color") {
+      if (!take_value())
+        return usage_error("option '" + std::string(name) + "' requires an argument");
+      static constexpr std::pair<std::string_view, OutputFormat> kFormats[] = {
+          {"text", OutputFormat::Text}, {"json", OutputFormat::Json},
+          {"github", OutputFormat::Github}, {"sarif", OutputFormat::Sarif}};
+      static constexpr std::pair<std::string_view, ColorMode> kColors[] = {
+          {"auto", ColorMode::Auto}, {"always", ColorMode::Always}, {"never", ColorMode::Never}};
+      bool known = false;
+      if (name == "--output-format") {
+        for (auto [word, format] : kFormats)
+          if (word == value) options.output_format = format, known = true;
+      } else {
+        for (auto [word, mode] : kColors)
+          if (word == value) options.color = mode, known = true;
+      }
+      if (!known)
+        return usage_error("invalid argument '" + std::string(value) + "' for '" + std::string(name) + "'");
     } else if (name == "--include" || name == "--exclude" || name == "--report") {
       if (!take_value())
         return usage_error("option '" + std::string(name) + "' requires an argument");

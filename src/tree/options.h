@@ -11,6 +11,10 @@ namespace q5 {
 
 enum class TreeSink { Diff, Check, InPlace, Stdout };
 
+// How diagnostics and errors are written to standard error.
+enum class OutputFormat { Text, Json, Github, Sarif };
+enum class ColorMode { Auto, Always, Never };
+
 struct TreeOptions {
   TreeSink sink = TreeSink::Diff;
   int jobs = 0;  // 0: the processors available
@@ -22,6 +26,10 @@ struct TreeOptions {
   // text rules: the whole file as the classic conversion does it.
   bool unsafe_fixes = false;
   std::vector<std::string> macro_dirs;  // -I: headers whose macros count
+  OutputFormat output_format = OutputFormat::Text;
+  ColorMode color = ColorMode::Auto;
+  bool verbose = false;     // --check also names each call still to convert
+  bool statistics = false;  // counts by rule at the end
   std::string report;  // SARIF log to write, if set
   std::vector<std::string> paths;
 };
