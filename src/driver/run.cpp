@@ -219,7 +219,8 @@ bool copy_over(int from, int to, off_t size) {
 // leaves the file alone; the file is then overwritten and cut to length,
 // and if that fails the original text is written back. Meanwhile SIGINT,
 // SIGTERM and SIGHUP wait, so they never stop the rewrite halfway.
-MaybeFailure convert_in_place(const Invocation& invocation, std::string_view text) {
+MaybeFailure convert_in_place(const Invocation& invocation, const SourceText& source) {
+  std::string_view text = source_view(source);
   Descriptor memory(::memfd_create("q5upgrade", MFD_CLOEXEC));
   if (memory.fd < 0) return errno == ENOMEM ? no_memory(text.size()) : cannot_open(invocation.output);
   Output out = open_output(::fcntl(memory.fd, F_DUPFD_CLOEXEC, 0), invocation.output);
@@ -239,6 +240,8 @@ MaybeFailure convert_in_place(const Invocation& invocation, std::string_view tex
 
   Descriptor file(::open(invocation.output.c_str(), O_WRONLY | O_CLOEXEC));
   if (file.fd < 0) return cannot_open(invocation.output);
+  // An edit made since the file was read would be lost.
+  if (!input_unchanged(source, invocation.input.c_str())) return cannot_read(invocation.input);
   sigset_t saved;
   if (!begin_in_place_rewrite(saved)) return cannot_write(invocation.output);
   // Written over, then cut: a full disk fails before the old end, where
@@ -263,34 +266,36 @@ MaybeFailure convert_in_place(const Invocation& invocation, std::string_view tex
 // content; its inode changes.
 MaybeFailure convert_onto_itself(const Invocation& invocation, const SourceText& source,
                                  const struct stat& status) {
-  std::string_view text = source_view(source);
-  if (!S_ISREG(status.st_mode) || status.st_nlink > 1) return convert_in_place(invocation, text);
+  if (!S_ISREG(status.st_mode) || status.st_nlink > 1) return convert_in_place(invocation, source);
   std::unique_ptr<char, decltype(&std::free)> real(::realpath(invocation.output.c_str(), nullptr),
                                                    &std::free);
-  if (!real) return convert_in_place(invocation, text);
+  if (!real) return convert_in_place(invocation, source);
   std::string resolved = real.get();
   std::size_t slash = resolved.rfind('/');
   std::string directory = slash == 0 ? "/" : resolved.substr(0, slash);
   std::string name = resolved.substr(slash + 1);
   Descriptor dir(::open(directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-  if (dir.fd < 0) return convert_in_place(invocation, text);
+  if (dir.fd < 0) return convert_in_place(invocation, source);
 
   Replacement next;
   if (!create_hidden_replacement(dir.fd, name, next)) {
-    if (errno == EACCES || errno == EPERM || errno == EROFS) return convert_in_place(invocation, text);
+    if (errno == EACCES || errno == EPERM || errno == EROFS) return convert_in_place(invocation, source);
     return cannot_open(invocation.output);
   }
   // A file this process could not give its owner is better kept than
   // handed over to another owner.
   if (!carry_owner(next, status.st_uid, status.st_gid)) {
     discard_replacement(next);
-    return convert_in_place(invocation, text);
+    return convert_in_place(invocation, source);
   }
   MaybeFailure failure = write_replacement(next, invocation.output, source, invocation.input, nullptr);
   if (!failure)
     failure = carry_attributes(next, resolved.c_str(), status.st_uid, status.st_gid, status.st_mode,
                                "the converted " + invocation.output, invocation.output);
   if (!failure && !sync_replacement(next)) failure = cannot_write(invocation.output);
+  // An edit made since the file was read would be lost.
+  if (!failure && !input_unchanged(source, invocation.input.c_str()))
+    failure = cannot_read(invocation.input);
   if (failure) {
     discard_replacement(next);
     return failure;
@@ -333,6 +338,10 @@ MaybeFailure upgrade_in_place(const Invocation& invocation, const SourceText& so
     return cannot_open(kUpgradeTemp);
   bool unchanged = false;
   MaybeFailure failure = write_replacement(temp, kUpgradeTemp, source, invocation.input, &unchanged);
+  // The input edited meanwhile: the result is of a version it no longer
+  // holds, and renaming it over the input would lose the edit.
+  auto edited = [&] { return !input_unchanged(source, invocation.input.c_str()); };
+  if (!failure && edited()) failure = cannot_read(invocation.input);
   // Nothing changed: leave the input as it was, timestamps included, so
   // build tools do not rebuild it.
   if (!failure && unchanged) {
@@ -343,6 +352,7 @@ MaybeFailure upgrade_in_place(const Invocation& invocation, const SourceText& so
     failure = carry_attributes(temp, invocation.input.c_str(), status.st_uid, status.st_gid,
                                status.st_mode, kUpgradeTemp, invocation.input);
   if (!failure && !sync_replacement(temp)) failure = cannot_write(kUpgradeTemp);
+  if (!failure && edited()) failure = cannot_read(invocation.input);
   if (failure) {
     keep_replacement(temp);
     return failure;
