@@ -13,10 +13,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <thread>
 
 #include "driver/output.h"
@@ -103,7 +104,7 @@ bool is_converted_already_on_two_threads(std::string_view text) {
       bring_in(text.substr(half));
       second = first_pair_macro_or_nul(text, half, text.size());
     });
-  } catch (const std::system_error&) {
+  } catch (const std::exception&) {  // no thread, or no memory for one
     return is_converted_already(text);
   }
   bring_in(text.substr(0, half));
@@ -143,6 +144,17 @@ struct Descriptor {
 
 Failure cannot_read(const std::string& path) { return {ExitBadInput, "Cannot read " + path + "\n"}; }
 
+// Runs a step of the conversion; memory that runs out in it is a failure
+// like the others, so the file being written is dealt with as after any.
+template <typename Step>
+MaybeFailure guarded(std::size_t size, Step step) {
+  try {
+    return step();
+  } catch (const std::bad_alloc&) {
+    return no_memory(size);
+  }
+}
+
 // Runs the conversion into an open output and finishes it. After a failure
 // what is pending is still written, so what was taken before it stays. A
 // mapped input that lost pages meanwhile fails the run whatever else
@@ -155,7 +167,12 @@ MaybeFailure write_conversion(Output& out, const SourceText& source, const std::
   // The pages of a mapped input are the file's: what is written out can be
   // given back, which leaves room for the second thread's work.
   if (source.mapping) options.release = release_mapped;
-  MaybeFailure failure = scan_source(source_view(source), out, options);
+  MaybeFailure failure;
+  try {
+    failure = scan_source(source_view(source), out, options);
+  } catch (const std::bad_alloc&) {
+    failure = no_memory(source.length);  // the output's own allocations tell their size
+  }
   MaybeFailure finished = finish_output(out);
   if (!source_intact(source)) return cannot_read(input);
   return failure ? failure : finished;
@@ -266,6 +283,7 @@ MaybeFailure convert_in_place(const Invocation& invocation, const SourceText& so
 // content; its inode changes.
 MaybeFailure convert_onto_itself(const Invocation& invocation, const SourceText& source,
                                  const struct stat& status) {
+  std::string_view text = source_view(source);
   if (!S_ISREG(status.st_mode) || status.st_nlink > 1) return convert_in_place(invocation, source);
   std::unique_ptr<char, decltype(&std::free)> real(::realpath(invocation.output.c_str(), nullptr),
                                                    &std::free);
@@ -288,10 +306,14 @@ MaybeFailure convert_onto_itself(const Invocation& invocation, const SourceText&
     discard_replacement(next);
     return convert_in_place(invocation, source);
   }
-  MaybeFailure failure = write_replacement(next, invocation.output, source, invocation.input, nullptr);
+  MaybeFailure failure = guarded(text.size(), [&] {
+    return write_replacement(next, invocation.output, source, invocation.input, nullptr);
+  });
   if (!failure)
-    failure = carry_attributes(next, resolved.c_str(), status.st_uid, status.st_gid, status.st_mode,
-                               "the converted " + invocation.output, invocation.output);
+    failure = guarded(text.size(), [&] {
+      return carry_attributes(next, resolved.c_str(), status.st_uid, status.st_gid, status.st_mode,
+                              "the converted " + invocation.output, invocation.output);
+    });
   if (!failure && !sync_replacement(next)) failure = cannot_write(invocation.output);
   // An edit made since the file was read would be lost.
   if (!failure && !input_unchanged(source, invocation.input.c_str()))
@@ -337,7 +359,9 @@ MaybeFailure upgrade_in_place(const Invocation& invocation, const SourceText& so
   if (workdir < 0 || !create_named_replacement(workdir, kUpgradeTemp, temp))
     return cannot_open(kUpgradeTemp);
   bool unchanged = false;
-  MaybeFailure failure = write_replacement(temp, kUpgradeTemp, source, invocation.input, &unchanged);
+  MaybeFailure failure = guarded(source.length, [&] {
+    return write_replacement(temp, kUpgradeTemp, source, invocation.input, &unchanged);
+  });
   // The input edited meanwhile: the result is of a version it no longer
   // holds, and renaming it over the input would lose the edit.
   auto edited = [&] { return !input_unchanged(source, invocation.input.c_str()); };
@@ -349,8 +373,10 @@ MaybeFailure upgrade_in_place(const Invocation& invocation, const SourceText& so
     return {};
   }
   if (!failure)
-    failure = carry_attributes(temp, invocation.input.c_str(), status.st_uid, status.st_gid,
-                               status.st_mode, kUpgradeTemp, invocation.input);
+    failure = guarded(source.length, [&] {
+      return carry_attributes(temp, invocation.input.c_str(), status.st_uid, status.st_gid,
+                              status.st_mode, kUpgradeTemp, invocation.input);
+    });
   if (!failure && !sync_replacement(temp)) failure = cannot_write(kUpgradeTemp);
   if (!failure && edited()) failure = cannot_read(invocation.input);
   if (failure) {
@@ -398,17 +424,26 @@ MaybeFailure run_invocation(const Invocation& invocation) {
                      same_file(input_status, output_status);
   SourceText source;
   const char* input = invocation.input.c_str();
-  if (MaybeFailure failure =
-          onto_itself ? load_source(input, source) : load_source_for_reading_only(input, source)) {
+  MaybeFailure failure;
+  try {
+    failure = onto_itself ? load_source(input, source) : load_source_for_reading_only(input, source);
+  } catch (const std::bad_alloc&) {
+    failure = Failure{ExitBadInput, "Cannot alloc " + std::to_string(input_status.st_size) + " bytes"};
+  }
+  if (failure) {
     failure->message += "Cannot read " + invocation.input + "\n";
     return failure;
   }
   if (source.converted_already)
     return Failure{ExitRefused, invocation.input + " is V8 file already\n"};
 
-  if (invocation.upgrade) return upgrade_in_place(invocation, source, input_status, workdir.fd);
-  if (onto_itself) return convert_onto_itself(invocation, source, input_status);
-  return convert_to_new_file(invocation, source);
+  // The steps that make files deal with memory that runs out themselves;
+  // anything else that runs out of it ends the run the same way.
+  return guarded(source.length, [&]() -> MaybeFailure {
+    if (invocation.upgrade) return upgrade_in_place(invocation, source, input_status, workdir.fd);
+    if (onto_itself) return convert_onto_itself(invocation, source, input_status);
+    return convert_to_new_file(invocation, source);
+  });
 }
 
 Failure run_command_line(int argc, const char* const* argv) {
