@@ -20,9 +20,6 @@ namespace q5 {
 
 namespace {
 
-// Sizes are kept as signed 32-bit counts; larger files are not supported.
-constexpr long long kMaxSourceSize = 0x7fffffffLL;
-
 Failure load_failure(std::string note = {}) { return {ExitBadInput, std::move(note)}; }
 
 // Large inputs go into memory of their own, backed by huge pages where the

@@ -11,6 +11,10 @@
 
 namespace q5 {
 
+// Sizes are kept as signed 32-bit counts: files larger than this are
+// refused without being read.
+inline constexpr long long kMaxSourceSize = 0x7fffffffLL;
+
 // Frees a source buffer the way it was allocated.
 struct SourceRelease {
   std::size_t mapped_size = 0;  // 0: from new[]

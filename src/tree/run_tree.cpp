@@ -13,6 +13,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <span>
 #include <string>
 #include <thread>
@@ -20,6 +21,7 @@
 
 #include "diagnose/diagnose.h"
 #include "driver/run.h"
+#include "driver/source.h"
 #include "diagnose/format.h"
 #include "diagnose/sarif.h"
 #include "tree/conversion.h"
@@ -46,27 +48,50 @@ struct FileOutcome {
   bool done = false;
 };
 
-// Reads a whole file, or standard input for "-".
+std::string cannot_alloc(std::size_t bytes) { return "cannot alloc " + std::to_string(bytes) + " bytes"; }
+
+// Reads a whole file, or standard input for "-". As in the classic forms,
+// a file of 2 GiB or more is refused before anything is read, and a file
+// written to while it was read (its times moved) is refused: the copy may
+// hold parts of two versions.
 bool read_whole(const std::string& path, std::string& text, struct stat& status, std::string& error) {
   int fd = path == "-" ? 0 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0 || ::fstat(fd, &status) != 0) {
-    error = std::strerror(errno);
+  auto fail = [&](std::string why) {
+    error = std::move(why);
     if (fd > 0) ::close(fd);
     return false;
-  }
-  if (S_ISREG(status.st_mode)) text.reserve(static_cast<std::size_t>(status.st_size));
+  };
+  if (fd < 0 || ::fstat(fd, &status) != 0) return fail(std::strerror(errno));
+  const bool regular = S_ISREG(status.st_mode);
+  if (regular && status.st_size > kMaxSourceSize) return fail(std::strerror(EFBIG));
+  // Memory is taken ahead of the bytes, so that running out of it is
+  // told apart and names the size asked for.
+  auto room_for = [&](std::size_t size) {
+    if (size <= text.capacity()) return true;
+    std::size_t want = std::max(size, 2 * text.capacity());
+    try {
+      text.reserve(want);
+      return true;
+    } catch (const std::bad_alloc&) {
+      error = cannot_alloc(want);
+      return false;
+    }
+  };
+  if (regular && !room_for(static_cast<std::size_t>(status.st_size))) return fail(error);
   char chunk[1 << 16];
   for (;;) {
     ssize_t got = ::read(fd, chunk, sizeof chunk);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      error = std::strerror(errno);
-      if (fd > 0) ::close(fd);
-      return false;
-    }
+    if (got < 0) return fail(std::strerror(errno));
     if (got == 0) break;
+    const std::size_t size = text.size() + static_cast<std::size_t>(got);
+    if (size > static_cast<std::size_t>(kMaxSourceSize)) return fail(std::strerror(EFBIG));
+    if (!room_for(size)) return fail(error);
     text.append(chunk, static_cast<std::size_t>(got));
   }
+  struct stat after {};
+  if (regular && (::fstat(fd, &after) != 0 || !same_stamp(stamp_of(after), stamp_of(status))))
+    return fail("changed while it was read");
   if (fd > 0) ::close(fd);
   return true;
 }
