@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -39,6 +40,7 @@ struct FileOutcome {
   std::string err;  // for stderr: errors and diagnostics
   bool changed = false;
   bool failed = false;
+  std::size_t size = 0;  // bytes read
   std::size_t calls = 0;
   std::vector<Diagnostic> diagnostics;  // warnings and notes
   std::vector<Diagnostic> errors;       // for the SARIF log only
@@ -130,22 +132,22 @@ void fail_replacement(FileOutcome& outcome, const TreeOptions& options, const Wa
   outcome.err = shown + outcome.err;
 }
 
-FileOutcome convert_one(const TreeOptions& options, const WalkedFile& file) {
-  FileOutcome outcome;
+void convert_file(const TreeOptions& options, const WalkedFile& file, FileOutcome& outcome) {
   std::string before;
   struct stat status {};
   std::string error = file.error;
   if (error.empty() && !read_whole(file.path, before, status, error)) before.clear();
   if (!error.empty()) {
     fail_file(outcome, options, file, {}, Failure{ExitBadInput, error}, error);
-    return outcome;
+    return;
   }
+  outcome.size = before.size();
 
   Conversion conversion = convert_text(before);
   if (conversion.failure) {
     fail_file(outcome, options, file, before, *conversion.failure, failure_text(*conversion.failure));
     if (!options.report.empty()) outcome.text = std::move(before);
-    return outcome;
+    return;
   }
   outcome.changed = conversion.text != before;
   outcome.calls = changed_call_count(before, conversion);
@@ -176,6 +178,39 @@ FileOutcome convert_one(const TreeOptions& options, const WalkedFile& file) {
   }
   if (!options.report.empty() && !(outcome.diagnostics.empty() && outcome.errors.empty()))
     outcome.text = std::move(before);
+}
+
+// Gives up a new file not yet in place: it is removed.
+void abandon_prepared(PreparedReplacement& prepared) {
+  if (prepared.next.fd >= 0) discard_replacement(prepared.next);
+  if (prepared.dir_fd >= 0) ::close(prepared.dir_fd);
+  prepared.dir_fd = -1;
+}
+
+// A file that memory ran out for, told as "cannot alloc N bytes" with N
+// its size: left as it is, and whatever was made beside it removed. The
+// message itself may find no memory either; the file still counts as
+// failed.
+void fail_for_memory(FileOutcome& outcome, const TreeOptions& options, const WalkedFile& file) {
+  const std::size_t bytes = outcome.size;
+  abandon_prepared(outcome.prepared);
+  outcome = FileOutcome{};
+  outcome.failed = true;
+  try {
+    std::string message = cannot_alloc(bytes);
+    fail_file(outcome, options, file, {}, Failure{ExitNoMemory, message}, message);
+  } catch (const std::bad_alloc&) {
+  }
+}
+
+// Memory that runs out fails this file alone.
+FileOutcome convert_one(const TreeOptions& options, const WalkedFile& file) {
+  FileOutcome outcome;
+  try {
+    convert_file(options, file, outcome);
+  } catch (const std::bad_alloc&) {
+    fail_for_memory(outcome, options, file);
+  }
   return outcome;
 }
 
@@ -214,28 +249,33 @@ std::string summary_line(const Tally& tally) {
   return line + "\n";
 }
 
-bool write_report(const std::string& path, std::span<const FileReport> files) {
-  std::string log = sarif_log(files, Q5UPGRADE_VERSION);
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  bool written = fd >= 0 && write_all(fd, log);
+// Without the memory for the log (`lost`), nothing is written and the
+// run reports it like a failed write.
+bool write_report(const std::string& path, std::span<const FileReport> files, bool lost) {
+  std::string log;
+  int fd = -1;
+  bool written = false;
+  errno = ENOMEM;
+  if (!lost) {
+    try {
+      log = sarif_log(files, Q5UPGRADE_VERSION);
+      fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+      written = fd >= 0 && write_all(fd, log);
+    } catch (const std::bad_alloc&) {
+      errno = ENOMEM;
+    }
+  }
   if (fd >= 0 && ::close(fd) != 0) written = false;
   if (!written)
     write_all(2, "q5upgrade: " + path + ": error: cannot write the report: " + std::strerror(errno) + "\n");
   return written;
 }
 
-}  // namespace
+// Threads enough for the largest machines; more only cost memory, and
+// descriptors for the files they hold open.
+constexpr std::size_t kMaxJobs = 256;
 
-int run_tree(int argc, const char* const* argv) {
-  auto parsed = parse_tree_options(argc, argv);
-  if (auto* exit = std::get_if<TreeExit>(&parsed)) {
-    write_all(1, exit->out);
-    write_all(2, exit->err);
-    return exit->exit_code;
-  }
-  const TreeOptions& options = std::get<TreeOptions>(parsed);
-  const std::vector<WalkedFile> files = walk_paths(options);
-
+int run_files(const TreeOptions& options, const std::vector<WalkedFile>& files) {
   // Workers take files in walk order; results are printed in that order as
   // soon as each one's turn comes, so the bytes do not depend on -j.
   std::vector<FileOutcome> outcomes(files.size());
@@ -244,6 +284,7 @@ int run_tree(int argc, const char* const* argv) {
   std::condition_variable finished;
   std::size_t jobs = options.jobs > 0 ? static_cast<std::size_t>(options.jobs)
                                       : static_cast<std::size_t>(available_processors());
+  jobs = std::min(jobs, kMaxJobs);
   // New files in place wait in batches, so that one sync flushes many of
   // them; the batches stay well inside the files the signal handlers track.
   const std::size_t batch_size = std::max<std::size_t>(1, 128 / jobs);
@@ -258,19 +299,48 @@ int run_tree(int argc, const char* const* argv) {
     std::vector<FileOutcome> waiting;
     auto put_in_place = [&] {
       std::vector<PreparedReplacement> batch;
-      for (FileOutcome& outcome : waiting) batch.push_back(std::move(outcome.prepared));
-      std::vector<std::string> troubles(batch.size());
-      put_prepared(batch, troubles);
-      for (std::size_t k = 0; k < held.size(); ++k) {
-        if (!troubles[k].empty()) fail_replacement(waiting[k], options, files[held[k]], troubles[k]);
-        publish(held[k], std::move(waiting[k]));
+      std::vector<std::string> troubles;
+      try {
+        batch.reserve(waiting.size());
+        troubles.resize(waiting.size());
+        for (FileOutcome& outcome : waiting) batch.push_back(std::move(outcome.prepared));
+        put_prepared(batch, troubles);
+        for (std::size_t k = 0; k < held.size(); ++k)
+          if (!troubles[k].empty()) fail_replacement(waiting[k], options, files[held[k]], troubles[k]);
+      } catch (const std::bad_alloc&) {
+        // What is not in place yet stays out of it. (An outcome whose new
+        // file went into the batch keeps a stale copy of its descriptors.)
+        for (std::size_t k = 0; k < held.size(); ++k) {
+          PreparedReplacement& p = k < batch.size() ? batch[k] : waiting[k].prepared;
+          const bool pending = p.next.fd >= 0;
+          abandon_prepared(p);
+          waiting[k].prepared = PreparedReplacement{};
+          if (pending) {
+            fail_for_memory(waiting[k], options, files[held[k]]);
+          } else if (!waiting[k].failed && k < troubles.size() && !troubles[k].empty()) {
+            waiting[k].failed = true;
+            try {
+              fail_replacement(waiting[k], options, files[held[k]], troubles[k]);
+            } catch (const std::bad_alloc&) {
+            }
+          }
+        }
       }
+      for (std::size_t k = 0; k < held.size(); ++k) publish(held[k], std::move(waiting[k]));
       held.clear();
       waiting.clear();
     };
     for (std::size_t i = next++; i < files.size(); i = next++) {
       FileOutcome outcome = convert_one(options, files[i]);
-      if (!outcome.pending) {
+      if (outcome.pending) {
+        try {
+          held.reserve(batch_size);
+          waiting.reserve(batch_size);
+        } catch (const std::bad_alloc&) {
+          fail_for_memory(outcome, options, files[i]);
+        }
+      }
+      if (!outcome.pending || outcome.failed) {
         publish(i, std::move(outcome));
         continue;
       }
@@ -280,13 +350,23 @@ int run_tree(int argc, const char* const* argv) {
     }
     put_in_place();
   };
+  // As many workers as the system gives, down to none: this thread then
+  // converts every file itself before printing.
   std::vector<std::thread> workers;
-  for (std::size_t j = 0; j < std::min(jobs, files.size()); ++j) workers.emplace_back(work);
+  for (std::size_t j = 0; j < std::min(jobs, files.size()); ++j) {
+    try {
+      workers.emplace_back(work);
+    } catch (const std::exception&) {
+      break;
+    }
+  }
+  if (workers.empty()) work();
 
   const bool progress = !options.quiet && ::isatty(2) == 1;
   const double started = seconds_now();
   double shown = 0;
   bool trouble = false;
+  bool report_lost = false;
   Tally tally;
   std::vector<FileReport> logged;
   std::vector<std::unique_ptr<std::string>> texts;
@@ -299,7 +379,9 @@ int run_tree(int argc, const char* const* argv) {
         double now = seconds_now();
         if (progress && now - started > 1.0 && now - shown > 0.1) {
           shown = now;
-          write_all(2, "\rq5upgrade: " + std::to_string(i) + "/" + std::to_string(files.size()) + " files");
+          char line[64];
+          int length = std::snprintf(line, sizeof line, "\rq5upgrade: %zu/%zu files", i, files.size());
+          write_all(2, std::string_view(line, static_cast<std::size_t>(std::max(length, 0))));
         }
       }
       outcome = std::move(outcomes[i]);
@@ -307,7 +389,9 @@ int run_tree(int argc, const char* const* argv) {
     if (shown > 0) write_all(2, "\r\033[K");
     if (!write_all(1, outcome.out)) {
       // Nobody reads any more (a pipe into head): stop taking files.
-      write_all(2, std::string("q5upgrade: standard output: error: ") + std::strerror(errno) + "\n");
+      write_all(2, "q5upgrade: standard output: error: ");
+      write_all(2, std::strerror(errno));
+      write_all(2, "\n");
       trouble = true;
       next = files.size();
       break;
@@ -315,11 +399,18 @@ int run_tree(int argc, const char* const* argv) {
     write_all(2, outcome.err);
     ++tally.files;
     add_counts(tally.counts, outcome.diagnostics);
-    if (!options.report.empty() && (!outcome.diagnostics.empty() || !outcome.errors.empty())) {
+    if (!options.report.empty() && !report_lost && (!outcome.diagnostics.empty() || !outcome.errors.empty())) {
       // The log's entries view the texts: keep each where it will not move.
-      texts.push_back(std::make_unique<std::string>(std::move(outcome.text)));
-      outcome.diagnostics.insert(outcome.diagnostics.end(), outcome.errors.begin(), outcome.errors.end());
-      logged.push_back({files[i].path, *texts.back(), std::move(outcome.diagnostics)});
+      try {
+        texts.push_back(std::make_unique<std::string>(std::move(outcome.text)));
+        outcome.diagnostics.insert(outcome.diagnostics.end(), outcome.errors.begin(), outcome.errors.end());
+        logged.push_back({files[i].path, *texts.back(), std::move(outcome.diagnostics)});
+      } catch (const std::bad_alloc&) {
+        // No memory for the log: it is given up, and its memory with it.
+        report_lost = true;
+        std::vector<FileReport>().swap(logged);
+        std::vector<std::unique_ptr<std::string>>().swap(texts);
+      }
     }
     if (outcome.failed)
       ++tally.failed;
@@ -332,11 +423,33 @@ int run_tree(int argc, const char* const* argv) {
   for (std::thread& worker : workers) worker.join();
 
   trouble |= tally.failed > 0 || (options.werror && tally.counts.warnings > 0);
-  if (!options.report.empty() && !write_report(options.report, logged)) trouble = true;
+  if (!options.report.empty() && !write_report(options.report, logged, report_lost)) trouble = true;
   if (!options.quiet) write_all(2, summary_line(tally));
   if (trouble) return 2;
   bool would_change = options.sink == TreeSink::Diff || options.sink == TreeSink::Check;
   return would_change && tally.changed > 0 ? 1 : 0;
+}
+
+}  // namespace
+
+int run_tree(int argc, const char* const* argv) {
+  // Once the files are taken, each failure of memory is one file's; before
+  // that, and for the summary, it ends the run.
+  try {
+    auto parsed = parse_tree_options(argc, argv);
+    if (auto* exit = std::get_if<TreeExit>(&parsed)) {
+      write_all(1, exit->out);
+      write_all(2, exit->err);
+      return exit->exit_code;
+    }
+    const TreeOptions& options = std::get<TreeOptions>(parsed);
+    return run_files(options, walk_paths(options));
+  } catch (const std::bad_alloc&) {
+    write_all(2, "q5upgrade: error: ");
+    write_all(2, std::strerror(ENOMEM));
+    write_all(2, "\n");
+    return 2;
+  }
 }
 
 }  // namespace q5
