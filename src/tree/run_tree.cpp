@@ -412,13 +412,13 @@ int run_files(const TreeOptions& options, const std::vector<WalkedFile>& files) 
         std::vector<std::unique_ptr<std::string>>().swap(texts);
       }
     }
-    if (outcome.failed)
+    if (outcome.failed) {
       ++tally.failed;
-    else if (outcome.changed)
-      ++tally.changed;
-    else
-      ++tally.unchanged;
-    tally.calls += outcome.calls;
+    } else {
+      // Calls count only where the file's change stands.
+      tally.calls += outcome.calls;
+      ++(outcome.changed ? tally.changed : tally.unchanged);
+    }
   }
   for (std::thread& worker : workers) worker.join();
 
