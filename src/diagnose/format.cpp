@@ -28,6 +28,13 @@ LineColumn line_column(const LineTable& lines, std::size_t offset) {
   return {line, offset - lines.starts[line - 1] + 1};
 }
 
+std::string_view line_text(const LineTable& lines, std::string_view text, std::size_t line) {
+  std::size_t begin = lines.starts[line - 1];
+  std::size_t end = line < lines.starts.size() ? lines.starts[line] - 1 : text.size();
+  if (end > begin && text[end - 1] == '\r') --end;
+  return text.substr(begin, end - begin);
+}
+
 std::string format_location(std::string_view path, const LineTable& lines, std::size_t offset) {
   std::string out(path);
   if (offset == kNoOffset) return out;
@@ -48,10 +55,11 @@ std::string format_diagnostic(std::string_view path, std::string_view text, cons
   out += "]\n";
   if (diagnostic.offset == kNoOffset || diagnostic.offset > text.size()) return out;
 
+  // The line's end comes from the table: searching for it would walk the
+  // rest of a long line once for every diagnostic on it.
   LineColumn at = line_column(lines, diagnostic.offset);
   std::size_t begin = lines.starts[at.line - 1];
-  std::size_t end = std::min(text.size(), text.find('\n', begin));
-  if (end > begin && text[end - 1] == '\r') --end;
+  std::size_t end = begin + line_text(lines, text, at.line).size();
   std::size_t spot = std::min(diagnostic.offset, end);
   std::size_t from = spot - begin > kBefore ? spot - kBefore : begin;
   std::size_t to = end - spot > kAfter ? spot + kAfter : end;

@@ -32,6 +32,10 @@ struct LineColumn {
 
 LineColumn line_column(const LineTable& lines, std::size_t offset);
 
+// The bytes of a line (1-based) of the text the table was made from,
+// without its "\n" or "\r\n".
+std::string_view line_text(const LineTable& lines, std::string_view text, std::size_t line);
+
 // "PATH:LINE:COL" ("PATH" alone for kNoOffset), as failures print it too:
 // "q5upgrade: " + format_location(...) + ": error: " + message.
 std::string format_location(std::string_view path, const LineTable& lines, std::size_t offset);
