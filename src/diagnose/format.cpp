@@ -35,8 +35,31 @@ std::string_view line_text(const LineTable& lines, std::string_view text, std::s
   return text.substr(begin, end - begin);
 }
 
+std::string quote_name(std::string_view name) {
+  auto plain = [](unsigned char c) { return c >= 0x20 && c < 0x7f && c != '"' && c != '\\'; };
+  if (std::all_of(name.begin(), name.end(), plain)) return std::string(name);
+  static constexpr std::string_view kEscaped = "\a\b\t\n\v\f\r\"\\", kLetters = "abtnvfr\"\\";
+  std::string out = "\"";
+  for (char c : name) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (plain(u)) {
+      out += c;
+    } else if (std::size_t at = kEscaped.find(c); at != std::string_view::npos) {
+      out += '\\';
+      out += kLetters[at];
+    } else {
+      out += '\\';
+      out += static_cast<char>('0' + (u >> 6));
+      out += static_cast<char>('0' + ((u >> 3) & 7));
+      out += static_cast<char>('0' + (u & 7));
+    }
+  }
+  out += '"';
+  return out;
+}
+
 std::string format_location(std::string_view path, const LineTable& lines, std::size_t offset) {
-  std::string out(path);
+  std::string out = quote_name(path);
   if (offset == kNoOffset) return out;
   LineColumn at = line_column(lines, offset);
   out += ':' + std::to_string(at.line) + ':' + std::to_string(at.column);

@@ -14,6 +14,7 @@ constexpr std::string_view kHelp =
     "\n"
     "  -d, --diff           print a unified diff of every change; write nothing (the default)\n"
     "  -c, --check          write nothing; name each file that would change\n"
+    "  -z, --null           with --check: names as they are, each followed by a NUL byte\n"
     "  -i, --in-place       convert the files in place\n"
     "      --stdout         write the converted text of each PATH to standard output\n"
     "  -j, --jobs=N         files converted at a time (default: the processors available;\n"
@@ -56,6 +57,7 @@ constexpr Switch kSwitches[] = {
     {0, "--stdout", [](TreeOptions& o) { o.sink = TreeSink::Stdout; }},
     {'q', "--quiet", [](TreeOptions& o) { o.quiet = true; }},
     {0, "--werror", [](TreeOptions& o) { o.werror = true; }},
+    {'z', "--null", [](TreeOptions& o) { o.null_separated = true; }},
 };
 
 const Switch* find_switch(std::string_view long_name, char short_name) {

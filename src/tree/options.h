@@ -18,6 +18,7 @@ struct TreeOptions {
   std::vector<std::string> excludes;
   bool quiet = false;
   bool werror = false;
+  bool null_separated = false;  // -z: --check names raw, each ended by a NUL
   std::string report;  // SARIF log to write, if set
   std::vector<std::string> paths;
 };

@@ -161,7 +161,7 @@ void convert_file(const TreeOptions& options, const WalkedFile& file, FileOutcom
         outcome.out = unified_diff(file.path, before, conversion.text, replacements_of(conversion));
       break;
     case TreeSink::Check:
-      if (outcome.changed) outcome.out = file.path + "\n";
+      if (outcome.changed) outcome.out = options.null_separated ? file.path + '\0' : quote_name(file.path) + "\n";
       break;
     case TreeSink::Stdout:
       outcome.out = std::move(conversion.text);
@@ -267,7 +267,7 @@ bool write_report(const std::string& path, std::span<const FileReport> files, bo
   }
   if (fd >= 0 && ::close(fd) != 0) written = false;
   if (!written)
-    write_all(2, "q5upgrade: " + path + ": error: cannot write the report: " + std::strerror(errno) + "\n");
+    write_all(2, "q5upgrade: " + quote_name(path) + ": error: cannot write the report: " + std::strerror(errno) + "\n");
   return written;
 }
 
