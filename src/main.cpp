@@ -1,5 +1,9 @@
 // q5upgrade: rewrites C sources' varargs toolkit calls into their
 // pair-macro form. The work is in the core library; this only reports.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 
 #include "classic/run.h"
@@ -7,7 +11,27 @@
 #include "tree/options.h"
 #include "tree/run_tree.h"
 
+namespace {
+
+// A standard descriptor closed by the caller (`2>&-`) would go to the next
+// file opened, and messages meant for stderr would be written into it:
+// each one that is closed is opened on /dev/null first.
+void open_standard_descriptors() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    // The lowest free number is this one, since those below are open.
+    if (opened > fd) {
+      ::dup2(opened, fd);
+      ::close(opened);
+    }
+  }
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  open_standard_descriptors();
   // Both interfaces replace files: an interrupted run removes the one it is
   // writing, and a closed pipe or a file-size limit is a failed write, not
   // a death that leaves a half-written file behind.

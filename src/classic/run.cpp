@@ -13,10 +13,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <thread>
 
 #include "engine/output.h"
@@ -57,6 +58,17 @@ struct Descriptor {
 
 Failure cannot_read(const std::string& path) { return {ExitBadInput, "Cannot read " + path + "\n"}; }
 
+// Runs a step of the conversion; memory that runs out in it is a failure
+// like the others, so the file being written is dealt with as after any.
+template <typename Step>
+MaybeFailure guarded(std::size_t size, Step step) {
+  try {
+    return step();
+  } catch (const std::bad_alloc&) {
+    return no_memory(size);
+  }
+}
+
 // Runs the conversion into an open output and finishes it. After a failure
 // what is pending is still written, so what was taken before it stays. A
 // mapped input that lost pages meanwhile fails the run whatever else
@@ -64,7 +76,12 @@ Failure cannot_read(const std::string& path) { return {ExitBadInput, "Cannot rea
 MaybeFailure write_conversion(Output& out, const SourceText& source, const std::string& input) {
   ScanOptions options;
   options.may_hold_nul = source.has_nul;
-  MaybeFailure failure = scan_source(source_view(source), out, options);
+  MaybeFailure failure;
+  try {
+    failure = scan_source(source_view(source), out, options);
+  } catch (const std::bad_alloc&) {
+    failure = no_memory(source.length);  // the output's own allocations tell their size
+  }
   MaybeFailure finished = finish_output(out);
   if (!source_intact(source)) return cannot_read(input);
   return failure ? failure : finished;
@@ -128,7 +145,8 @@ bool copy_over(int from, int to, off_t size) {
 // leaves the file alone; the file is then overwritten and cut to length,
 // and if that fails the original text is written back. Meanwhile SIGINT,
 // SIGTERM and SIGHUP wait, so they never stop the rewrite halfway.
-MaybeFailure convert_in_place(const Invocation& invocation, std::string_view text) {
+MaybeFailure convert_in_place(const Invocation& invocation, const SourceText& source) {
+  std::string_view text = source_view(source);
   Descriptor memory(::memfd_create("q5upgrade", MFD_CLOEXEC));
   if (memory.fd < 0) return errno == ENOMEM ? no_memory(text.size()) : cannot_open(invocation.output);
   Output out = open_output(::fcntl(memory.fd, F_DUPFD_CLOEXEC, 0), invocation.output);
@@ -148,6 +166,8 @@ MaybeFailure convert_in_place(const Invocation& invocation, std::string_view tex
 
   Descriptor file(::open(invocation.output.c_str(), O_WRONLY | O_CLOEXEC));
   if (file.fd < 0) return cannot_open(invocation.output);
+  // An edit made since the file was read would be lost.
+  if (!input_unchanged(source, invocation.input.c_str())) return cannot_read(invocation.input);
   sigset_t saved;
   if (!begin_in_place_rewrite(saved)) return cannot_write(invocation.output);
   // Written over, then cut: a full disk fails before the old end, where
@@ -173,33 +193,40 @@ MaybeFailure convert_in_place(const Invocation& invocation, std::string_view tex
 MaybeFailure convert_onto_itself(const Invocation& invocation, const SourceText& source,
                                  const struct stat& status) {
   std::string_view text = source_view(source);
-  if (!S_ISREG(status.st_mode) || status.st_nlink > 1) return convert_in_place(invocation, text);
+  if (!S_ISREG(status.st_mode) || status.st_nlink > 1) return convert_in_place(invocation, source);
   std::unique_ptr<char, decltype(&std::free)> real(::realpath(invocation.output.c_str(), nullptr),
                                                    &std::free);
-  if (!real) return convert_in_place(invocation, text);
+  if (!real) return convert_in_place(invocation, source);
   std::string resolved = real.get();
   std::size_t slash = resolved.rfind('/');
   std::string directory = slash == 0 ? "/" : resolved.substr(0, slash);
   std::string name = resolved.substr(slash + 1);
   Descriptor dir(::open(directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-  if (dir.fd < 0) return convert_in_place(invocation, text);
+  if (dir.fd < 0) return convert_in_place(invocation, source);
 
   Replacement next;
   if (!create_hidden_replacement(dir.fd, name, next)) {
-    if (errno == EACCES || errno == EPERM || errno == EROFS) return convert_in_place(invocation, text);
+    if (errno == EACCES || errno == EPERM || errno == EROFS) return convert_in_place(invocation, source);
     return cannot_open(invocation.output);
   }
   // A file this process could not give its owner is better kept than
   // handed over to another owner.
   if (!carry_owner(next, status.st_uid, status.st_gid)) {
     discard_replacement(next);
-    return convert_in_place(invocation, text);
+    return convert_in_place(invocation, source);
   }
-  MaybeFailure failure = write_replacement(next, invocation.output, source, invocation.input, nullptr);
+  MaybeFailure failure = guarded(text.size(), [&] {
+    return write_replacement(next, invocation.output, source, invocation.input, nullptr);
+  });
   if (!failure)
-    failure = carry_attributes(next, resolved.c_str(), status.st_uid, status.st_gid, status.st_mode,
-                               "the converted " + invocation.output, invocation.output);
+    failure = guarded(text.size(), [&] {
+      return carry_attributes(next, resolved.c_str(), status.st_uid, status.st_gid, status.st_mode,
+                              "the converted " + invocation.output, invocation.output);
+    });
   if (!failure && !sync_replacement(next)) failure = cannot_write(invocation.output);
+  // An edit made since the file was read would be lost.
+  if (!failure && !input_unchanged(source, invocation.input.c_str()))
+    failure = cannot_read(invocation.input);
   if (failure) {
     discard_replacement(next);
     return failure;
@@ -241,7 +268,13 @@ MaybeFailure upgrade_in_place(const Invocation& invocation, const SourceText& so
   if (workdir < 0 || !create_named_replacement(workdir, kUpgradeTemp, temp))
     return cannot_open(kUpgradeTemp);
   bool unchanged = false;
-  MaybeFailure failure = write_replacement(temp, kUpgradeTemp, source, invocation.input, &unchanged);
+  MaybeFailure failure = guarded(source.length, [&] {
+    return write_replacement(temp, kUpgradeTemp, source, invocation.input, &unchanged);
+  });
+  // The input edited meanwhile: the result is of a version it no longer
+  // holds, and renaming it over the input would lose the edit.
+  auto edited = [&] { return !input_unchanged(source, invocation.input.c_str()); };
+  if (!failure && edited()) failure = cannot_read(invocation.input);
   // Nothing changed: leave the input as it was, timestamps included, so
   // build tools do not rebuild it.
   if (!failure && unchanged) {
@@ -249,9 +282,12 @@ MaybeFailure upgrade_in_place(const Invocation& invocation, const SourceText& so
     return {};
   }
   if (!failure)
-    failure = carry_attributes(temp, invocation.input.c_str(), status.st_uid, status.st_gid,
-                               status.st_mode, kUpgradeTemp, invocation.input);
+    failure = guarded(source.length, [&] {
+      return carry_attributes(temp, invocation.input.c_str(), status.st_uid, status.st_gid,
+                              status.st_mode, kUpgradeTemp, invocation.input);
+    });
   if (!failure && !sync_replacement(temp)) failure = cannot_write(kUpgradeTemp);
+  if (!failure && edited()) failure = cannot_read(invocation.input);
   if (failure) {
     keep_replacement(temp);
     return failure;
@@ -297,17 +333,26 @@ MaybeFailure run_invocation(const Invocation& invocation) {
                      same_file(input_status, output_status);
   SourceText source;
   const char* input = invocation.input.c_str();
-  if (MaybeFailure failure =
-          onto_itself ? load_source(input, source) : load_source_for_reading_only(input, source)) {
+  MaybeFailure failure;
+  try {
+    failure = onto_itself ? load_source(input, source) : load_source_for_reading_only(input, source);
+  } catch (const std::bad_alloc&) {
+    failure = Failure{ExitBadInput, "Cannot alloc " + std::to_string(input_status.st_size) + " bytes"};
+  }
+  if (failure) {
     failure->message += "Cannot read " + invocation.input + "\n";
     return failure;
   }
   if (source.converted_already)
     return Failure{ExitRefused, invocation.input + " is V8 file already\n"};
 
-  if (invocation.upgrade) return upgrade_in_place(invocation, source, input_status, workdir.fd);
-  if (onto_itself) return convert_onto_itself(invocation, source, input_status);
-  return convert_to_new_file(invocation, source);
+  // The steps that make files deal with memory that runs out themselves;
+  // anything else that runs out of it ends the run the same way.
+  return guarded(source.length, [&]() -> MaybeFailure {
+    if (invocation.upgrade) return upgrade_in_place(invocation, source, input_status, workdir.fd);
+    if (onto_itself) return convert_onto_itself(invocation, source, input_status);
+    return convert_to_new_file(invocation, source);
+  });
 }
 
 Failure run_command_line(int argc, const char* const* argv) {

@@ -242,10 +242,11 @@ void check_arguments(const CallView& v, std::vector<Finding>& out) {
     auto hash = std::find_if(arg.begin(), arg.end(), [&](const Token& t) { return is_punct(v.text, t, "#"); });
     if (hash != arg.end() && (role == ArgRole::Tag || role == ArgRole::Value || role == ArgRole::Fixed)) {
       Tokens line = arg.subspan(static_cast<std::size_t>(hash - arg.begin()));
-      std::size_t line_start = v.text.rfind('\n', hash->offset);
-      line_start = line_start == std::string_view::npos ? 0 : line_start + 1;
-      const bool at_line_start =
-          v.text.substr(line_start, hash->offset - line_start).find_first_not_of(" \t") == std::string_view::npos;
+      // Only blanks back to the line's start: looked at from the '#' back,
+      // which stops at the first other byte rather than walking a long line.
+      std::size_t back = hash->offset;
+      while (back > 0 && (v.text[back - 1] == ' ' || v.text[back - 1] == '\t')) --back;
+      const bool at_line_start = back == 0 || v.text[back - 1] == '\n';
       std::string message;
       if (!at_line_start) {
         message = quoted(v.text, line) +
@@ -320,7 +321,9 @@ bool check_literals_and_comments(const CallView& v, std::vector<Finding>& out) {
       if (token_is(v.text, t, "(")) ++depth;
       if (token_is(v.text, t, ")") && depth > 0) --depth;
       if (depth == 1 && token_is(v.text, t, "#")) {
-        std::size_t newline = v.text.find('\n', t.offset);
+        // Only the call's own tokens are compared with it: the search
+        // stops at the call's end, not at the end of a long line.
+        std::size_t newline = v.text.substr(0, v.call.end).find('\n', t.offset);
         directive_end = newline == std::string_view::npos ? v.text.size() : newline;
       }
       continue;
@@ -820,7 +823,8 @@ bool walk_call(std::string_view text, const CallRecord& call, std::vector<ArgByt
           if (text.substr(i + 1, 1) == "#") return false;
           a.hash = true;
           if (depth == 1) {
-            const std::size_t newline = text.find('\n', i);
+            // Compared with the call's own bytes only: searched up to its end.
+            const std::size_t newline = text.substr(0, call.end).find('\n', i);
             directive_end = newline == std::string_view::npos ? text.size() : newline;
           }
         }

@@ -28,8 +28,38 @@ LineColumn line_column(const LineTable& lines, std::size_t offset) {
   return {line, offset - lines.starts[line - 1] + 1};
 }
 
+std::string_view line_text(const LineTable& lines, std::string_view text, std::size_t line) {
+  std::size_t begin = lines.starts[line - 1];
+  std::size_t end = line < lines.starts.size() ? lines.starts[line] - 1 : text.size();
+  if (end > begin && text[end - 1] == '\r') --end;
+  return text.substr(begin, end - begin);
+}
+
+std::string quote_name(std::string_view name) {
+  auto plain = [](unsigned char c) { return c >= 0x20 && c < 0x7f && c != '"' && c != '\\'; };
+  if (std::all_of(name.begin(), name.end(), plain)) return std::string(name);
+  static constexpr std::string_view kEscaped = "\a\b\t\n\v\f\r\"\\", kLetters = "abtnvfr\"\\";
+  std::string out = "\"";
+  for (char c : name) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (plain(u)) {
+      out += c;
+    } else if (std::size_t at = kEscaped.find(c); at != std::string_view::npos) {
+      out += '\\';
+      out += kLetters[at];
+    } else {
+      out += '\\';
+      out += static_cast<char>('0' + (u >> 6));
+      out += static_cast<char>('0' + ((u >> 3) & 7));
+      out += static_cast<char>('0' + (u & 7));
+    }
+  }
+  out += '"';
+  return out;
+}
+
 std::string format_location(std::string_view path, const LineTable& lines, std::size_t offset) {
-  std::string out(path);
+  std::string out = quote_name(path);
   if (offset == kNoOffset) return out;
   LineColumn at = line_column(lines, offset);
   out += ':' + std::to_string(at.line) + ':' + std::to_string(at.column);
@@ -48,10 +78,11 @@ std::string format_diagnostic(std::string_view path, std::string_view text, cons
   out += "]\n";
   if (diagnostic.offset == kNoOffset || diagnostic.offset > text.size()) return out;
 
+  // The line's end comes from the table: searching for it would walk the
+  // rest of a long line once for every diagnostic on it.
   LineColumn at = line_column(lines, diagnostic.offset);
   std::size_t begin = lines.starts[at.line - 1];
-  std::size_t end = std::min(text.size(), text.find('\n', begin));
-  if (end > begin && text[end - 1] == '\r') --end;
+  std::size_t end = begin + line_text(lines, text, at.line).size();
   std::size_t spot = std::min(diagnostic.offset, end);
   std::size_t from = spot - begin > kBefore ? spot - kBefore : begin;
   std::size_t to = end - spot > kAfter ? spot + kAfter : end;

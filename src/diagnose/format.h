@@ -32,7 +32,19 @@ struct LineColumn {
 
 LineColumn line_column(const LineTable& lines, std::size_t offset);
 
-// "PATH:LINE:COL" ("PATH" alone for kNoOffset), as failures print it too:
+// The bytes of a line (1-based) of the text the table was made from,
+// without its "\n" or "\r\n".
+std::string_view line_text(const LineTable& lines, std::string_view text, std::size_t line);
+
+// A file name as messages show it: as it is when it holds only printable
+// ASCII bytes other than '"' and '\\'; else in double quotes, with C
+// escapes (\t, \n, \", \\ ...) and octal ones (\303) for the other bytes,
+// as git shows such names. Control bytes then never reach a terminal, and
+// every name stays on one line.
+std::string quote_name(std::string_view name);
+
+// "PATH:LINE:COL" ("PATH" alone for kNoOffset), with PATH as quote_name
+// shows it, as failures print it too:
 // "q5upgrade: " + format_location(...) + ": error: " + message.
 std::string format_location(std::string_view path, const LineTable& lines, std::size_t offset);
 

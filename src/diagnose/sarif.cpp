@@ -18,18 +18,25 @@ Json rule_object(const RuleInfo& rule) {
               {"defaultConfiguration", {{"level", severity_name(rule.severity)}}}};
 }
 
+// Where the last column was counted: the diagnostics of a file come in
+// offset order, so the count goes on from there on the same line, and a
+// long line is walked once rather than once for every diagnostic on it.
+struct ColumnCursor {
+  std::size_t line = 0, offset = 0, column = 1;
+};
+
 // The log's columns count Unicode code points, as its "columnKind" says:
 // a UTF-8 character is one column however many bytes it has.
-Json region(std::string_view text, const LineTable& lines, std::size_t offset) {
+Json region(std::string_view text, const LineTable& lines, std::size_t offset, ColumnCursor& cursor) {
   LineColumn at = line_column(lines, offset);
   std::size_t begin = lines.starts[at.line - 1];
-  std::size_t column = 1;
-  for (std::size_t i = begin; i < offset; ++i)
-    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ++column;
-  std::size_t end = std::min(text.size(), text.find('\n', begin));
-  if (end > begin && text[end - 1] == '\r') --end;
-  Json r{{"startLine", at.line}, {"startColumn", column}};
-  if (end - begin <= 500) r["snippet"] = {{"text", std::string(text.substr(begin, end - begin))}};
+  if (cursor.line != at.line || cursor.offset > offset) cursor = {at.line, begin, 1};
+  for (std::size_t i = cursor.offset; i < offset; ++i)
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ++cursor.column;
+  cursor.offset = offset;
+  std::string_view line = line_text(lines, text, at.line);
+  Json r{{"startLine", at.line}, {"startColumn", cursor.column}};
+  if (line.size() <= 500) r["snippet"] = {{"text", std::string(line)}};
   return r;
 }
 
@@ -64,6 +71,7 @@ std::string sarif_log(std::span<const FileReport> files, std::string_view tool_v
     const std::size_t artifact = artifacts.size();
     if (!file.path.empty()) artifacts.push_back({{"location", {{"uri", uri}}}});
     const LineTable lines = make_line_table(file.text);
+    ColumnCursor cursor;
     for (const Diagnostic& d : file.diagnostics) {
       Json result{{"ruleId", rule_info(d.rule).id},
                   {"ruleIndex", static_cast<int>(d.rule)},
@@ -72,7 +80,7 @@ std::string sarif_log(std::span<const FileReport> files, std::string_view tool_v
       if (!file.path.empty()) {
         Json physical{{"artifactLocation", {{"uri", uri}, {"index", artifact}}}};
         if (d.offset != kNoOffset && d.offset <= file.text.size())
-          physical["region"] = region(file.text, lines, d.offset);
+          physical["region"] = region(file.text, lines, d.offset, cursor);
         Json location;
         location["physicalLocation"] = std::move(physical);
         result["locations"] = Json::array();

@@ -26,11 +26,19 @@ constexpr std::size_t kLongSpan = 1024;
 
 constexpr int kMaxSegments = IOV_MAX;
 
+// Room for one more pending piece; may throw std::bad_alloc.
+void reserve_piece(Output& out) {
+  if (out.pieces.size() < out.pieces.capacity()) return;
+  out.asked = std::max<std::size_t>(2 * out.pieces.capacity(), 16) * sizeof(OutputPiece);
+  out.pieces.reserve(out.asked / sizeof(OutputPiece));
+}
+
 // Makes room for `extra` more scratch bytes; may throw std::bad_alloc.
 void reserve_scratch(Output& out, std::size_t extra) {
   std::size_t need = out.scratch_size + extra;
   if (need <= out.scratch_capacity) return;
   std::size_t capacity = std::max({need, 2 * out.scratch_capacity, std::size_t{4096}});
+  out.asked = capacity;
   std::unique_ptr<char[]> grown(new char[capacity]);
   if (out.scratch_size != 0) std::memcpy(grown.get(), out.scratch.get(), out.scratch_size);
   out.scratch = std::move(grown);
@@ -40,14 +48,16 @@ void reserve_scratch(Output& out, std::size_t extra) {
 // Counts `size` bytes just put at the end of the scratch buffer as pending.
 void add_scratch_piece(Output& out, std::size_t size) {
   std::size_t offset = out.scratch_size;
-  out.scratch_size += size;
   if (!out.pieces.empty()) {
     OutputPiece& last = out.pieces.back();
     if (last.data == nullptr && last.offset + last.size == offset) {
+      out.scratch_size += size;
       last.size += size;
       return;
     }
   }
+  reserve_piece(out);
+  out.scratch_size += size;
   out.pieces.push_back({nullptr, offset, size});
 }
 
@@ -55,10 +65,12 @@ void add_piece(Output& out, std::string_view bytes, bool stable) {
   if (bytes.empty()) return;
   if (stable && bytes.size() >= kLongSpan) {
     OutputPiece* last = out.pieces.empty() ? nullptr : &out.pieces.back();
-    if (last != nullptr && last->data != nullptr && last->data + last->size == bytes.data())
+    if (last != nullptr && last->data != nullptr && last->data + last->size == bytes.data()) {
       last->size += bytes.size();
-    else
+    } else {
+      reserve_piece(out);
       out.pieces.push_back({bytes.data(), 0, bytes.size()});
+    }
     return;
   }
   reserve_scratch(out, bytes.size());
@@ -112,10 +124,20 @@ bool write_pending(Output& out) {
   return true;
 }
 
+// Room for `extra` more bytes of a memory output, grown as a string grows;
+// may throw std::bad_alloc.
+void reserve_memory(Output& out, std::size_t extra) {
+  std::size_t need = out.memory.size() + extra;
+  if (need <= out.memory.capacity()) return;
+  out.asked = std::max(need, 2 * out.memory.capacity());
+  out.memory.reserve(out.asked);
+}
+
 bool take_bytes(Output& out, std::string_view bytes, bool stable) {
   if (out.in_memory) {
     if (out.write_limit != kNoWriteLimit && out.memory.size() + bytes.size() > out.write_limit)
       return false;
+    reserve_memory(out, bytes.size());
     out.memory.append(bytes);
     return true;
   }
@@ -134,12 +156,17 @@ bool take_bytes(Output& out, std::string_view bytes, bool stable) {
   return true;
 }
 
-// Running out of memory for the result is a failed write, as it is for a
-// memory stream.
+void fail_for_memory(Output& out) {
+  out.failure = Failure{ExitNoMemory, "Cannot alloc " + std::to_string(out.asked) + " bytes\n"};
+}
+
+// Running out of memory for the result is told as such (the failure is
+// set here), not as a failed write.
 bool take(Output& out, std::string_view bytes, bool stable) {
   try {
     return take_bytes(out, bytes, stable);
   } catch (const std::bad_alloc&) {
+    fail_for_memory(out);
     return false;
   }
 }
@@ -166,6 +193,7 @@ bool emit(Output& out, std::string_view bytes, std::string_view head, std::strin
     out.position += bytes.size();
     return true;
   }
+  if (out.failure) return false;  // no memory
   std::string message;
   message.reserve(head.size() + subject.size() + tail.size());
   message.append(head).append(subject).append(tail);
@@ -211,7 +239,7 @@ bool put_source(Output& out, std::string_view bytes) {
     try {
       add_piece(out, bytes, true);
     } catch (const std::bad_alloc&) {
-      out.failure = Failure{ExitWriteFailed, "Cannot write to " + out.path + "\n"};
+      fail_for_memory(out);
       return false;
     }
     out.pending += bytes.size();
@@ -238,9 +266,11 @@ char* open_block(Output& out, std::size_t bound) {
       if (out.write_limit != kNoWriteLimit &&
           (out.memory.size() > out.write_limit || bound > out.write_limit - out.memory.size()))
         return nullptr;
-      out.memory.reserve(out.memory.size() + bound);
+      reserve_memory(out, bound);
     } else if (out.pending + bound > kBufferSize) {
       return nullptr;
+    } else {
+      reserve_piece(out);  // for close_block
     }
     reserve_scratch(out, bound);
   } catch (const std::bad_alloc&) {

@@ -54,6 +54,10 @@ struct Output {
 
   std::string memory;  // memory mode: the whole result
 
+  // What the allocation under way asks for: when memory runs out, the
+  // failure is "Cannot alloc N bytes" (ExitNoMemory), not a failed write.
+  std::size_t asked = 0;
+
   // Test hook: a device of this many bytes. A file output's device takes
   // what fits of the write that reaches past it, and fails; in memory mode
   // every piece is one write, and the piece that does not fit fails whole.
@@ -72,8 +76,9 @@ inline bool output_opened(const Output& out) { return out.in_memory || out.fd >=
 inline std::string_view output_bytes(const Output& out) { return out.memory; }
 
 // Writes what is pending (unless a write failed already) and closes the
-// descriptor. Returns the earlier write failure if there was one, else
-// "Cannot write to PATH" when the last writes or the close fail.
+// descriptor. Returns the earlier failure if there was one (a write, or
+// memory for the output), else "Cannot write to PATH" when the last writes
+// or the close fail.
 MaybeFailure finish_output(Output& out);
 
 // True when everything written so far equals the whole of out.original.

@@ -20,9 +20,6 @@ namespace q5 {
 
 namespace {
 
-// Sizes are kept as signed 32-bit counts; larger files are not supported.
-constexpr long long kMaxSourceSize = 0x7fffffffLL;
-
 Failure load_failure(std::string note = {}) { return {ExitBadInput, std::move(note)}; }
 
 // Large inputs go into memory of their own, backed by huge pages where the
@@ -119,12 +116,24 @@ void SourceRelease::operator()(char* bytes) const {
   ::munmap(bytes, mapped_size);
 }
 
+FileStamp stamp_of(const struct stat& status) {
+  return {status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim};
+}
+
+bool same_stamp(const FileStamp& a, const FileStamp& b) {
+  auto same_time = [](const timespec& x, const timespec& y) {
+    return x.tv_sec == y.tv_sec && x.tv_nsec == y.tv_nsec;
+  };
+  return a.device == b.device && a.inode == b.inode && a.size == b.size &&
+         same_time(a.modified, b.modified) && same_time(a.changed, b.changed);
+}
+
 MaybeFailure load_source(const char* path, SourceText& source) {
   std::FILE* file = std::fopen(path, "r+");
   if (file == nullptr) return load_failure();
 
   struct stat status;
-  if (::stat(path, &status) != 0 || status.st_size == 0) {
+  if (::fstat(::fileno(file), &status) != 0 || status.st_size == 0) {
     std::fclose(file);
     return load_failure(std::string("File size 0: ") + path);
   }
@@ -161,12 +170,19 @@ MaybeFailure load_source(const char* path, SourceText& source) {
     }
     if (std::feof(file)) break;
   }
+  // Written to while it was read: the copy may hold parts of two versions.
+  struct stat after;
+  if (::fstat(::fileno(file), &after) != 0 || !same_stamp(stamp_of(after), stamp_of(status))) {
+    std::fclose(file);
+    return load_failure();
+  }
   std::fclose(file);
   bytes[length] = '\0';
   source.bytes = std::move(bytes);
   source.length = length;
   source.converted_already = converted;
   source.has_nul = nul_seen || converted;
+  source.stamp = stamp_of(status);
   return {};
 }
 
@@ -187,6 +203,7 @@ MaybeFailure load_source_for_reading_only(const char* path, SourceText& source) 
   source.bytes = {bytes, SourceRelease{mapping_length(size)}};
   source.length = size;
   mapping->size = status.st_size;
+  source.stamp = stamp_of(status);
   source.converted_already = is_converted_already(std::string_view(bytes, size));
   source.mapping = std::move(mapping);
   return {};
@@ -196,7 +213,13 @@ bool source_intact(const SourceText& source) {
   if (!source.mapping) return true;
   struct stat status;
   return mapping_damaged == 0 && ::fstat(source.mapping->fd, &status) == 0 &&
-         status.st_size == source.mapping->size;
+         status.st_size == source.mapping->size && same_stamp(stamp_of(status), source.stamp);
+}
+
+bool input_unchanged(const SourceText& source, const char* path) {
+  struct stat status;
+  return source_intact(source) && ::stat(path, &status) == 0 &&
+         same_stamp(stamp_of(status), source.stamp);
 }
 
 }  // namespace q5

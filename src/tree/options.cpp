@@ -14,9 +14,11 @@ constexpr std::string_view kHelp =
     "\n"
     "  -d, --diff           print a unified diff of every change; write nothing (the default)\n"
     "  -c, --check          write nothing; name each file that would change\n"
+    "  -z, --null           with --check: names as they are, each followed by a NUL byte\n"
     "  -i, --in-place       convert the files in place\n"
     "      --stdout         write the converted text of each PATH to standard output\n"
-    "  -j, --jobs=N         files converted at a time (default: the processors available)\n"
+    "  -j, --jobs=N         files converted at a time (default: the processors available;\n"
+    "                       at most 256)\n"
     "      --include=GLOB   names taken when walking a directory (default *.c and *.h; repeatable)\n"
     "      --exclude=GLOB   names skipped when walking, directories too (repeatable)\n"
     "  -I DIR               read the macros of the headers in DIR too (repeatable)\n"
@@ -61,6 +63,7 @@ constexpr Switch kSwitches[] = {
     {0, "--unsafe-fixes", [](TreeOptions& o) { o.unsafe_fixes = true; }},
     {0, "--verbose", [](TreeOptions& o) { o.verbose = true; }},
     {0, "--statistics", [](TreeOptions& o) { o.statistics = true; }},
+    {'z', "--null", [](TreeOptions& o) { o.null_separated = true; }},
 };
 
 const Switch* find_switch(std::string_view long_name, char short_name) {

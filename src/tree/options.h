@@ -30,6 +30,7 @@ struct TreeOptions {
   ColorMode color = ColorMode::Auto;
   bool verbose = false;     // --check also names each call still to convert
   bool statistics = false;  // counts by rule at the end
+  bool null_separated = false;  // -z: --check names raw, each ended by a NUL
   std::string report;  // SARIF log to write, if set
   std::vector<std::string> paths;
 };

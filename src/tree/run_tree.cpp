@@ -12,10 +12,13 @@
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <span>
 #include <string>
 #include <thread>
@@ -23,6 +26,7 @@
 
 #include "diagnose/diagnose.h"
 #include "base/processors.h"
+#include "io/source.h"
 #include "diagnose/format.h"
 #include "diagnose/sarif.h"
 #include "diagnose/suppression.h"
@@ -44,6 +48,7 @@ struct FileOutcome {
   std::string err;  // for stderr: errors and diagnostics
   bool changed = false;
   bool failed = false;
+  std::size_t size = 0;  // bytes read
   std::size_t calls = 0;
   std::size_t left = 0;  // calls left as they stand for a finding
   std::vector<Diagnostic> diagnostics;  // warnings and notes
@@ -54,29 +59,49 @@ struct FileOutcome {
   bool done = false;
 };
 
-// Reads the whole file open as `fd`.
+std::string cannot_alloc(std::size_t bytes) { return "cannot alloc " + std::to_string(bytes) + " bytes"; }
+
+// Reads the whole file open as `fd`. As in the classic forms, a file of
+// 2 GiB or more is refused before anything is read, and a file written to
+// while it was read (its times moved) is refused: the copy may hold parts
+// of two versions.
 bool read_whole(int fd, std::string& text, struct stat& status, std::string& error) {
-  if (::fstat(fd, &status) != 0) {
-    error = std::strerror(errno);
+  auto fail = [&](std::string why) {
+    error = std::move(why);
+    text.clear();
     return false;
-  }
-  // Read straight into the text: room for the whole file and one byte
-  // more, so that the end is seen without growing it.
-  std::size_t room = S_ISREG(status.st_mode) ? static_cast<std::size_t>(status.st_size) + 1 : 1 << 16;
-  std::size_t size = 0;
-  for (;;) {
-    if (size == text.size()) text.resize(std::max(room, text.size() * 2));
-    ssize_t got = ::read(fd, text.data() + size, text.size() - size);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      error = std::strerror(errno);
-      text.clear();
+  };
+  if (::fstat(fd, &status) != 0) return fail(std::strerror(errno));
+  const bool regular = S_ISREG(status.st_mode);
+  if (regular && status.st_size > kMaxSourceSize) return fail(std::strerror(EFBIG));
+  // Memory is taken ahead of the bytes, so that running out of it is told
+  // apart and names the size asked for. The text is read straight into:
+  // room for the whole file and one byte more, so that its end is seen
+  // without growing it.
+  auto room_for = [&](std::size_t size) {
+    try {
+      text.resize(size);
+      return true;
+    } catch (const std::bad_alloc&) {
+      error = cannot_alloc(size);
       return false;
     }
+  };
+  std::size_t room = regular ? static_cast<std::size_t>(status.st_size) + 1 : 1 << 16;
+  std::size_t size = 0;
+  for (;;) {
+    if (size == text.size() && !room_for(std::max(room, text.size() * 2))) return fail(error);
+    ssize_t got = ::read(fd, text.data() + size, text.size() - size);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return fail(std::strerror(errno));
     if (got == 0) break;
     size += static_cast<std::size_t>(got);
+    if (size > static_cast<std::size_t>(kMaxSourceSize)) return fail(std::strerror(EFBIG));
   }
   text.resize(size);
+  struct stat after {};
+  if (regular && (::fstat(fd, &after) != 0 || !same_stamp(stamp_of(after), stamp_of(status))))
+    return fail("changed while it was read");
   return true;
 }
 
@@ -157,8 +182,8 @@ std::vector<ReplacedSpan> spans_of(std::string_view text, const std::vector<Inse
   return spans;
 }
 
-FileOutcome convert_one(const TreeOptions& options, const RunContext& context, const WalkedFile& file) {
-  FileOutcome outcome;
+void convert_file(const TreeOptions& options, const RunContext& context, const WalkedFile& file,
+                  FileOutcome& outcome) {
   std::string before;
   struct stat status {};
   std::string error = file.error;
@@ -173,11 +198,12 @@ FileOutcome convert_one(const TreeOptions& options, const RunContext& context, c
   if (!error.empty()) {
     close_walked(opened);
     fail_file(outcome, options, file, {}, Failure{ExitBadInput, error}, error);
-    return outcome;
+    return;
   }
   if (opened.fd > 0) ::close(opened.fd);  // only its directory is kept, to replace it
   opened.fd = -1;
   stop_for_test("read");
+  outcome.size = before.size();
 
   Converted conversion;
   if (options.unsafe_fixes) {
@@ -186,7 +212,7 @@ FileOutcome convert_one(const TreeOptions& options, const RunContext& context, c
       close_walked(opened);
       fail_file(outcome, options, file, before, *classic.failure, failure_text(*classic.failure));
       if (!options.report.empty()) outcome.text = std::move(before);
-      return outcome;
+      return;
     }
     outcome.calls = changed_call_count(before, classic);
     outcome.diagnostics = diagnose_conversion(before, classic.calls, classic.text);
@@ -206,7 +232,7 @@ FileOutcome convert_one(const TreeOptions& options, const RunContext& context, c
       close_walked(opened);
       fail_file(outcome, options, file, before, *migration.failure, failure_text(*migration.failure));
       if (!options.report.empty()) outcome.text = std::move(before);
-      return outcome;
+      return;
     }
     outcome.calls = migration.converted;
     outcome.left = migration.left;
@@ -228,7 +254,7 @@ FileOutcome convert_one(const TreeOptions& options, const RunContext& context, c
                                    conversion.spans);
       break;
     case TreeSink::Check:
-      if (outcome.changed) outcome.out = file.path + "\n";
+      if (outcome.changed) outcome.out = options.null_separated ? file.path + '\0' : quote_name(file.path) + "\n";
       break;
     case TreeSink::Stdout:
       outcome.out = std::move(conversion.text);
@@ -249,6 +275,40 @@ FileOutcome convert_one(const TreeOptions& options, const RunContext& context, c
   close_walked(opened);
   if (!options.report.empty() && !(outcome.diagnostics.empty() && outcome.errors.empty()))
     outcome.text = std::move(before);
+}
+
+// Gives up a new file not yet in place: it is removed.
+void abandon_prepared(PreparedReplacement& prepared) {
+  if (prepared.next.fd >= 0) discard_replacement(prepared.next);
+  if (prepared.dir_fd >= 0) ::close(prepared.dir_fd);
+  prepared.dir_fd = -1;
+}
+
+// A file that memory ran out for, told as "cannot alloc N bytes" with N
+// its size: left as it is, and whatever was made beside it removed. The
+// message itself may find no memory either; the file still counts as
+// failed.
+void fail_for_memory(FileOutcome& outcome, const TreeOptions& options, const WalkedFile& file) {
+  const std::size_t bytes = outcome.size;
+  abandon_prepared(outcome.prepared);
+  outcome = FileOutcome{};
+  outcome.failed = true;
+  try {
+    std::string message = cannot_alloc(bytes);
+    fail_file(outcome, options, file, {}, Failure{ExitNoMemory, message}, message);
+  } catch (const std::bad_alloc&) {
+  }
+}
+
+// Memory that runs out fails this file alone.
+FileOutcome convert_one(const TreeOptions& options, const RunContext& context,
+                        const WalkedFile& file) {
+  FileOutcome outcome;
+  try {
+    convert_file(options, context, file, outcome);
+  } catch (const std::bad_alloc&) {
+    fail_for_memory(outcome, options, file);
+  }
   return outcome;
 }
 
@@ -317,16 +377,26 @@ int open_report(const std::string& path) {
   if (path == "-") return 1;
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0)
-    write_all(2, "q5upgrade: " + path + ": error: cannot write the report: " + std::strerror(errno) + "\n");
+    write_all(2, "q5upgrade: " + quote_name(path) + ": error: cannot write the report: " +
+                     std::strerror(errno) + "\n");
   return fd;
 }
 
-bool write_report(int fd, const std::string& path, std::span<const FileReport> files) {
-  std::string log = sarif_log(files, Q5UPGRADE_VERSION);
-  bool written = write_all(fd, log);
+// Without the memory for the log (`lost`), nothing is written and the run
+// reports it like a failed write.
+bool write_report(int fd, const std::string& path, std::span<const FileReport> files, bool lost) {
+  bool written = false;
+  errno = ENOMEM;
+  if (!lost) {
+    try {
+      written = write_all(fd, sarif_log(files, Q5UPGRADE_VERSION));
+    } catch (const std::bad_alloc&) {
+      errno = ENOMEM;
+    }
+  }
   if (fd != 1 && ::close(fd) != 0) written = false;
   if (!written)
-    write_all(2, "q5upgrade: " + path + ": error: cannot write the report: " + std::strerror(errno) + "\n");
+    write_all(2, "q5upgrade: " + quote_name(path) + ": error: cannot write the report: " + std::strerror(errno) + "\n");
   return written;
 }
 
@@ -338,7 +408,13 @@ void for_each_parallel(std::size_t count, std::size_t jobs, Work work) {
     for (std::size_t k = next++; k < count; k = next++) work(k);
   };
   std::vector<std::thread> threads;
-  for (std::size_t j = 1; j < std::min(jobs, count); ++j) threads.emplace_back(run);
+  for (std::size_t j = 1; j < std::min(jobs, count); ++j) {
+    try {
+      threads.emplace_back(run);
+    } catch (const std::exception&) {
+      break;  // fewer threads, or this one alone
+    }
+  }
   run();
   for (std::thread& t : threads) t.join();
 }
@@ -399,16 +475,11 @@ RunContext prepare_context(const TreeOptions& options, const std::vector<WalkedF
   return context;
 }
 
-}  // namespace
+// Threads enough for the largest machines; more only cost memory, and
+// descriptors for the files they hold open.
+constexpr std::size_t kMaxJobs = 256;
 
-int run_tree(int argc, const char* const* argv) {
-  auto parsed = parse_tree_options(argc, argv);
-  if (auto* exit = std::get_if<TreeExit>(&parsed)) {
-    write_all(1, exit->out);
-    write_all(2, exit->err);
-    return exit->exit_code;
-  }
-  const TreeOptions& options = std::get<TreeOptions>(parsed);
+int run_files(const TreeOptions& options) {
   int report_fd = -1;
   if (!options.report.empty() && (report_fd = open_report(options.report)) < 0) return 2;
   // With the log on standard output, it is all that goes there.
@@ -424,6 +495,7 @@ int run_tree(int argc, const char* const* argv) {
   std::condition_variable finished;
   std::size_t jobs = options.jobs > 0 ? static_cast<std::size_t>(options.jobs)
                                       : static_cast<std::size_t>(available_processors());
+  jobs = std::min(jobs, kMaxJobs);
   // New files in place wait in batches, so that one sync flushes many of
   // them; the workers and the batches stay inside the descriptors this
   // process may open, and the signal handlers track every new file.
@@ -444,19 +516,48 @@ int run_tree(int argc, const char* const* argv) {
     std::vector<FileOutcome> waiting;
     auto put_in_place = [&] {
       std::vector<PreparedReplacement> batch;
-      for (FileOutcome& outcome : waiting) batch.push_back(std::move(outcome.prepared));
-      std::vector<std::string> troubles(batch.size());
-      put_prepared(batch, troubles);
-      for (std::size_t k = 0; k < held.size(); ++k) {
-        if (!troubles[k].empty()) fail_replacement(waiting[k], options, files[held[k]], troubles[k]);
-        publish(held[k], std::move(waiting[k]));
+      std::vector<std::string> troubles;
+      try {
+        batch.reserve(waiting.size());
+        troubles.resize(waiting.size());
+        for (FileOutcome& outcome : waiting) batch.push_back(std::move(outcome.prepared));
+        put_prepared(batch, troubles);
+        for (std::size_t k = 0; k < held.size(); ++k)
+          if (!troubles[k].empty()) fail_replacement(waiting[k], options, files[held[k]], troubles[k]);
+      } catch (const std::bad_alloc&) {
+        // What is not in place yet stays out of it. (An outcome whose new
+        // file went into the batch keeps a stale copy of its descriptors.)
+        for (std::size_t k = 0; k < held.size(); ++k) {
+          PreparedReplacement& p = k < batch.size() ? batch[k] : waiting[k].prepared;
+          const bool pending = p.next.fd >= 0;
+          abandon_prepared(p);
+          waiting[k].prepared = PreparedReplacement{};
+          if (pending) {
+            fail_for_memory(waiting[k], options, files[held[k]]);
+          } else if (!waiting[k].failed && k < troubles.size() && !troubles[k].empty()) {
+            waiting[k].failed = true;
+            try {
+              fail_replacement(waiting[k], options, files[held[k]], troubles[k]);
+            } catch (const std::bad_alloc&) {
+            }
+          }
+        }
       }
+      for (std::size_t k = 0; k < held.size(); ++k) publish(held[k], std::move(waiting[k]));
       held.clear();
       waiting.clear();
     };
     for (std::size_t i = next++; i < files.size(); i = next++) {
       FileOutcome outcome = convert_one(options, context, files[i]);
-      if (!outcome.pending) {
+      if (outcome.pending) {
+        try {
+          held.reserve(batch_size);
+          waiting.reserve(batch_size);
+        } catch (const std::bad_alloc&) {
+          fail_for_memory(outcome, options, files[i]);
+        }
+      }
+      if (!outcome.pending || outcome.failed) {
         publish(i, std::move(outcome));
         continue;
       }
@@ -466,12 +567,22 @@ int run_tree(int argc, const char* const* argv) {
     }
     put_in_place();
   };
+  // As many workers as the system gives, down to none: this thread then
+  // converts every file itself before printing.
   std::vector<std::thread> workers;
-  for (std::size_t j = 0; j < std::min(jobs, files.size()); ++j) workers.emplace_back(work);
+  for (std::size_t j = 0; j < std::min(jobs, files.size()); ++j) {
+    try {
+      workers.emplace_back(work);
+    } catch (const std::exception&) {
+      break;
+    }
+  }
+  if (workers.empty()) work();
 
   const bool progress = !options.quiet && ::isatty(2) == 1;
   const double started = seconds_now();
   double shown = 0;
+  bool report_lost = false;
   Tally tally;
   std::vector<FileReport> logged;
   std::vector<std::unique_ptr<std::string>> texts;
@@ -484,7 +595,9 @@ int run_tree(int argc, const char* const* argv) {
         double now = seconds_now();
         if (progress && now - started > 1.0 && now - shown > 0.1) {
           shown = now;
-          write_all(2, "\rq5upgrade: " + std::to_string(i) + "/" + std::to_string(files.size()) + " files");
+          char line[64];
+          int length = std::snprintf(line, sizeof line, "\rq5upgrade: %zu/%zu files", i, files.size());
+          write_all(2, std::string_view(line, static_cast<std::size_t>(std::max(length, 0))));
         }
       }
       outcome = std::move(outcomes[i]);
@@ -492,7 +605,9 @@ int run_tree(int argc, const char* const* argv) {
     if (shown > 0) write_all(2, "\r\033[K");
     if (print_out && !write_all(1, outcome.out)) {
       // Nobody reads any more (a pipe into head): stop taking files.
-      write_all(2, std::string("q5upgrade: standard output: error: ") + std::strerror(errno) + "\n");
+      write_all(2, "q5upgrade: standard output: error: ");
+      write_all(2, std::strerror(errno));
+      write_all(2, "\n");
       trouble = true;
       next = files.size();
       break;
@@ -500,31 +615,60 @@ int run_tree(int argc, const char* const* argv) {
     write_all(2, outcome.err);
     ++tally.files;
     add_counts(tally.counts, outcome.diagnostics);
-    if (!options.report.empty() && (!outcome.diagnostics.empty() || !outcome.errors.empty())) {
+    if (!options.report.empty() && !report_lost && (!outcome.diagnostics.empty() || !outcome.errors.empty())) {
       // The log's entries view the texts: keep each where it will not move.
-      texts.push_back(std::make_unique<std::string>(std::move(outcome.text)));
-      outcome.diagnostics.insert(outcome.diagnostics.end(), outcome.errors.begin(), outcome.errors.end());
-      logged.push_back({files[i].path, *texts.back(), std::move(outcome.diagnostics)});
+      try {
+        texts.push_back(std::make_unique<std::string>(std::move(outcome.text)));
+        outcome.diagnostics.insert(outcome.diagnostics.end(), outcome.errors.begin(), outcome.errors.end());
+        logged.push_back({files[i].path, *texts.back(), std::move(outcome.diagnostics)});
+      } catch (const std::bad_alloc&) {
+        // No memory for the log: it is given up, and its memory with it.
+        report_lost = true;
+        std::vector<FileReport>().swap(logged);
+        std::vector<std::unique_ptr<std::string>>().swap(texts);
+      }
     }
-    if (outcome.failed)
+    if (outcome.failed) {
       ++tally.failed;
-    else if (outcome.changed)
-      ++tally.changed;
-    else
-      ++tally.unchanged;
-    if (!outcome.failed) tally.calls += outcome.calls;
+    } else {
+      // Calls count only where the file's change stands.
+      tally.calls += outcome.calls;
+      ++(outcome.changed ? tally.changed : tally.unchanged);
+    }
     tally.left += outcome.left;
   }
   for (std::thread& worker : workers) worker.join();
 
   trouble |= tally.failed > 0 || (options.werror && tally.counts.warnings > 0);
-  if (report_fd >= 0 && !write_report(report_fd, options.report, logged)) trouble = true;
+  if (report_fd >= 0 && !write_report(report_fd, options.report, logged, report_lost)) trouble = true;
   if (!options.quiet) write_all(2, summary_line(tally));
   if (trouble) return 2;
   bool would_change = options.sink == TreeSink::Diff || options.sink == TreeSink::Check;
   // By default a finding is work left to do, like a file still to convert.
   bool to_do = tally.changed > 0 || (!options.unsafe_fixes && tally.counts.warnings > 0);
   return would_change && to_do ? 1 : 0;
+}
+
+}  // namespace
+
+int run_tree(int argc, const char* const* argv) {
+  // Once the files are taken, each failure of memory is one file's; before
+  // that, and for the summary, it ends the run.
+  try {
+    auto parsed = parse_tree_options(argc, argv);
+    if (auto* exit = std::get_if<TreeExit>(&parsed)) {
+      write_all(1, exit->out);
+      write_all(2, exit->err);
+      return exit->exit_code;
+    }
+    const TreeOptions& options = std::get<TreeOptions>(parsed);
+    return run_files(options);
+  } catch (const std::bad_alloc&) {
+    write_all(2, "q5upgrade: error: ");
+    write_all(2, std::strerror(ENOMEM));
+    write_all(2, "\n");
+    return 2;
+  }
 }
 
 }  // namespace q5
