@@ -24,6 +24,8 @@
 #include "io/source.h"
 #include "base/byte_masks.h"
 #include "engine/scanner.h"
+#include "base/fd_io.h"
+#include "io/overwrite.h"
 #include "io/replace.h"
 
 namespace q5 {
@@ -43,18 +45,6 @@ Failure cannot_write(const std::string& path) {
 Failure no_memory(std::size_t bytes) {
   return {ExitNoMemory, "Cannot alloc " + std::to_string(bytes) + " bytes\n"};
 }
-
-// A descriptor closed when it goes out of scope.
-struct Descriptor {
-  int fd = -1;
-  Descriptor() = default;
-  explicit Descriptor(int opened) : fd(opened) {}
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  ~Descriptor() {
-    if (fd >= 0) ::close(fd);
-  }
-};
 
 Failure cannot_read(const std::string& path) { return {ExitBadInput, "Cannot read " + path + "\n"}; }
 
@@ -114,30 +104,6 @@ MaybeFailure write_replacement(const Replacement& replacement, const std::string
   return failure;
 }
 
-bool write_all(int fd, const char* bytes, std::size_t size, off_t at) {
-  while (size > 0) {
-    ssize_t put = ::pwrite(fd, bytes, size, at);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    bytes += put;
-    size -= static_cast<std::size_t>(put);
-    at += put;
-  }
-  return true;
-}
-
-// Copies the first `size` bytes of `from` over the start of `to`.
-bool copy_over(int from, int to, off_t size) {
-  char buffer[1 << 16];
-  for (off_t at = 0; at < size;) {
-    ssize_t got = ::pread(from, buffer, sizeof buffer, at);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0 || !write_all(to, buffer, static_cast<std::size_t>(got), at)) return false;
-    at += got;
-  }
-  return true;
-}
-
 // The output is the input, and it is written where it is: it has other hard
 // links, which a replacement by rename would leave with the old content, or
 // its directory takes no new file. The conversion goes to memory first (a
@@ -168,21 +134,11 @@ MaybeFailure convert_in_place(const Invocation& invocation, const SourceText& so
   if (file.fd < 0) return cannot_open(invocation.output);
   // An edit made since the file was read would be lost.
   if (!input_unchanged(source, invocation.input.c_str())) return cannot_read(invocation.input);
-  sigset_t saved;
-  if (!begin_in_place_rewrite(saved)) return cannot_write(invocation.output);
-  // Written over, then cut: a full disk fails before the old end, where
-  // the original fits back into the blocks it had.
-  bool written = copy_over(memory.fd, file.fd, size) && ::ftruncate(file.fd, size) == 0 &&
-                 ::fdatasync(file.fd) == 0;
-  bool restored = written || (write_all(file.fd, text.data(), text.size(), 0) &&
-                              ::ftruncate(file.fd, static_cast<off_t>(text.size())) == 0 &&
-                              ::fdatasync(file.fd) == 0);
-  end_in_place_rewrite(saved);
-  if (written) return {};
+  OverwriteEnd end = overwrite_file_from(file.fd, memory.fd, size, text);
+  if (end == OverwriteEnd::Done) return {};
+  if (end == OverwriteEnd::Interrupted) return cannot_write(invocation.output);
   return Failure{ExitWriteFailed,
-                 "Cannot write to " + invocation.output +
-                     (restored ? "; its original content is back in place\n"
-                               : "; putting its original content back failed too: the file is damaged\n")};
+                 "Cannot write to " + invocation.output + std::string(overwrite_outcome(end)) + "\n"};
 }
 
 // The output is the input, a file of one link: the result goes to a new

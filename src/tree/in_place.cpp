@@ -1,5 +1,8 @@
 #include "tree/in_place.h"
 
+#include "base/fd_io.h"
+#include "io/overwrite.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
@@ -28,34 +31,14 @@ constexpr const char kChanged[] = "changed since it was read; left alone";
 
 std::string with_reason(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
 
-bool write_at(int fd, std::string_view bytes) {
-  for (off_t at = 0; !bytes.empty();) {
-    ssize_t put = ::pwrite(fd, bytes.data(), bytes.size(), at);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(put));
-    at += put;
-  }
-  return true;
-}
 
 // Written over through `fd`, with the interrupting signals held off, and
 // the original content put back if that fails.
 std::string rewrite_linked(int fd, std::string_view contents, std::string_view original) {
-  sigset_t saved;
-  if (!begin_in_place_rewrite(saved)) return "interrupted; left alone";
-  auto put = [&](std::string_view bytes) {
-    return write_at(fd, bytes) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
-           ::fdatasync(fd) == 0;
-  };
-  std::string trouble;
-  if (!put(contents)) {
-    trouble = with_reason("cannot write the new content");
-    trouble += put(original) ? "; its original content is back in place"
-                             : "; putting its original content back failed too: the file is damaged";
-  }
-  end_in_place_rewrite(saved);
-  return trouble;
+  OverwriteEnd end = overwrite_file(fd, contents, original);
+  if (end == OverwriteEnd::Done) return {};
+  if (end == OverwriteEnd::Interrupted) return "interrupted; left alone";
+  return with_reason("cannot write the new content") + std::string(overwrite_outcome(end));
 }
 
 // The new file beside the original, open as `original_fd`, complete with
@@ -75,7 +58,7 @@ std::string write_beside(int original_fd, const std::string& shown, std::string_
   // file over to someone else.
   if (!carry_owner(out.next, as_read.st_uid, as_read.st_gid))
     return "cannot give its owner and group to a new copy; left alone";
-  if (!write_at(out.next.fd, contents)) return with_reason("cannot write the new content");
+  if (!write_all_at(out.next.fd, contents, 0)) return with_reason("cannot write the new content");
   if (MaybeFailure failure = carry_attributes(out.next, original_fd, as_read.st_uid, as_read.st_gid,
                                               as_read.st_mode, "its converted copy", shown))
     return failure->message.substr(0, failure->message.find('\n'));

@@ -1,0 +1,229 @@
+#include "tree/file_outcome.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "diagnose/diagnose.h"
+#include "diagnose/format.h"
+#include "diagnose/suppression.h"
+#include "io/read_file.h"
+#include "tree/conversion.h"
+#include "tree/diff.h"
+#include "tree/migrate.h"
+
+namespace q5 {
+
+void stop_for_test(const char* point) {
+  static const char* const wanted = std::getenv("Q5UPGRADE_TEST_STOP");
+  // Sent to this thread, so that it stops before going on.
+  if (wanted != nullptr && std::strcmp(wanted, point) == 0) ::raise(SIGSTOP);
+}
+
+namespace {
+
+// "Unterminated string\n" reads as "unterminated string"; the limit
+// messages lose their "ERROR: " and the text they quote.
+std::string failure_text(const Failure& failure) {
+  std::string text = failure.message.substr(0, failure.message.find('\n'));
+  if (text.starts_with("ERROR: ")) text.erase(0, 7);
+  if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z') text[0] = static_cast<char>(text[0] - 'A' + 'a');
+  return text;
+}
+
+}  // namespace
+
+namespace {
+
+// The error line of a file that could not be read or converted; with a
+// report asked for, the error goes into it too.
+void fail_file(FileOutcome& outcome, const TreeOptions& options, const WalkedFile& file,
+               std::string_view text, const Failure& failure, std::string_view message) {
+  outcome.failed = true;
+  std::size_t offset = text.empty() ? kNoOffset : failure.offset;
+  outcome.err = "q5upgrade: " + format_location(file.path, make_line_table(text), offset) +
+                ": error: " + std::string(message) + "\n";
+  if (!options.report.empty()) {
+    Diagnostic error = failure_diagnostic(failure);
+    error.offset = offset;
+    error.message = message;
+    outcome.errors.push_back(std::move(error));
+  }
+}
+
+}  // namespace
+
+// A file whose new content could not be put in place: the diagnostics
+// already shown for it stay.
+void fail_replacement(FileOutcome& outcome, const TreeOptions& options, const WalkedFile& file,
+                      const std::string& trouble) {
+  std::string shown = std::move(outcome.err);
+  fail_file(outcome, options, file, {}, Failure{ExitWriteFailed, trouble}, trouble);
+  outcome.err = shown + outcome.err;
+}
+
+namespace {
+
+// The converted text of a file and what the diff shows of it.
+struct Converted {
+  std::string text;
+  std::vector<ReplacedSpan> spans;
+};
+
+}  // namespace
+
+namespace {
+
+// Spans of the diff: insertions on the same or neighbouring lines make one
+// span, so that the diff shows the old lines together, then the new ones.
+std::vector<ReplacedSpan> spans_of(std::string_view text, const std::vector<Insertion>& insertions) {
+  std::vector<ReplacedSpan> spans;
+  std::size_t shift = 0;
+  for (const Insertion& i : insertions) {
+    bool joins = !spans.empty() &&
+                 std::count(text.begin() + static_cast<std::ptrdiff_t>(spans.back().end),
+                            text.begin() + static_cast<std::ptrdiff_t>(i.offset), '\n') <= 1;
+    if (!joins) spans.push_back({i.offset, i.offset, i.offset + shift, i.offset + shift});
+    ReplacedSpan& span = spans.back();
+    span.end = i.offset;
+    shift += i.text.size();
+    span.out_end = i.offset + shift;
+  }
+  return spans;
+}
+
+}  // namespace
+
+namespace {
+
+void convert_file(const TreeOptions& options, const RunContext& context, const WalkedFile& file,
+                  FileOutcome& outcome) {
+  std::string before;
+  struct stat status {};
+  std::string error = file.error;
+  OpenedFile opened;
+  const bool in_place = options.sink == TreeSink::InPlace;
+  if (file.path == "-" && context.stdin_read) {
+    before = context.stdin_text;
+  } else {
+    if (error.empty()) error = open_walked(file, in_place, opened);
+    if (error.empty() && !read_whole(opened.fd, before, status, error)) before.clear();
+  }
+  if (!error.empty()) {
+    close_walked(opened);
+    fail_file(outcome, options, file, {}, Failure{ExitBadInput, error}, error);
+    return;
+  }
+  if (opened.fd > 0) ::close(opened.fd);  // only its directory is kept, to replace it
+  opened.fd = -1;
+  stop_for_test("read");
+  outcome.size = before.size();
+
+  Converted conversion;
+  if (options.unsafe_fixes) {
+    Conversion classic = convert_text(before);
+    if (classic.failure) {
+      close_walked(opened);
+      fail_file(outcome, options, file, before, *classic.failure, failure_text(*classic.failure));
+      if (!options.report.empty()) outcome.text = std::move(before);
+      return;
+    }
+    outcome.calls = changed_call_count(before, classic);
+    outcome.diagnostics = diagnose_conversion(before, classic.calls, classic.text);
+    if (before.find(kSilenceMark) != std::string::npos)
+      for (const CallRecord& call : classic.calls) {
+        std::vector<Rule> silenced = silenced_rules(before, call.begin);
+        std::erase_if(outcome.diagnostics, [&](const Diagnostic& d) {
+          return d.offset >= call.begin && d.offset < call.end &&
+                 std::find(silenced.begin(), silenced.end(), d.rule) != silenced.end();
+        });
+      }
+    conversion.spans = replacements_of(classic);
+    conversion.text = std::move(classic.text);
+  } else {
+    Migration migration = migrate_text(before, context.macros);
+    if (migration.failure) {
+      close_walked(opened);
+      fail_file(outcome, options, file, before, *migration.failure, failure_text(*migration.failure));
+      if (!options.report.empty()) outcome.text = std::move(before);
+      return;
+    }
+    outcome.calls = migration.converted;
+    outcome.left = migration.left;
+    outcome.diagnostics = std::move(migration.diagnostics);
+    // --check needs only to know that something changes.
+    if (options.sink != TreeSink::Check) {
+      conversion.text = apply_insertions(before, migration.insertions);
+      conversion.spans = spans_of(before, migration.insertions);
+    }
+    outcome.changed = !migration.insertions.empty();
+  }
+  if (options.unsafe_fixes) outcome.changed = conversion.text != before;
+  outcome.err = format_diagnostics(file.path, before, outcome.diagnostics);
+
+  switch (options.sink) {
+    case TreeSink::Diff:
+      if (outcome.changed)
+        outcome.out = unified_diff(patch_path(file.path, context.cwd), before, conversion.text,
+                                   conversion.spans);
+      break;
+    case TreeSink::Check:
+      if (outcome.changed) outcome.out = options.null_separated ? file.path + '\0' : quote_name(file.path) + "\n";
+      break;
+    case TreeSink::Stdout:
+      outcome.out = std::move(conversion.text);
+      break;
+    case TreeSink::InPlace:
+      if (outcome.changed) {
+        std::string trouble = prepare_replacement(file.path, opened.dir_fd, std::move(opened.name),
+                                                  conversion.text, before, status,
+                                                  outcome.prepared);
+        opened.dir_fd = -1;
+        if (!trouble.empty())
+          fail_replacement(outcome, options, file, trouble);
+        else
+          outcome.pending = !outcome.prepared.in_place;
+      }
+      break;
+  }
+  close_walked(opened);
+  if (!options.report.empty() && !(outcome.diagnostics.empty() && outcome.errors.empty()))
+    outcome.text = std::move(before);
+}
+
+}  // namespace
+
+void abandon_prepared(PreparedReplacement& prepared) {
+  if (prepared.next.fd >= 0) discard_replacement(prepared.next);
+  if (prepared.dir_fd >= 0) ::close(prepared.dir_fd);
+  prepared.dir_fd = -1;
+}
+
+void fail_for_memory(FileOutcome& outcome, const TreeOptions& options, const WalkedFile& file) {
+  const std::size_t bytes = outcome.size;
+  abandon_prepared(outcome.prepared);
+  outcome = FileOutcome{};
+  outcome.failed = true;
+  try {
+    std::string message = cannot_alloc(bytes);
+    fail_file(outcome, options, file, {}, Failure{ExitNoMemory, message}, message);
+  } catch (const std::bad_alloc&) {
+  }
+}
+
+FileOutcome convert_one(const TreeOptions& options, const RunContext& context,
+                        const WalkedFile& file) {
+  FileOutcome outcome;
+  try {
+    convert_file(options, context, file, outcome);
+  } catch (const std::bad_alloc&) {
+    fail_for_memory(outcome, options, file);
+  }
+  return outcome;
+}
+
+}  // namespace q5

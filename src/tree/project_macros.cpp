@@ -1,0 +1,93 @@
+#include "tree/project_macros.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <exception>
+#include <iterator>
+#include <thread>
+
+#include "base/fd_io.h"
+#include "diagnose/format.h"
+#include "io/read_file.h"
+
+namespace q5 {
+
+namespace {
+
+// Runs `work(k)` for every k below `count` on up to `jobs` threads.
+template <typename Work>
+void for_each_parallel(std::size_t count, std::size_t jobs, Work work) {
+  std::atomic<std::size_t> next{0};
+  auto run = [&] {
+    for (std::size_t k = next++; k < count; k = next++) work(k);
+  };
+  std::vector<std::thread> threads;
+  for (std::size_t j = 1; j < std::min(jobs, count); ++j) {
+    try {
+      threads.emplace_back(run);
+    } catch (const std::exception&) {
+      break;  // fewer threads, or this one alone
+    }
+  }
+  run();
+  for (std::thread& t : threads) t.join();
+}
+
+}  // namespace
+
+RunContext prepare_context(const TreeOptions& options, const std::vector<WalkedFile>& files,
+                           std::size_t jobs, bool& trouble) {
+  RunContext context;
+  if (char* cwd = ::getcwd(nullptr, 0)) {
+    context.cwd = cwd;
+    std::free(cwd);
+  }
+  if (options.unsafe_fixes) return context;
+  std::vector<WalkedFile> sources = files;
+  if (!options.macro_dirs.empty()) {
+    TreeOptions headers;
+    headers.includes = {"*.h"};
+    headers.paths = options.macro_dirs;
+    for (WalkedFile& header : walk_paths(headers)) {
+      if (!header.error.empty()) {
+        write_all(2, "q5upgrade: " + header.path + ": error: " + header.error + "\n");
+        trouble = true;
+        continue;
+      }
+      sources.push_back(std::move(header));
+    }
+  }
+  // Standard input can be read once only: its text is kept for converting.
+  std::string error;
+  struct stat status {};
+  for (const WalkedFile& source : sources)
+    if (source.path == "-" && !context.stdin_read)
+      context.stdin_read = read_whole(0, context.stdin_text, status, error);
+  std::vector<MacroSet> sets(sources.size());
+  for_each_parallel(sources.size(), jobs, [&](std::size_t k) {
+    const WalkedFile& source = sources[k];
+    if (source.path == "-") {
+      collect_macros(context.stdin_text, source.path, sets[k]);
+      return;
+    }
+    // Opened as it will be for converting: links below a PATH not followed.
+    OpenedFile opened;
+    std::string text, trouble;
+    struct stat seen {};
+    if (source.error.empty() && open_walked(source, false, opened).empty() &&
+        read_whole(opened.fd, text, seen, trouble))
+      collect_macros(text, source.path, sets[k]);
+    close_walked(opened);
+  });
+  MacroSet all;
+  for (MacroSet& set : sets) {
+    std::move(set.definitions.begin(), set.definitions.end(), std::back_inserter(all.definitions));
+    std::move(set.undefined.begin(), set.undefined.end(), std::back_inserter(all.undefined));
+  }
+  context.macros = resolve_macros(all);
+  return context;
+}
+
+}  // namespace q5
