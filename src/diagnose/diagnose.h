@@ -21,13 +21,6 @@ std::vector<Diagnostic> diagnose_conversion(std::string_view text,
                                             const std::vector<CallRecord>& calls,
                                             std::string_view converted);
 
-// The same diagnostics found the long way: every call lexed and put through
-// every check, none decided from its bytes alone. The reference that the
-// shortcuts of diagnose_conversion are tested against.
-std::vector<Diagnostic> diagnose_conversion_by_tokens(std::string_view text,
-                                                      const std::vector<CallRecord>& calls,
-                                                      std::string_view converted);
-
 // The tokens of the call's input (comments and line splices aside) that
 // its converted text lacks, in input order. The converted text may only
 // add the pair macros' names, parentheses, commas, the "(char *)" cast and
