@@ -7,8 +7,6 @@
 #include <iterator>
 
 #include "base/byte_masks.h"
-#include "engine/rewriters.h"
-#include "engine/splitter.h"
 
 namespace q5 {
 
@@ -17,50 +15,50 @@ namespace {
 // Every name starts with "Q5" or "XtVa": the scanner finds candidates by
 // exactly those two prefixes.
 constexpr CallEntry kCallTable[] = {
-    {"Q5SetAttrs", rewrite_tag_list, 1},
-    {"Q5GetAttrs", rewrite_tag_list, 1},
-    {"Q5SetClassAttrs", rewrite_tag_list, 1},
-    {"Q5GetClassAttrs", rewrite_tag_list, 1},
-    {"Q5Do", rewrite_tag_list, 2},
-    {"Q5Do2", rewrite_tag_list, 3},
-    {"Q5Do3", rewrite_tag_list, 4},
-    {"Q5DoSuper", rewrite_tag_list, 3},
-    {"Q5DoSuper2", rewrite_tag_list, 4},
-    {"Q5DoSuper3", rewrite_tag_list, 5},
-    {"Q5SendMsg", rewrite_tag_list, 2},
-    {"Q5SendMsg2", rewrite_tag_list, 3},
-    {"Q5SendMsg3", rewrite_tag_list, 4},
-    {"Q5SendEMsg", rewrite_tag_list, 2},
-    {"Q5SendEMsg2", rewrite_tag_list, 3},
-    {"Q5SendEMsg3", rewrite_tag_list, 4},
-    {"Q5DoE", rewrite_tag_list, 2},
-    {"Q5DoE2", rewrite_tag_list, 3},
-    {"Q5DoE3", rewrite_tag_list, 4},
-    {"Q5SendClassMsg", rewrite_tag_list, 2},
-    {"Q5SendClassMsg2", rewrite_tag_list, 3},
-    {"Q5SendClassMsg3", rewrite_tag_list, 4},
-    {"Q5DoClass", rewrite_tag_list, 2},
-    {"Q5DoClass2", rewrite_tag_list, 3},
-    {"Q5DoClass3", rewrite_tag_list, 4},
-    {"Q5New", rewrite_tag_list, 1},
-    {"Q5ObjectCreate", rewrite_tag_list, 1},
-    {"Q5AltObjectCreate", rewrite_tag_list, 2},
-    {"Q5ObjectLoad", rewrite_tag_list, 1},
-    {"Q5ObjectSave", rewrite_tag_list, 1},
-    {"Q5ClassCreate", rewrite_tag_list, 4},
-    {"Q5TagGet", rewrite_tag_get, 1},
-    {"Q5TagSet", rewrite_tag_list, 1},
-    {"Q5TagCopy", rewrite_tag_list, 1},
-    {"Q5TagConcat", rewrite_tag_list, 1},
-    {"Q5AppCreate", rewrite_tag_list, 2},
-    {"Q5ProcessEvents", rewrite_tag_list, 2},
-    {"Q5Inherit", rewrite_tag_list, 3},
-    {"Q5Inherit2", rewrite_tag_list, 4},
-    {"Q5Inherit3", rewrite_tag_list, 5},
-    {"XtVaCreateManagedWidget", rewrite_xt_list, 3},
-    {"XtVaCreateWidget", rewrite_xt_list, 3},
-    {"XtVaGetValues", rewrite_xt_list, 1},
-    {"XtVaSetValues", rewrite_xt_list, 1},
+    {"Q5SetAttrs", Family::TagList, 1},
+    {"Q5GetAttrs", Family::TagList, 1},
+    {"Q5SetClassAttrs", Family::TagList, 1},
+    {"Q5GetClassAttrs", Family::TagList, 1},
+    {"Q5Do", Family::TagList, 2},
+    {"Q5Do2", Family::TagList, 3},
+    {"Q5Do3", Family::TagList, 4},
+    {"Q5DoSuper", Family::TagList, 3},
+    {"Q5DoSuper2", Family::TagList, 4},
+    {"Q5DoSuper3", Family::TagList, 5},
+    {"Q5SendMsg", Family::TagList, 2},
+    {"Q5SendMsg2", Family::TagList, 3},
+    {"Q5SendMsg3", Family::TagList, 4},
+    {"Q5SendEMsg", Family::TagList, 2},
+    {"Q5SendEMsg2", Family::TagList, 3},
+    {"Q5SendEMsg3", Family::TagList, 4},
+    {"Q5DoE", Family::TagList, 2},
+    {"Q5DoE2", Family::TagList, 3},
+    {"Q5DoE3", Family::TagList, 4},
+    {"Q5SendClassMsg", Family::TagList, 2},
+    {"Q5SendClassMsg2", Family::TagList, 3},
+    {"Q5SendClassMsg3", Family::TagList, 4},
+    {"Q5DoClass", Family::TagList, 2},
+    {"Q5DoClass2", Family::TagList, 3},
+    {"Q5DoClass3", Family::TagList, 4},
+    {"Q5New", Family::TagList, 1},
+    {"Q5ObjectCreate", Family::TagList, 1},
+    {"Q5AltObjectCreate", Family::TagList, 2},
+    {"Q5ObjectLoad", Family::TagList, 1},
+    {"Q5ObjectSave", Family::TagList, 1},
+    {"Q5ClassCreate", Family::TagList, 4},
+    {"Q5TagGet", Family::TagGet, 1},
+    {"Q5TagSet", Family::TagList, 1},
+    {"Q5TagCopy", Family::TagList, 1},
+    {"Q5TagConcat", Family::TagList, 1},
+    {"Q5AppCreate", Family::TagList, 2},
+    {"Q5ProcessEvents", Family::TagList, 2},
+    {"Q5Inherit", Family::TagList, 3},
+    {"Q5Inherit2", Family::TagList, 4},
+    {"Q5Inherit3", Family::TagList, 5},
+    {"XtVaCreateManagedWidget", Family::Xt, 3},
+    {"XtVaCreateWidget", Family::Xt, 3},
+    {"XtVaGetValues", Family::Xt, 1},
+    {"XtVaSetValues", Family::Xt, 1},
 };
 
 constexpr std::array<bool, 256> make_identifier_bytes() {
@@ -90,11 +88,7 @@ constexpr std::size_t longest_name() {
   return longest;
 }
 
-void keep_as_it_stands(std::string_view, const ArgumentList&, int, CallPlan& plan, Output&) {
-  plan.left_as_is = true;
-}
-
-constexpr CallEntry kConvertedTagGet{"Q5TagGetS", keep_as_it_stands, 1};
+constexpr CallEntry kConvertedTagGet{"Q5TagGetS", Family::Converted, 1};
 
 constexpr std::size_t kLongest = longest_name();
 

@@ -1,27 +1,24 @@
-// The calls the tool converts: each name with its rewriter and the number
-// of leading arguments that come before its tag list.
+// The calls the tool converts, as data: each name with its family and the
+// number of leading arguments that come before its tag list.
 #pragma once
 
 #include <cstddef>
 #include <span>
 #include <string_view>
 
-#include "engine/output.h"
 
 namespace q5 {
 
-struct ArgumentList;
-struct CallPlan;
-
-// Writes one converted call, from its name to its closing parenthesis, and
-// says in `plan` what it took each argument for.
-using Rewriter = void (*)(std::string_view call_name, const ArgumentList& args,
-                          int fixed_count, CallPlan& plan, Output& out);
+// How a call's list is written in pair form: the toolkit's own calls with
+// Q5T, the Xt calls with Q5LT and a cast terminator, Q5TagGet with Q5ST
+// (and renamed). A call already under its pair-form name is left as it
+// stands.
+enum class Family : unsigned char { TagList, Xt, TagGet, Converted };
 
 struct CallEntry {
   std::string_view name;
-  Rewriter rewriter;
-  int fixed_count;
+  Family family;
+  int fixed_count;  // leading arguments before the list
 };
 
 // The blanks allowed between a call's name and its "(", and skipped after
@@ -49,7 +46,7 @@ std::span<const CallEntry> call_table();
 int lookup_call(std::string_view text, std::size_t candidate);
 
 // A call already in pair form under a name of its own (Q5TagGetS), or
-// nullptr: its rewriter leaves it as it stands, so that a second run does
+// nullptr: its family leaves it as it stands, so that a second run does
 // not reach the calls nested in its arguments.
 const CallEntry* lookup_converted_call(std::string_view text, std::size_t candidate);
 

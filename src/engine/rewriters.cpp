@@ -273,19 +273,19 @@ constexpr PairStyle kTagGetStyle{"Q5TagGetS", "Q5ST(", false, holds_tag_end, "",
 
 }  // namespace
 
-void rewrite_tag_list(std::string_view call_name, const ArgumentList& args, int fixed_count,
-                      CallPlan& plan, Output& out) {
-  rewrite_pairs(kTagListStyle, call_name, args, fixed_count, plan, out);
-}
-
-void rewrite_xt_list(std::string_view call_name, const ArgumentList& args, int fixed_count,
-                     CallPlan& plan, Output& out) {
-  rewrite_pairs(kXtListStyle, call_name, args, fixed_count, plan, out);
-}
-
-void rewrite_tag_get(std::string_view call_name, const ArgumentList& args, int fixed_count,
-                     CallPlan& plan, Output& out) {
-  rewrite_pairs(kTagGetStyle, call_name, args, fixed_count, plan, out);
+void rewrite_call(Family family, std::string_view call_name, const ArgumentList& args,
+                  int fixed_count, CallPlan& plan, Output& out) {
+  switch (family) {
+    case Family::TagList:
+      return rewrite_pairs(kTagListStyle, call_name, args, fixed_count, plan, out);
+    case Family::Xt:
+      return rewrite_pairs(kXtListStyle, call_name, args, fixed_count, plan, out);
+    case Family::TagGet:
+      return rewrite_pairs(kTagGetStyle, call_name, args, fixed_count, plan, out);
+    case Family::Converted:
+      plan.left_as_is = true;
+      return;
+  }
 }
 
 }  // namespace q5

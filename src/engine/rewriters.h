@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/call_table.h"
 #include "engine/output.h"
 
 namespace q5 {
@@ -33,15 +34,9 @@ struct CallPlan {
   std::vector<ArgRole> roles;    // one per argument
 };
 
-// The toolkit's own calls: pairs become Q5T(tag, value).
-void rewrite_tag_list(std::string_view call_name, const ArgumentList& args, int fixed_count,
-                      CallPlan& plan, Output& out);
-// The Xt varargs calls: pairs become Q5LT(resource, value), the terminator
-// gets a "(char *)" cast.
-void rewrite_xt_list(std::string_view call_name, const ArgumentList& args, int fixed_count,
-                     CallPlan& plan, Output& out);
-// Q5TagGet, renamed Q5TagGetS: pairs become Q5ST(tag, address).
-void rewrite_tag_get(std::string_view call_name, const ArgumentList& args, int fixed_count,
-                     CallPlan& plan, Output& out);
+// Writes the call in its family's pair form (see Family); a Converted call
+// is left as it stands.
+void rewrite_call(Family family, std::string_view call_name, const ArgumentList& args,
+                  int fixed_count, CallPlan& plan, Output& out);
 
 }  // namespace q5

@@ -268,7 +268,7 @@ ConvertResult convert_call(std::string_view text, std::size_t candidate, const C
   std::string_view call_name = text.substr(candidate, open - candidate);
   if (call_name.size() > kMaxCallNameLength)
     return {0, Failure{ExitBadInput, "ERROR: Too long function name\n", candidate}};
-  entry.rewriter(call_name, args, entry.fixed_count, plan, out);
+  rewrite_call(entry.family, call_name, args, entry.fixed_count, plan, out);
 
   // Blanks between ")" and ";" go; a line break stays, so a call that ends
   // a macro line does not pull the next line into the macro.

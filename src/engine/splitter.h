@@ -1,5 +1,5 @@
 // Splits one recognised call's argument list into argument texts and hands
-// them to the call's rewriter, or copies a function definition head as is.
+// them to the call's family's writer, or copies a function definition head as is.
 #pragma once
 
 #include <array>

@@ -4,15 +4,18 @@
 
 #include "engine/argument_kinds.h"
 #include "engine/call_table.h"
-#include "engine/rewriters.h"
 
 namespace q5 {
 
 PairStyle pair_style(int row) {
-  Rewriter rewriter = call_table()[row].rewriter;
-  if (rewriter == rewrite_xt_list) return {Family::Xt, "Q5LT(", "resource"};
-  if (rewriter == rewrite_tag_get) return {Family::TagGet, "Q5ST(", "tag"};
-  return {Family::TagList, "Q5T(", "tag"};
+  switch (call_table()[row].family) {
+    case Family::Xt:
+      return {Family::Xt, "Q5LT(", "resource"};
+    case Family::TagGet:
+      return {Family::TagGet, "Q5ST(", "tag"};
+    default:
+      return {Family::TagList, "Q5T(", "tag"};
+  }
 }
 
 bool is_name(std::string_view text, Tokens tokens, std::string_view name) {

@@ -8,12 +8,11 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/call_table.h"
 #include "engine/macros.h"
 #include "engine/token_call.h"
 
 namespace q5 {
-
-enum class Family : unsigned char { TagList, Xt, TagGet };
 
 struct PairStyle {
   Family family;

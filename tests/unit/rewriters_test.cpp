@@ -30,49 +30,49 @@ struct Rewritten {
 
 // An output that takes at most `capacity` bytes, so the write that crosses
 // it fails.
-Rewritten rewrite(Rewriter rewriter, std::string_view name, const std::vector<std::string>& args,
+Rewritten rewrite(Family family, std::string_view name, const std::vector<std::string>& args,
                   int fixed_count, std::size_t capacity = 4096) {
   Output out = memory_output("out.c");
   out.write_limit = capacity;
   ArgumentList list = make_list(args);
   CallPlan plan;
-  rewriter(name, list, fixed_count, plan, out);
+  rewrite_call(family, name, list, fixed_count, plan, out);
   return {out.memory, out.failure};
 }
 
 TEST(Rewriters, FewerArgumentsThanFixedOnesUseOnlyThoseGiven) {
-  EXPECT_EQ(rewrite(rewrite_tag_list, "Q5DoSuper3", {"o"}, 5).text, "Q5DoSuper3(o,)");
-  EXPECT_EQ(rewrite(rewrite_xt_list, "XtVaCreateWidget", {"\"n\"", " c"}, 3).text,
+  EXPECT_EQ(rewrite(Family::TagList, "Q5DoSuper3", {"o"}, 5).text, "Q5DoSuper3(o,)");
+  EXPECT_EQ(rewrite(Family::Xt, "XtVaCreateWidget", {"\"n\"", " c"}, 3).text,
             "XtVaCreateWidget(\"n\", c,)");
 }
 
 TEST(Rewriters, ContinuedLineCountsAsLeadingBlank) {
-  EXPECT_EQ(rewrite(rewrite_tag_list, "Q5SetAttrs", {"o", " \\\n  A", " 1", " \\\n  Q5TAG_END"}, 1).text,
+  EXPECT_EQ(rewrite(Family::TagList, "Q5SetAttrs", {"o", " \\\n  A", " 1", " \\\n  Q5TAG_END"}, 1).text,
             "Q5SetAttrs(o, \\\n  Q5T(A, 1), \\\n  Q5TAG_END)");
-  EXPECT_EQ(rewrite(rewrite_tag_list, "Q5ClassCreate",
+  EXPECT_EQ(rewrite(Family::TagList, "Q5ClassCreate",
                     {"a", "b", "c", "d", "\\\n Q5DEFAULTCLASSTAGS", " A", " 1"}, 4).text,
             "Q5ClassCreate(a,b,c,d,\\\n Q5DEFAULTCLASSTAGS, Q5T(A, 1))");
   // A backslash not followed by a newline is not a blank.
-  EXPECT_EQ(rewrite(rewrite_tag_list, "Q5SetAttrs", {"o", " \\A", " 1"}, 1).text,
+  EXPECT_EQ(rewrite(Family::TagList, "Q5SetAttrs", {"o", " \\A", " 1"}, 1).text,
             "Q5SetAttrs(o, Q5T(\\A, 1))");
 }
 
 TEST(Rewriters, CarriageReturnIsABlankLikeNewline) {
-  EXPECT_EQ(rewrite(rewrite_tag_list, "Q5SetAttrs", {"o", "\r\nA", " 1"}, 1).text,
+  EXPECT_EQ(rewrite(Family::TagList, "Q5SetAttrs", {"o", "\r\nA", " 1"}, 1).text,
             "Q5SetAttrs(o,\r\nQ5T(A, 1))");
-  EXPECT_EQ(rewrite(rewrite_tag_list, "Q5SetAttrs", {"o", "\r\nQ5TAG_END"}, 1).text,
+  EXPECT_EQ(rewrite(Family::TagList, "Q5SetAttrs", {"o", "\r\nQ5TAG_END"}, 1).text,
             "Q5SetAttrs(o,\r\nQ5TAG_END)");
-  EXPECT_EQ(rewrite(rewrite_tag_list, "Q5SetAttrs", {"o", " \\\r\n  A", " 1"}, 1).text,
+  EXPECT_EQ(rewrite(Family::TagList, "Q5SetAttrs", {"o", " \\\r\n  A", " 1"}, 1).text,
             "Q5SetAttrs(o, \\\r\n  Q5T(A, 1))");
 }
 
 TEST(Rewriters, DirectiveBeforeTerminatorWhereTerminatorIsFoundAnywhere) {
-  EXPECT_EQ(rewrite(rewrite_xt_list, "XtVaSetValues", {"w", "\n#if 0\n", "\n R", " 1", " NULL"}, 1).text,
+  EXPECT_EQ(rewrite(Family::Xt, "XtVaSetValues", {"w", "\n#if 0\n", "\n R", " 1", " NULL"}, 1).text,
             "XtVaSetValues(w,\n#if 0\n\n Q5LT(R, 1),(char *) NULL)");
-  EXPECT_EQ(rewrite(rewrite_tag_get, "Q5TagGet", {"t", "\n#ifdef Q5TAG_END\n", "\n A", " &a", " Q5TAG_END"}, 1).text,
+  EXPECT_EQ(rewrite(Family::TagGet, "Q5TagGet", {"t", "\n#ifdef Q5TAG_END\n", "\n A", " &a", " Q5TAG_END"}, 1).text,
             "Q5TagGetS(t,\n#ifdef Q5TAG_END\n\n Q5ST(A, &a), Q5TAG_END)");
   // The tag-list terminator is a prefix test, made before the directive test.
-  EXPECT_EQ(rewrite(rewrite_tag_list, "Q5SetAttrs", {"o", " Q5TAG_END #if", " A", " 1"}, 1).text,
+  EXPECT_EQ(rewrite(Family::TagList, "Q5SetAttrs", {"o", " Q5TAG_END #if", " A", " 1"}, 1).text,
             "Q5SetAttrs(o, Q5TAG_END #if)");
 }
 
@@ -81,7 +81,7 @@ TEST(Rewriters, EachWriteFailureNamesWhatFailed) {
   // stream that fills up at each byte shows which write reports what.
   const std::vector<std::string> args = {"tags", " A", " &x", " Q5TAG_END"};
   const std::string whole = "Q5TagGetS(tags, Q5ST(A, &x), Q5TAG_END)";
-  ASSERT_EQ(rewrite(rewrite_tag_get, "Q5TagGet ", args, 1).text, whole);
+  ASSERT_EQ(rewrite(Family::TagGet, "Q5TagGet ", args, 1).text, whole);
 
   struct Step {
     std::size_t written;  // bytes already out when the failing write starts
@@ -98,7 +98,7 @@ TEST(Rewriters, EachWriteFailureNamesWhatFailed) {
   };
   for (const Step& step : steps) {
     SCOPED_TRACE(step.message);
-    Rewritten r = rewrite(rewrite_tag_get, "Q5TagGet ", args, 1, step.written);
+    Rewritten r = rewrite(Family::TagGet, "Q5TagGet ", args, 1, step.written);
     ASSERT_TRUE(r.failure);
     EXPECT_EQ(r.failure->exit_code, ExitWriteFailed);
     EXPECT_EQ(r.failure->message, step.message);
@@ -108,7 +108,7 @@ TEST(Rewriters, EachWriteFailureNamesWhatFailed) {
 }
 
 TEST(Rewriters, XtCastFailureIsReportedLikeText) {
-  Rewritten r = rewrite(rewrite_xt_list, "XtVaGetValues", {"w", " NULL"}, 1, 16);
+  Rewritten r = rewrite(Family::Xt, "XtVaGetValues", {"w", " NULL"}, 1, 16);
   ASSERT_TRUE(r.failure);
   EXPECT_EQ(r.failure->message, "Cannot write '(char *)'\n");
 }

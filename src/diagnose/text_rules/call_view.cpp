@@ -21,6 +21,7 @@ bool is_terminator_like(Family family, std::string_view text, Tokens tokens) {
       return is_plain_null(text, tokens);
     case Family::TagList:
     case Family::TagGet:
+    case Family::Converted:
       return is_tag_end(text, tokens);
   }
   return false;
