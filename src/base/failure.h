@@ -20,11 +20,26 @@ enum ExitCode : int {
   ExitUpgradeFailed = -1  // upgrade mode could not put the result in place
 };
 
+// What went wrong in a conversion, so that each interface says it in its
+// own words: the classic command line prints `message`, the tree interface
+// renders the kind (see tree/file_outcome.cpp).
+enum class FailureKind : unsigned char {
+  Other,  // `message` says it all
+  UnterminatedString,
+  UnterminatedList,
+  TooManyArguments,
+  ArgumentTooLong,
+  NameTooLong,
+  NoMemory,  // `bytes` were asked for
+};
+
 struct Failure {
   int exit_code;
   std::string message;  // printed to stderr as is; line ends included
   // The input byte the failure concerns (a call, a literal), when known.
   std::size_t offset = static_cast<std::size_t>(-1);
+  FailureKind kind = FailureKind::Other;
+  std::size_t bytes = 0;
 };
 
 using MaybeFailure = std::optional<Failure>;

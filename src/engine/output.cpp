@@ -157,7 +157,8 @@ bool take_bytes(Output& out, std::string_view bytes, bool stable) {
 }
 
 void fail_for_memory(Output& out) {
-  out.failure = Failure{ExitNoMemory, "Cannot alloc " + std::to_string(out.asked) + " bytes\n"};
+  out.failure = Failure{ExitNoMemory, "Cannot alloc " + std::to_string(out.asked) + " bytes\n",
+                        static_cast<std::size_t>(-1), FailureKind::NoMemory, out.asked};
 }
 
 // Running out of memory for the result is told as such (the failure is

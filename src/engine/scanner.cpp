@@ -306,7 +306,9 @@ bool reserve_arguments(ArgumentList& args) {
 }
 
 Failure no_memory_for_arguments() {
-  return {ExitNoMemory, "Cannot alloc " + std::to_string(kMaxArgumentLength + 1) + " bytes\n"};
+  constexpr std::size_t bytes = kMaxArgumentLength + 1;
+  return {ExitNoMemory, "Cannot alloc " + std::to_string(bytes) + " bytes\n", npos, FailureKind::NoMemory,
+          bytes};
 }
 
 // The pass on one thread, from the state given on: writes the source up to

@@ -11,15 +11,19 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
-Failure unterminated_list() { return {ExitUnterminated, "Unterminated parameter list\n"}; }
+Failure unterminated_list() {
+  return {ExitUnterminated, "Unterminated parameter list\n", npos, FailureKind::UnterminatedList};
+}
 
-Failure too_many_arguments() { return {ExitBadInput, "ERROR: Too many parameters\n"}; }
+Failure too_many_arguments() {
+  return {ExitBadInput, "ERROR: Too many parameters\n", npos, FailureKind::TooManyArguments};
+}
 
 Failure too_long(std::string_view shown) {
   std::string message = "ERROR: Too long parameter name\n";
   message.append(shown.substr(0, kMaxArgumentLength));
   message += '\n';
-  return {ExitBadInput, std::move(message)};
+  return {ExitBadInput, std::move(message), npos, FailureKind::ArgumentTooLong};
 }
 
 // The text reads as NUL at and after its end, like the loaded buffer.
@@ -187,7 +191,7 @@ SplitResult split_arguments(std::string_view text, std::size_t pos, ArgumentList
         std::size_t close = pos;
         do {
           close = find_before_nul(text, close + 1, '"');
-          if (close == npos) return {0, Failure{ExitUnterminated, "Unterminated string\n", pos}};
+          if (close == npos) return {0, Failure{ExitUnterminated, "Unterminated string\n", pos, FailureKind::UnterminatedString}};
         } while (is_escaped(text.data(), close));
         if (auto f = append_checked(s, text.substr(pos, close + 1 - pos))) return {0, f};
         pos = close + 1;
@@ -267,7 +271,7 @@ ConvertResult convert_call(std::string_view text, std::size_t candidate, const C
 
   std::string_view call_name = text.substr(candidate, open - candidate);
   if (call_name.size() > kMaxCallNameLength)
-    return {0, Failure{ExitBadInput, "ERROR: Too long function name\n", candidate}};
+    return {0, Failure{ExitBadInput, "ERROR: Too long function name\n", candidate, FailureKind::NameTooLong}};
   rewrite_call(entry.family, call_name, args, entry.fixed_count, plan, out);
 
   // Blanks between ")" and ";" go; a line break stays, so a call that ends

@@ -26,13 +26,25 @@ void stop_for_test(const char* point) {
 
 namespace {
 
-// "Unterminated string\n" reads as "unterminated string"; the limit
-// messages lose their "ERROR: " and the text they quote.
+// A conversion failure in the tree's words: one line, at its place.
 std::string failure_text(const Failure& failure) {
-  std::string text = failure.message.substr(0, failure.message.find('\n'));
-  if (text.starts_with("ERROR: ")) text.erase(0, 7);
-  if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z') text[0] = static_cast<char>(text[0] - 'A' + 'a');
-  return text;
+  switch (failure.kind) {
+    case FailureKind::UnterminatedString:
+      return "unterminated string";
+    case FailureKind::UnterminatedList:
+      return "unterminated parameter list";
+    case FailureKind::TooManyArguments:
+      return "too many parameters";
+    case FailureKind::ArgumentTooLong:
+      return "too long parameter name";
+    case FailureKind::NameTooLong:
+      return "too long function name";
+    case FailureKind::NoMemory:
+      return cannot_alloc(failure.bytes);
+    case FailureKind::Other:
+      break;
+  }
+  return failure.message.substr(0, failure.message.find('\n'));
 }
 
 }  // namespace

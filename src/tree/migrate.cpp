@@ -15,11 +15,13 @@ Migration migrate_text(std::string_view text, const MacroTable& macros) {
   const bool may_silence = text.find(kSilenceMark) != std::string_view::npos;
   while (next_token_call(text, search, call)) {
     if (call.shape == CallShape::BrokenString) {
-      m.failure = Failure{ExitUnterminated, "Unterminated string\n", call.stopped};
+      m.failure = Failure{ExitUnterminated, "Unterminated string\n", call.stopped,
+                          FailureKind::UnterminatedString};
       break;
     }
     if (call.shape == CallShape::BrokenList) {
-      m.failure = Failure{ExitUnterminated, "Unterminated parameter list\n", call.name};
+      m.failure = Failure{ExitUnterminated, "Unterminated parameter list\n", call.name,
+                          FailureKind::UnterminatedList};
       break;
     }
     const PlannedCall plan = plan_token_call(text, call, macros);
