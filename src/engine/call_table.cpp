@@ -61,16 +61,6 @@ constexpr CallEntry kCallTable[] = {
     {"XtVaSetValues", Family::Xt, 1},
 };
 
-constexpr std::array<bool, 256> make_identifier_bytes() {
-  std::array<bool, 256> table{};
-  for (int c = 0; c < 256; ++c)
-    table[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-  return table;
-}
-
-constexpr std::array<bool, 256> kIdentifierBytes = make_identifier_bytes();
-
-
 // Whether some name goes on with these two bytes after its prefix ("Q5" or
 // "XtVa" share their first two): a cheap first test that most candidates fail.
 constexpr std::array<std::array<bool, 256>, 256> make_name_starts() {
@@ -151,8 +141,6 @@ int row_named(std::string_view rest, std::size_t length) {
 }  // namespace
 
 std::span<const CallEntry> call_table() { return kCallTable; }
-
-bool is_name_byte(char c) { return kIdentifierBytes[static_cast<unsigned char>(c)]; }
 
 const CallEntry* lookup_converted_call(std::string_view text, std::size_t candidate) {
   std::string_view name = kConvertedTagGet.name;

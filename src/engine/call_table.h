@@ -7,6 +7,8 @@
 #include <string_view>
 
 
+#include "base/bytes.h"
+
 namespace q5 {
 
 // How a call's list is written in pair form: the toolkit's own calls with
@@ -20,23 +22,6 @@ struct CallEntry {
   Family family;
   int fixed_count;  // leading arguments before the list
 };
-
-// The blanks allowed between a call's name and its "(", and skipped after
-// its closing ")": space, tab, newline, carriage return (CRLF sources) and
-// backslash.
-inline bool is_call_blank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\\';
-}
-
-// Whether the byte at `at` is escaped: an odd run of backslashes before it.
-inline bool is_escaped(const char* text, std::size_t at) {
-  std::size_t run = 0;
-  while (run < at && text[at - 1 - run] == '\\') ++run;
-  return run % 2 == 1;
-}
-
-// A byte of a C name: letter, digit or underscore.
-bool is_name_byte(char c);
 
 // In search order: the first row that matches wins.
 std::span<const CallEntry> call_table();

@@ -4,11 +4,12 @@
 // literal ends at its line's end, an unterminated comment at the text's end.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <span>
 #include <string_view>
 #include <vector>
+
+#include "base/bytes.h"
 
 namespace q5 {
 
@@ -30,22 +31,6 @@ struct Token {
 
 using Tokens = std::span<const Token>;
 
-// The bytes an identifier starts with and is made of, as this lexer reads
-// them (bytes from 0x80 up count as letters).
-constexpr bool is_identifier_start(char c) {
-  unsigned char u = static_cast<unsigned char>(c);
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$' || u >= 0x80;
-}
-// A table: the walks over whole calls ask this for nearly every byte.
-inline constexpr auto kIdentifierBytes = [] {
-  std::array<bool, 256> bytes{};
-  for (unsigned b = 0; b < 256; ++b) {
-    const char c = static_cast<char>(b);
-    bytes[b] = is_identifier_start(c) || (c >= '0' && c <= '9');
-  }
-  return bytes;
-}();
-inline bool is_identifier_byte(char c) { return kIdentifierBytes[static_cast<unsigned char>(c)]; }
 
 // The token that starts at or after `pos` (and before `to`), with `pos`
 // moved past it; false when only blanks, splices (and comments, unless

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/byte_masks.h"
+#include "base/bytes.h"
 #include "engine/call_table.h"
 #include "engine/splitter.h"
 #include "engine/rewriters.h"
@@ -15,8 +16,6 @@
 namespace q5 {
 
 namespace {
-
-constexpr std::size_t npos = std::string_view::npos;
 
 int lowest_bit(std::uint64_t m) { return __builtin_ctzll(m); }
 

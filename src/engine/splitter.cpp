@@ -3,13 +3,12 @@
 #include <cstring>
 
 #include "base/byte_masks.h"
+#include "base/bytes.h"
 #include "engine/rewriters.h"
 
 namespace q5 {
 
 namespace {
-
-constexpr std::size_t npos = std::string_view::npos;
 
 Failure unterminated_list() {
   return {ExitUnterminated, "Unterminated parameter list\n", npos, FailureKind::UnterminatedList};

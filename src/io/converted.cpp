@@ -3,12 +3,11 @@
 #include <cstddef>
 
 #include "base/byte_masks.h"
+#include "base/bytes.h"
 
 namespace q5 {
 
 namespace {
-
-constexpr std::size_t npos = std::string_view::npos;
 
 // The first position in [from, to) where "Q5T(" starts or a NUL stands, or
 // npos. Sixteen positions at a time, four times over: a position can start
