@@ -354,7 +354,7 @@ def generate(jobs):
 def find_tool(arg):
     if arg:
         return os.path.abspath(arg)
-    for sub in ("release", "default"):
+    for sub in ("default",):
         p = os.path.join(REPO, "build", sub, "q5upgrade")
         if os.path.isfile(p) and os.access(p, os.X_OK):
             return p
@@ -378,7 +378,7 @@ def main():
         prog="bench/run.sh",
         description="Time q5upgrade against cat on generated inputs.")
     ap.add_argument("binary", nargs="?",
-                    help="tool to run (default: build/release/q5upgrade, else build/default/q5upgrade)")
+                    help="tool to run (default: build/default/q5upgrade)")
     ap.add_argument("--quick", action="store_true",
                     help="smoke check: 8 MiB inputs only and 200 small files")
     ap.add_argument("--reps", type=int, default=5, help="timed runs per side (default 5)")
@@ -391,7 +391,7 @@ def main():
     tool = find_tool(args.binary)
     if not tool or not os.access(tool, os.X_OK):
         print("bench: no tool binary (%s); build first or pass BINARY" %
-              (args.binary or "build/release or build/default"), file=sys.stderr)
+              (args.binary or "build/default"), file=sys.stderr)
         return 2
     cat = shutil.which("cat")
     if not cat:

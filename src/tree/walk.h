@@ -22,8 +22,8 @@ struct WalkedFile {
 
 // Named files are always taken; directories are walked recursively in
 // byte order of names, relative to directory descriptors (so at any depth),
-// without following symbolic links and skipping hidden directories and
-// those an exclude glob names, taking files whose names match an include
+// without following symbolic links and skipping every hidden entry (file
+// or directory, such as .git) and those an exclude glob names, taking files whose names match an include
 // glob and no exclude glob. A file reached twice is listed once. An entry
 // that cannot be read (a directory without read or search permission, a
 // failed status) is listed with its error; one removed meanwhile is not.
