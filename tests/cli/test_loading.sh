@@ -72,7 +72,7 @@ mkfifo out.c
 timeout -k 5 30 "$BIN" big.c out.c </dev/null >stdout 2>"$SCRATCH/stderr" &
 pid=$!
 for i in $(seq 200); do
-    grep -q fifo "/proc/$pid/wchan" 2>/dev/null && break
+    grep -qE 'fifo|wait_for_partner' "/proc/$pid/wchan" 2>/dev/null && break
     sleep 0.05
 done
 truncate -s 100 big.c
