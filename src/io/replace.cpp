@@ -148,6 +148,9 @@ void free_slot(int& i) {
 
 // Opens the new file and records it; on failure forgets the slot.
 bool open_exclusive(int dir_fd, const std::string& name, Replacement& out) {
+  // The name is taken first: once the file exists, nothing may fail to
+  // allocate before it is recorded.
+  out.name = name;
   int fd = ::openat(dir_fd, name.c_str(), O_CREAT | O_EXCL | O_NOFOLLOW | O_WRONLY | O_CLOEXEC, 0600);
   struct stat created {};
   if (fd >= 0 && ::fstat(fd, &created) != 0) {
@@ -160,7 +163,6 @@ bool open_exclusive(int dir_fd, const std::string& name, Replacement& out) {
   if (fd < 0) return false;
   arm_slot(out.slot, created);
   out.dir_fd = dir_fd;
-  out.name = name;
   out.fd = fd;
   out.device = created.st_dev;
   out.inode = created.st_ino;
@@ -283,9 +285,9 @@ void prepare_process_signals() {
 namespace {
 
 bool create_named(int dir_fd, std::string_view name, Replacement& out) {
+  std::string path(name);
   out.slot = claim_slot(dir_fd, name, Claimed);
   if (out.slot < 0) return false;
-  std::string path(name);
   // Never write through what is there: a link, a FIFO, another user's file.
   if (::unlinkat(dir_fd, path.c_str(), 0) != 0 && errno != ENOENT) {
     free_slot(out.slot);
@@ -323,7 +325,15 @@ template <typename Create>
 bool create_held(Create create, int dir_fd, std::string_view name, Replacement& out) {
   sigset_t saved;
   hold_cleanup_signals(saved);
-  bool created = create(dir_fd, name, out);
+  bool created = false;
+  try {
+    created = create(dir_fd, name, out);
+  } catch (...) {
+    // Memory ran out before a slot was taken (names are made first): the
+    // signals must not stay held off.
+    release_cleanup_signals(saved);
+    throw;
+  }
   int error = errno;
   release_cleanup_signals(saved);
   errno = error;
