@@ -148,8 +148,7 @@ void free_slot(int& i) {
 
 // Opens the new file and records it; on failure forgets the slot.
 bool open_exclusive(int dir_fd, const std::string& name, Replacement& out) {
-  // The name is taken first: once the file exists, nothing may fail to
-  // allocate before it is recorded.
+  // The callers have given `out.name` its room: nothing allocates here.
   out.name = name;
   int fd = ::openat(dir_fd, name.c_str(), O_CREAT | O_EXCL | O_NOFOLLOW | O_WRONLY | O_CLOEXEC, 0600);
   struct stat created {};
@@ -286,6 +285,7 @@ namespace {
 
 bool create_named(int dir_fd, std::string_view name, Replacement& out) {
   std::string path(name);
+  out.name = path;  // allocated now, not once the slot is taken
   out.slot = claim_slot(dir_fd, name, Claimed);
   if (out.slot < 0) return false;
   // Never write through what is there: a link, a FIFO, another user's file.
@@ -306,6 +306,7 @@ bool create_hidden(int dir_fd, std::string_view beside, Replacement& out) {
   stem.append(kMark);
   for (int tries = 0; tries < 100; ++tries) {
     std::string name = stem + random_suffix();
+    out.name = name;  // allocated now, not once the slot is taken
     // Claimed only once created: a name that is taken belongs to another.
     out.slot = claim_slot(dir_fd, name, Busy);
     if (out.slot < 0) return false;
