@@ -56,11 +56,10 @@ std::size_t list_limit(std::string_view text, std::size_t at, CallSearch& search
   return search.line_end == kNoPlace ? text.size() : search.line_end;
 }
 
-// The lexer ends a string literal without its closing quote at the line's
-// end.
-bool literal_closed(std::string_view text, const Token& t) {
+// The lexer ends a literal without its closing quote at the line's end.
+bool literal_closed(std::string_view text, const Token& t, char quote) {
   std::size_t last = t.offset + t.length - 1;
-  if (t.length < 2 || text[last] != '"') return false;
+  if (t.length < 2 || text[last] != quote) return false;
   std::size_t run = 0;
   while (last - run > t.offset && text[last - 1 - run] == '\\') ++run;
   return run % 2 == 0;
@@ -73,8 +72,14 @@ void split_list(std::string_view text, std::size_t pos, std::size_t limit, Token
   Token t{};
   while (next_token(text, pos, limit, true, t)) {
     if (t.kind == TokenKind::Comment) continue;
-    if (t.kind == TokenKind::String && !literal_closed(text, t)) {
+    if (t.kind == TokenKind::String && !literal_closed(text, t, '"')) {
       call.shape = CallShape::BrokenString;
+      call.stopped = t.offset;
+      return;
+    }
+    // A ")" put after it would fall inside it: the call is left.
+    if (t.kind == TokenKind::Char && !literal_closed(text, t, '\'')) {
+      call.shape = CallShape::Open;
       call.stopped = t.offset;
       return;
     }

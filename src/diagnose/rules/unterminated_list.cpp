@@ -7,16 +7,17 @@ namespace q5 {
 
 namespace {
 
-// A list that reaches a ";", or the end of the macro definition it stands
-// in, before its ")".
+// A list that reaches a ";", the end of the macro definition it stands in,
+// or a character literal that does not end on its line, before its ")".
 void check(std::string_view text, const PlannedCall& plan, std::vector<Diagnostic>& out) {
   const TokenCall& call = *plan.call;
   if (call.shape != CallShape::Open) return;
-  bool semicolon = call.stopped < text.size() && text[call.stopped] == ';';
+  const char at = call.stopped < text.size() ? text[call.stopped] : '\0';
   out.push_back(finding(Rule::UnterminatedList, call.name,
                         std::string("its argument list ") +
-                            (semicolon ? "reaches a ';' before its ')'"
-                                       : "runs past the end of the macro definition it stands in")));
+                            (at == ';'    ? "reaches a ';' before its ')'"
+                             : at == '\'' ? "holds a character literal that does not end on its line"
+                                          : "runs past the end of the macro definition it stands in")));
 }
 
 }  // namespace

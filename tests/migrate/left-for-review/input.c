@@ -13,6 +13,7 @@ void review(void *w, void *obj)
     Q5SetAttrs(obj, Q5A_Width, Q5TAG_END);
     Q5SetAttrs(obj, Q5A_Width, 1, Q5TAG_END, Q5A_Height, 2);
     XtVaSetValues(w, XmNwidth, 10;
+    Q5SetAttrs(obj, Q5A_Sep, ', Q5TAG_END);
     return;
 }
 
