@@ -68,7 +68,7 @@ bool literal_closed(std::string_view text, const Token& t, char quote) {
 // Splits the list that starts after its "(" at `pos`, up to `limit`.
 void split_list(std::string_view text, std::size_t pos, std::size_t limit, TokenCall& call) {
   TokenArg current;
-  std::size_t depth = 0;
+  std::string open;  // the closers the brackets opened so far expect
   Token t{};
   while (next_token(text, pos, limit, true, t)) {
     if (t.kind == TokenKind::Comment) continue;
@@ -91,6 +91,7 @@ void split_list(std::string_view text, std::size_t pos, std::size_t limit, Token
         pos = directive_end(text, t.offset, limit);
         continue;
       }
+      const std::size_t depth = open.size();
       if (depth == 0 && p == ")") {
         if (!call.args.empty() || !current.tokens.empty() || current.directive_before != kNoPlace)
           call.args.push_back(std::move(current));
@@ -107,8 +108,17 @@ void split_list(std::string_view text, std::size_t pos, std::size_t limit, Token
         call.stopped = t.offset;
         return;
       }
-      if (p == "(" || p == "[" || p == "{") ++depth;
-      if ((p == ")" || p == "]" || p == "}") && depth > 0) --depth;
+      if (p == "(" || p == "[" || p == "{") open += p == "(" ? ')' : p == "[" ? ']' : '}';
+      if (p == ")" || p == "]" || p == "}") {
+        // A closer that is not the one expected: the brackets do not nest
+        // as a compiler needs them to, and insertions could not be placed.
+        if (depth == 0 || open.back() != p[0]) {
+          call.shape = CallShape::Open;
+          call.stopped = t.offset;
+          return;
+        }
+        open.pop_back();
+      }
     }
     current.tokens.push_back(t);
   }

@@ -21,8 +21,9 @@ struct TokenArg {
 
 enum class CallShape : unsigned char {
   Call,          // a list that ends with its ")"
-  Open,          // a list that reaches a ";", the end of its macro definition, or a
-                 // character literal that does not end on its line, before its ")"
+  Open,          // a list that reaches a ";", the end of its macro definition, a
+                 // character literal that does not end on its line, or a bracket
+                 // that closes another kind, before its ")"
   BrokenString,  // a string literal in the list does not end on its line
   BrokenList,    // the list does not end before the end of the file
 };

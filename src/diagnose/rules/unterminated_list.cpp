@@ -17,7 +17,9 @@ void check(std::string_view text, const PlannedCall& plan, std::vector<Diagnosti
                         std::string("its argument list ") +
                             (at == ';'    ? "reaches a ';' before its ')'"
                              : at == '\'' ? "holds a character literal that does not end on its line"
-                                          : "runs past the end of the macro definition it stands in")));
+                             : at == ')' || at == ']' || at == '}'
+                                 ? std::string("has brackets that do not pair up (at '") + at + "')"
+                                 : "runs past the end of the macro definition it stands in")));
 }
 
 }  // namespace

@@ -14,6 +14,7 @@ void review(void *w, void *obj)
     Q5SetAttrs(obj, Q5A_Width, 1, Q5TAG_END, Q5A_Height, 2);
     XtVaSetValues(w, XmNwidth, 10;
     Q5SetAttrs(obj, Q5A_Sep, ', Q5TAG_END);
+    XtVaSetValues(w, XmNwidth, size[1), NULL);
     return;
 }
 
