@@ -4,6 +4,7 @@
 #include <optional>
 #include <unordered_set>
 
+#include "base/byte_masks.h"
 #include "engine/argument_kinds.h"
 #include "engine/lexer.h"
 
@@ -49,6 +50,15 @@ std::vector<Tokens> split_parts(std::string_view text, Tokens tokens) {
   }
   parts.push_back(tokens.subspan(from));
   return parts;
+}
+
+// Sixteen bytes at a time: every file walked is counted through.
+std::size_t count_newlines(std::string_view bytes) {
+  std::size_t count = 0, i = 0;
+  for (; i + 16 <= bytes.size(); i += 16)
+    count += static_cast<std::size_t>(__builtin_popcount(masks::equal(masks::load16(bytes.data() + i), '\n')));
+  for (; i < bytes.size(); ++i) count += bytes[i] == '\n';
+  return count;
 }
 
 bool is_pair_macro_name(std::string_view name) {
@@ -169,7 +179,7 @@ void collect_macros(std::string_view text, std::string_view path, MacroSet& into
       at = end;
       continue;
     }
-    line += static_cast<std::size_t>(std::count(text.begin() + counted, text.begin() + at, '\n'));
+    line += count_newlines(text.substr(counted, at - counted));
     counted = at;
     MacroDefinition def;
     def.name = name;
