@@ -14,6 +14,7 @@
 #include "io/read_file.h"
 #include "tree/conversion.h"
 #include "tree/diff.h"
+#include "tree/messages.h"
 #include "tree/migrate.h"
 
 namespace q5 {
@@ -39,20 +40,16 @@ std::string failure_text(const Failure& failure) {
 
 namespace {
 
-// The error line of a file that could not be read or converted; with a
-// report asked for, the error goes into it too.
+// The error of a file that could not be read, converted or written, shaped
+// as its diagnostics are.
 void fail_file(FileOutcome& outcome, const TreeOptions& options, const WalkedFile& file,
                std::string_view text, const Failure& failure, std::string_view message) {
   outcome.failed = true;
-  std::size_t offset = text.empty() ? kNoOffset : failure.offset;
-  outcome.err = "q5upgrade: " + format_location(file.path, make_line_table(text), offset) +
-                ": error: " + std::string(message) + "\n";
-  if (!options.report.empty()) {
-    Diagnostic error = failure_diagnostic(failure);
-    error.offset = offset;
-    error.message = message;
-    outcome.errors.push_back(std::move(error));
-  }
+  Diagnostic error = failure_diagnostic(failure);
+  error.offset = text.empty() ? kNoOffset : failure.offset;
+  error.message = message;
+  outcome.errors.push_back(std::move(error));
+  outcome.err = render_diagnostics(options, file.path, text, std::span(&outcome.errors.back(), 1));
 }
 
 }  // namespace
@@ -129,7 +126,7 @@ void convert_file(const TreeOptions& options, const RunContext& context, const W
     if (classic.failure) {
       close_walked(opened);
       fail_file(outcome, options, file, before, *classic.failure, failure_text(*classic.failure));
-      if (!options.report.empty()) outcome.text = std::move(before);
+      if (keeps_sarif(options)) outcome.text = std::move(before);
       return;
     }
     outcome.calls = changed_call_count(before, classic);
@@ -149,7 +146,7 @@ void convert_file(const TreeOptions& options, const RunContext& context, const W
     if (migration.failure) {
       close_walked(opened);
       fail_file(outcome, options, file, before, *migration.failure, failure_text(*migration.failure));
-      if (!options.report.empty()) outcome.text = std::move(before);
+      if (keeps_sarif(options)) outcome.text = std::move(before);
       return;
     }
     outcome.calls = migration.converted;
@@ -163,7 +160,7 @@ void convert_file(const TreeOptions& options, const RunContext& context, const W
     outcome.changed = !migration.insertions.empty();
   }
   if (options.unsafe_fixes) outcome.changed = conversion.text != before;
-  outcome.err = format_diagnostics(file.path, before, outcome.diagnostics);
+  outcome.err = render_diagnostics(options, file.path, before, outcome.diagnostics);
 
   switch (options.sink) {
     case TreeSink::Diff:
@@ -191,7 +188,7 @@ void convert_file(const TreeOptions& options, const RunContext& context, const W
       break;
   }
   close_walked(opened);
-  if (!options.report.empty() && !(outcome.diagnostics.empty() && outcome.errors.empty()))
+  if (keeps_sarif(options) && !(outcome.diagnostics.empty() && outcome.errors.empty()))
     outcome.text = std::move(before);
 }
 

@@ -37,6 +37,7 @@ Migration migrate_text(std::string_view text, const MacroTable& macros) {
       // The first reason is the one given, unless the user silenced it; the
       // calls inside it are left too.
       warning->message = "call left as it stands: " + warning->message;
+      warning->call_left = true;
       if (std::find(silenced.begin(), silenced.end(), warning->rule) == silenced.end())
         m.diagnostics.push_back(std::move(*warning));
       ++m.left;
