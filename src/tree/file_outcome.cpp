@@ -65,6 +65,23 @@ void fail_replacement(FileOutcome& outcome, const TreeOptions& options, const Wa
 
 namespace {
 
+// --check --verbose: "PATH:LINE:COL" of each call to convert, a line each,
+// or with -z the raw name and a NUL after each.
+std::string call_places(const std::string& path, std::string_view text,
+                        const std::vector<std::size_t>& offsets, bool null_separated) {
+  const LineTable lines = make_line_table(text);
+  const std::string name = null_separated ? path : quote_name(path);
+  // A file changed elsewhere than in a call is named alone.
+  if (offsets.empty()) return name + (null_separated ? '\0' : '\n');
+  std::string out;
+  for (std::size_t offset : offsets) {
+    LineColumn at = line_column(lines, offset);
+    out += name + ':' + std::to_string(at.line) + ':' + std::to_string(at.column);
+    out += null_separated ? '\0' : '\n';
+  }
+  return out;
+}
+
 // The converted text of a file and what the diff shows of it.
 struct Converted {
   std::string text;
@@ -121,6 +138,7 @@ void convert_file(const TreeOptions& options, const RunContext& context, const W
   outcome.size = before.size();
 
   Converted conversion;
+  std::vector<std::size_t> to_convert;  // where the calls that change start
   if (options.unsafe_fixes) {
     Conversion classic = convert_text(before);
     if (classic.failure) {
@@ -129,7 +147,8 @@ void convert_file(const TreeOptions& options, const RunContext& context, const W
       if (keeps_sarif(options)) outcome.text = std::move(before);
       return;
     }
-    outcome.calls = changed_call_count(before, classic);
+    to_convert = changed_calls(before, classic);
+    outcome.calls = to_convert.size();
     outcome.diagnostics = diagnose_conversion(before, classic.calls, classic.text);
     if (before.find(kSilenceMark) != std::string::npos)
       for (const CallRecord& call : classic.calls) {
@@ -150,6 +169,7 @@ void convert_file(const TreeOptions& options, const RunContext& context, const W
       return;
     }
     outcome.calls = migration.converted;
+    to_convert = std::move(migration.converted_at);
     outcome.left = migration.left;
     outcome.diagnostics = std::move(migration.diagnostics);
     // --check needs only to know that something changes.
@@ -169,7 +189,11 @@ void convert_file(const TreeOptions& options, const RunContext& context, const W
                                    conversion.spans);
       break;
     case TreeSink::Check:
-      if (outcome.changed) outcome.out = options.null_separated ? file.path + '\0' : quote_name(file.path) + "\n";
+      if (!outcome.changed) break;
+      if (options.verbose)
+        outcome.out = call_places(file.path, before, to_convert, options.null_separated);
+      else
+        outcome.out = options.null_separated ? file.path + '\0' : quote_name(file.path) + "\n";
       break;
     case TreeSink::Stdout:
       outcome.out = std::move(conversion.text);

@@ -46,8 +46,12 @@ Migration migrate_text(std::string_view text, const MacroTable& macros) {
     }
     const std::size_t before = m.insertions.size();
     add_insertions(text, plan, m.insertions);
-    if (m.insertions.size() > before) ++m.converted;
+    if (m.insertions.size() > before) {
+      ++m.converted;
+      m.converted_at.push_back(call.name);
+    }
   }
+  std::sort(m.converted_at.begin(), m.converted_at.end());
   std::stable_sort(m.insertions.begin(), m.insertions.end(),
                    [](const Insertion& a, const Insertion& b) { return a.offset < b.offset; });
   std::stable_sort(m.diagnostics.begin(), m.diagnostics.end(),

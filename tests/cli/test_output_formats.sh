@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # What the tree interface prints: diagnostics and errors in one shape, the
 # JSON Lines, GitHub and SARIF formats (each parsed, the three agreeing),
-# colour, "would change", --statistics, and the progress
+# colour, "would change", --check --verbose, --statistics, and the progress
 # line on a terminal (a pty) but never elsewhere.
 . "$(dirname "$0")/lib.sh"
 
@@ -175,6 +175,23 @@ for args in --diff --check --stdout -i; do
     esac
     ok "$args: $(tail -n 1 "$SCRATCH/err")" grep -q "^q5upgrade: 4 files examined, $want, 3 left as they stand; " "$SCRATCH/err"
 done
+
+begin "--check --verbose names each call to convert; -z ends each with a NUL"
+fixture
+cp "src/$ODD" odd.c
+trun --check --verbose src
+ok "exit $STATUS" [ "$STATUS" = 2 ]
+has "$SCRATCH/out" "src/$ODD:4:3"$'\nsrc/a.c:4:5\nsrc/a.c:7:5\n'
+trun --check --verbose -z src/a.c odd.c
+printf 'src/a.c:4:5\0src/a.c:7:5\0odd.c:4:3\0' >want
+same "$SCRATCH/out" want
+mv odd.c $'tab\t.c'
+trun --check --verbose $'tab\t.c'
+has "$SCRATCH/out" $'"tab\\t.c":4:3\n'
+trun --check --verbose --unsafe-fixes src/a.c
+has "$SCRATCH/out" $'src/a.c:4:5\nsrc/a.c:5:5\nsrc/a.c:6:5\nsrc/a.c:7:5\n'
+trun --check src/a.c
+has "$SCRATCH/out" $'src/a.c\n'
 
 begin "--statistics: counts by rule, the most frequent first, as the log counts them"
 fixture
