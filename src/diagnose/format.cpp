@@ -11,6 +11,28 @@ constexpr std::size_t kBefore = 80, kAfter = 120;
 
 bool is_control(unsigned char c) { return (c < 0x20 && c != '\t') || c == 0x7f; }
 
+// The SGR sequences compilers use: bold, and bold in a colour.
+constexpr std::string_view kBold = "\033[1m", kGreen = "\033[1;32m", kReset = "\033[m";
+
+std::string_view severity_colour(Severity severity) {
+  switch (severity) {
+    case Severity::Note:
+      return "\033[1;36m";
+    case Severity::Warning:
+      return "\033[1;35m";
+    case Severity::Error:
+      return "\033[1;31m";
+  }
+  return kBold;
+}
+
+// `text` between `on` and a reset when colouring.
+void append_styled(std::string& out, bool colour, std::string_view on, std::string_view text) {
+  if (colour) out += on;
+  out += text;
+  if (colour) out += kReset;
+}
+
 }  // namespace
 
 LineTable make_line_table(std::string_view text) {
@@ -67,14 +89,16 @@ std::string format_location(std::string_view path, const LineTable& lines, std::
 }
 
 std::string format_diagnostic(std::string_view path, std::string_view text, const LineTable& lines,
-                              const Diagnostic& diagnostic) {
-  std::string out = format_location(path, lines, diagnostic.offset);
-  out += ": ";
-  out += severity_name(diagnostic.severity);
-  out += ": ";
+                              const Diagnostic& diagnostic, bool colour) {
+  const std::string_view tint = severity_colour(diagnostic.severity);
+  std::string out;
+  append_styled(out, colour, kBold, format_location(path, lines, diagnostic.offset) + ':');
+  out += ' ';
+  append_styled(out, colour, tint, std::string(severity_name(diagnostic.severity)) + ':');
+  out += ' ';
   out += diagnostic.message;
   out += " [";
-  out += rule_info(diagnostic.rule).id;
+  append_styled(out, colour, tint, rule_info(diagnostic.rule).id);
   out += "]\n";
   if (diagnostic.offset == kNoOffset || diagnostic.offset > text.size()) return out;
 
@@ -104,16 +128,17 @@ std::string format_diagnostic(std::string_view path, std::string_view text, cons
   out += source;
   out += '\n';
   out += caret;
-  out += "^\n";
+  append_styled(out, colour, kGreen, "^");
+  out += '\n';
   return out;
 }
 
 std::string format_diagnostics(std::string_view path, std::string_view text,
-                               std::span<const Diagnostic> diagnostics) {
+                               std::span<const Diagnostic> diagnostics, bool colour) {
   if (diagnostics.empty()) return {};
   const LineTable lines = make_line_table(text);
   std::string out;
-  for (const Diagnostic& d : diagnostics) out += format_diagnostic(path, text, lines, d);
+  for (const Diagnostic& d : diagnostics) out += format_diagnostic(path, text, lines, d, colour);
   return out;
 }
 
@@ -153,6 +178,32 @@ std::string format_counts(const DiagnosticCounts& counts) {
   group(counts.errors, Severity::Error, "error", "errors");
   group(counts.warnings, Severity::Warning, "warning", "warnings");
   group(counts.notes, Severity::Note, "note", "notes");
+  return out;
+}
+
+std::string format_statistics(const std::array<std::size_t, kRuleCount>& by_rule) {
+  std::vector<const RuleInfo*> found;
+  std::size_t count_width = 0, id_width = 0;
+  for (const RuleInfo& rule : rule_table()) {
+    std::size_t n = by_rule[static_cast<std::size_t>(rule.rule)];
+    if (n == 0) continue;
+    found.push_back(&rule);
+    count_width = std::max(count_width, std::to_string(n).size());
+    id_width = std::max(id_width, rule.id.size());
+  }
+  auto count_of = [&](const RuleInfo* rule) { return by_rule[static_cast<std::size_t>(rule->rule)]; };
+  std::stable_sort(found.begin(), found.end(),
+                   [&](const RuleInfo* a, const RuleInfo* b) { return count_of(a) > count_of(b); });
+  std::string out;
+  for (const RuleInfo* rule : found) {
+    std::string count = std::to_string(count_of(rule));
+    out.append(count_width - count.size(), ' ') += count;
+    out += "  ";
+    out += rule->id;
+    out.append(id_width - rule->id.size() + 2, ' ');
+    out += rule->short_description;
+    out += '\n';
+  }
   return out;
 }
 

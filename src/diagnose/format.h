@@ -44,17 +44,18 @@ std::string_view line_text(const LineTable& lines, std::string_view text, std::s
 std::string quote_name(std::string_view name);
 
 // "PATH:LINE:COL" ("PATH" alone for kNoOffset), with PATH as quote_name
-// shows it, as failures print it too:
-// "q5upgrade: " + format_location(...) + ": error: " + message.
+// shows it.
 std::string format_location(std::string_view path, const LineTable& lines, std::size_t offset);
 
 // One diagnostic with its source line and caret line, each ending in "\n".
+// In colour, as compilers colour theirs: the place in bold, the severity
+// word and the rule in the severity's colour, the caret in green.
 std::string format_diagnostic(std::string_view path, std::string_view text, const LineTable& lines,
-                              const Diagnostic& diagnostic);
+                              const Diagnostic& diagnostic, bool colour = false);
 
 // All of them, in order.
 std::string format_diagnostics(std::string_view path, std::string_view text,
-                               std::span<const Diagnostic> diagnostics);
+                               std::span<const Diagnostic> diagnostics, bool colour = false);
 
 // Counts for a summary line.
 struct DiagnosticCounts {
@@ -67,5 +68,11 @@ void add_counts(DiagnosticCounts& counts, std::span<const Diagnostic> diagnostic
 // "2 warnings (1 q5-dropped-arguments, 1 q5-lost-tokens), 1 note
 // (1 q5-comment-removed)"; empty when there is nothing.
 std::string format_counts(const DiagnosticCounts& counts);
+
+// The counts by rule as a table, the most frequent first (rules of equal
+// count in the table's order), one line each:
+//   "  12  q5-macro-pairs  <short description>"
+// Counts are aligned right, rule names left; empty when there is nothing.
+std::string format_statistics(const std::array<std::size_t, kRuleCount>& by_rule);
 
 }  // namespace q5

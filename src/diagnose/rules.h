@@ -47,6 +47,8 @@ struct Diagnostic {
   std::string message;
   // Other rules whose findings at this spot were folded into this one.
   std::vector<Rule> merged;
+  // The finding left its call as it stands (the tree's safe conversion).
+  bool call_left = false;
 };
 
 struct PlannedCall;

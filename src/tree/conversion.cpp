@@ -34,11 +34,11 @@ std::vector<ReplacedSpan> replacements_of(const Conversion& conversion) {
   return replacements;
 }
 
-std::size_t changed_call_count(std::string_view before, const Conversion& conversion) {
-  std::size_t count = 0;
+std::vector<std::size_t> changed_calls(std::string_view before, const Conversion& conversion) {
+  std::vector<std::size_t> offsets;
   for (const CallRecord& call : conversion.calls)
-    if (!call.left_as_is && call_changed(before, conversion, call)) ++count;
-  return count;
+    if (!call.left_as_is && call_changed(before, conversion, call)) offsets.push_back(call.begin);
+  return offsets;
 }
 
 }  // namespace q5

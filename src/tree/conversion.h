@@ -24,7 +24,8 @@ Conversion convert_text(std::string_view text);
 // The replaced spans whose text changed.
 std::vector<ReplacedSpan> replacements_of(const Conversion& conversion);
 
-// How many calls came out different from how they went in.
-std::size_t changed_call_count(std::string_view before, const Conversion& conversion);
+// Where each call that came out different from how it went in starts (its
+// name), in order.
+std::vector<std::size_t> changed_calls(std::string_view before, const Conversion& conversion);
 
 }  // namespace q5

@@ -14,6 +14,7 @@
 #include "io/read_file.h"
 #include "tree/conversion.h"
 #include "tree/diff.h"
+#include "tree/messages.h"
 #include "tree/migrate.h"
 
 namespace q5 {
@@ -51,20 +52,16 @@ std::string failure_text(const Failure& failure) {
 
 namespace {
 
-// The error line of a file that could not be read or converted; with a
-// report asked for, the error goes into it too.
+// The error of a file that could not be read, converted or written, shaped
+// as its diagnostics are.
 void fail_file(FileOutcome& outcome, const TreeOptions& options, const WalkedFile& file,
                std::string_view text, const Failure& failure, std::string_view message) {
   outcome.failed = true;
-  std::size_t offset = text.empty() ? kNoOffset : failure.offset;
-  outcome.err = "q5upgrade: " + format_location(file.path, make_line_table(text), offset) +
-                ": error: " + std::string(message) + "\n";
-  if (!options.report.empty()) {
-    Diagnostic error = failure_diagnostic(failure);
-    error.offset = offset;
-    error.message = message;
-    outcome.errors.push_back(std::move(error));
-  }
+  Diagnostic error = failure_diagnostic(failure);
+  error.offset = text.empty() ? kNoOffset : failure.offset;
+  error.message = message;
+  outcome.errors.push_back(std::move(error));
+  outcome.err = render_diagnostics(options, file.path, text, std::span(&outcome.errors.back(), 1));
 }
 
 }  // namespace
@@ -79,6 +76,23 @@ void fail_replacement(FileOutcome& outcome, const TreeOptions& options, const Wa
 }
 
 namespace {
+
+// --check --verbose: "PATH:LINE:COL" of each call to convert, a line each,
+// or with -z the raw name and a NUL after each.
+std::string call_places(const std::string& path, std::string_view text,
+                        const std::vector<std::size_t>& offsets, bool null_separated) {
+  const LineTable lines = make_line_table(text);
+  const std::string name = null_separated ? path : quote_name(path);
+  // A file changed elsewhere than in a call is named alone.
+  if (offsets.empty()) return name + (null_separated ? '\0' : '\n');
+  std::string out;
+  for (std::size_t offset : offsets) {
+    LineColumn at = line_column(lines, offset);
+    out += name + ':' + std::to_string(at.line) + ':' + std::to_string(at.column);
+    out += null_separated ? '\0' : '\n';
+  }
+  return out;
+}
 
 // The converted text of a file and what the diff shows of it.
 struct Converted {
@@ -136,15 +150,17 @@ void convert_file(const TreeOptions& options, const RunContext& context, const W
   outcome.size = before.size();
 
   Converted conversion;
+  std::vector<std::size_t> to_convert;  // where the calls that change start
   if (options.unsafe_fixes) {
     Conversion classic = convert_text(before);
     if (classic.failure) {
       close_walked(opened);
       fail_file(outcome, options, file, before, *classic.failure, failure_text(*classic.failure));
-      if (!options.report.empty()) outcome.text = std::move(before);
+      if (keeps_sarif(options)) outcome.text = std::move(before);
       return;
     }
-    outcome.calls = changed_call_count(before, classic);
+    to_convert = changed_calls(before, classic);
+    outcome.calls = to_convert.size();
     outcome.diagnostics = diagnose_conversion(before, classic.calls, classic.text);
     if (before.find(kSilenceMark) != std::string::npos)
       for (const CallRecord& call : classic.calls) {
@@ -161,10 +177,11 @@ void convert_file(const TreeOptions& options, const RunContext& context, const W
     if (migration.failure) {
       close_walked(opened);
       fail_file(outcome, options, file, before, *migration.failure, failure_text(*migration.failure));
-      if (!options.report.empty()) outcome.text = std::move(before);
+      if (keeps_sarif(options)) outcome.text = std::move(before);
       return;
     }
     outcome.calls = migration.converted;
+    to_convert = std::move(migration.converted_at);
     outcome.left = migration.left;
     outcome.diagnostics = std::move(migration.diagnostics);
     // --check needs only to know that something changes.
@@ -175,7 +192,7 @@ void convert_file(const TreeOptions& options, const RunContext& context, const W
     outcome.changed = !migration.insertions.empty();
   }
   if (options.unsafe_fixes) outcome.changed = conversion.text != before;
-  outcome.err = format_diagnostics(file.path, before, outcome.diagnostics);
+  outcome.err = render_diagnostics(options, file.path, before, outcome.diagnostics);
 
   switch (options.sink) {
     case TreeSink::Diff:
@@ -184,7 +201,11 @@ void convert_file(const TreeOptions& options, const RunContext& context, const W
                                    conversion.spans);
       break;
     case TreeSink::Check:
-      if (outcome.changed) outcome.out = options.null_separated ? file.path + '\0' : quote_name(file.path) + "\n";
+      if (!outcome.changed) break;
+      if (options.verbose)
+        outcome.out = call_places(file.path, before, to_convert, options.null_separated);
+      else
+        outcome.out = options.null_separated ? file.path + '\0' : quote_name(file.path) + "\n";
       break;
     case TreeSink::Stdout:
       outcome.out = std::move(conversion.text);
@@ -203,7 +224,7 @@ void convert_file(const TreeOptions& options, const RunContext& context, const W
       break;
   }
   close_walked(opened);
-  if (!options.report.empty() && !(outcome.diagnostics.empty() && outcome.errors.empty()))
+  if (keeps_sarif(options) && !(outcome.diagnostics.empty() && outcome.errors.empty()))
     outcome.text = std::move(before);
 }
 

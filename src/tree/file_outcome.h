@@ -25,8 +25,8 @@ struct FileOutcome {
   std::size_t calls = 0;
   std::size_t left = 0;  // calls left as they stand for a finding
   std::vector<Diagnostic> diagnostics;  // warnings and notes
-  std::vector<Diagnostic> errors;       // for the SARIF log only
-  std::string text;  // the file as read, kept for the SARIF log
+  std::vector<Diagnostic> errors;       // why the file failed
+  std::string text;  // the file as read, kept for a SARIF log
   PreparedReplacement prepared;  // with --in-place: the new file, not yet in place
   bool pending = false;
   bool done = false;

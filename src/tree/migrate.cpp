@@ -39,6 +39,7 @@ Migration migrate_text(std::string_view text, const MacroTable& macros) {
       // The first reason is the one given, unless the user silenced it; the
       // calls inside it are left too.
       warning->message = "call left as it stands: " + warning->message;
+      warning->call_left = true;
       if (std::find(silenced.begin(), silenced.end(), warning->rule) == silenced.end())
         m.diagnostics.push_back(std::move(*warning));
       ++m.left;
@@ -47,8 +48,12 @@ Migration migrate_text(std::string_view text, const MacroTable& macros) {
     }
     const std::size_t before = m.insertions.size();
     add_insertions(text, plan, m.insertions);
-    if (m.insertions.size() > before) ++m.converted;
+    if (m.insertions.size() > before) {
+      ++m.converted;
+      m.converted_at.push_back(call.name);
+    }
   }
+  std::sort(m.converted_at.begin(), m.converted_at.end());
   std::stable_sort(m.insertions.begin(), m.insertions.end(),
                    [](const Insertion& a, const Insertion& b) { return a.offset < b.offset; });
   std::stable_sort(m.diagnostics.begin(), m.diagnostics.end(),

@@ -22,6 +22,7 @@ struct Migration {
   std::vector<Insertion> insertions;     // in offset order
   std::vector<Diagnostic> diagnostics;   // in offset order
   std::size_t converted = 0;             // calls given insertions
+  std::vector<std::size_t> converted_at;  // where each such call's name starts, in order
   std::size_t left = 0;                  // calls left as they stand for a finding
   // Broken C that no call can be read from: a string literal in a list
   // that does not end on its line, a list that does not end before the

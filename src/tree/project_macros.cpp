@@ -52,7 +52,7 @@ RunContext prepare_context(const TreeOptions& options, const std::vector<WalkedF
     headers.paths = options.macro_dirs;
     for (WalkedFile& header : walk_paths(headers)) {
       if (!header.error.empty()) {
-        write_all(2, "q5upgrade: " + header.path + ": error: " + header.error + "\n");
+        write_all(2, quote_name(header.path) + ": error: " + header.error + "\n");
         trouble = true;
         continue;
       }

@@ -31,7 +31,7 @@ bool write_report(int fd, const std::string& path, std::span<const FileReport> f
       errno = ENOMEM;
     }
   }
-  if (fd != 1 && ::close(fd) != 0) written = false;
+  if (fd > 2 && ::close(fd) != 0) written = false;
   if (!written)
     write_all(2, "q5upgrade: " + quote_name(path) + ": error: cannot write the report: " + std::strerror(errno) + "\n");
   return written;

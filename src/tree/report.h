@@ -14,7 +14,7 @@ namespace q5 {
 int open_report(const std::string& path);
 
 // Without the memory for the log (`lost`), nothing is written and the run
-// reports it like a failed write.
+// reports it like a failed write. The standard descriptors stay open.
 bool write_report(int fd, const std::string& path, std::span<const FileReport> files, bool lost);
 
 }  // namespace q5

@@ -12,7 +12,6 @@
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -30,6 +29,7 @@
 #include "io/replace.h"
 #include "tree/file_outcome.h"
 #include "tree/in_place.h"
+#include "tree/messages.h"
 #include "tree/project_macros.h"
 #include "tree/report.h"
 #include "tree/walk.h"
@@ -68,24 +68,29 @@ double seconds_now() {
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
-// The summary line: files by what came of them, calls converted, and the
-// diagnostics by kind.
-struct Tally {
-  std::size_t files = 0, changed = 0, unchanged = 0, failed = 0, calls = 0, left = 0;
-  DiagnosticCounts counts;
+// The progress line, on a terminal only and after the first second: drawn
+// in place at most four times a second, and erased once, before anything
+// else is printed to the terminal and at the end.
+struct Progress {
+  bool enabled = false;
+  bool stdout_terminal = false;
+  double started = 0, drawn_at = 0;
+  bool on_screen = false;
 };
 
-std::string summary_line(const Tally& tally) {
-  auto count = [](std::size_t n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-  };
-  std::string line = "q5upgrade: " + count(tally.files, "file", "files") + " examined, " +
-                     std::to_string(tally.changed) + " changed, " + std::to_string(tally.unchanged) +
-                     " unchanged, " + std::to_string(tally.failed) + " failed, " +
-                     count(tally.calls, "call", "calls") + " converted";
-  if (tally.left > 0) line += ", " + std::to_string(tally.left) + " left as they stand";
-  if (std::string diagnosed = format_counts(tally.counts); !diagnosed.empty()) line += "; " + diagnosed;
-  return line + "\n";
+void draw_progress(Progress& progress, std::size_t done, std::size_t total) {
+  if (!progress.enabled) return;
+  const double now = seconds_now();
+  if (now - progress.started < 1.0 || now - progress.drawn_at < 0.25) return;
+  progress.drawn_at = now;
+  progress.on_screen = true;
+  write_all(2, "\r" + progress_text(done, total, now - progress.started) + "\033[K");
+}
+
+void erase_progress(Progress& progress) {
+  if (!progress.on_screen) return;
+  progress.on_screen = false;
+  write_all(2, "\r\033[K");
 }
 
 // Threads enough for the largest machines; more only cost memory, and
@@ -192,9 +197,11 @@ int run_files(const TreeOptions& options) {
   }
   if (workers.empty()) work();
 
-  const bool progress = !options.quiet && ::isatty(2) == 1;
-  const double started = seconds_now();
-  double shown = 0;
+  Progress progress;
+  progress.enabled = !options.quiet && ::isatty(2) == 1;
+  progress.stdout_terminal = ::isatty(1) == 1;
+  progress.started = seconds_now();
+  const bool keep_log = keeps_sarif(options);
   bool report_lost = false;
   Tally tally;
   std::vector<FileReport> logged;
@@ -205,19 +212,15 @@ int run_files(const TreeOptions& options) {
       std::unique_lock lock(mutex);
       while (!outcomes[i].done) {
         finished.wait_for(lock, std::chrono::milliseconds(100));
-        double now = seconds_now();
-        if (progress && now - started > 1.0 && now - shown > 0.1) {
-          shown = now;
-          char line[64];
-          int length = std::snprintf(line, sizeof line, "\rq5upgrade: %zu/%zu files", i, files.size());
-          write_all(2, std::string_view(line, static_cast<std::size_t>(std::max(length, 0))));
-        }
+        draw_progress(progress, i, files.size());
       }
       outcome = std::move(outcomes[i]);
     }
-    if (shown > 0) write_all(2, "\r\033[K");
+    if (!outcome.err.empty() || (progress.stdout_terminal && print_out && !outcome.out.empty()))
+      erase_progress(progress);
     if (print_out && !write_all(1, outcome.out)) {
       // Nobody reads any more (a pipe into head): stop taking files.
+      erase_progress(progress);
       write_all(2, "q5upgrade: standard output: error: ");
       write_all(2, std::strerror(errno));
       write_all(2, "\n");
@@ -228,7 +231,9 @@ int run_files(const TreeOptions& options) {
     write_all(2, outcome.err);
     ++tally.files;
     add_counts(tally.counts, outcome.diagnostics);
-    if (!options.report.empty() && !report_lost && (!outcome.diagnostics.empty() || !outcome.errors.empty())) {
+    for (const auto* found : {&outcome.diagnostics, &outcome.errors})
+      for (const Diagnostic& d : *found) ++tally.by_rule[static_cast<std::size_t>(d.rule)];
+    if (keep_log && !report_lost && (!outcome.diagnostics.empty() || !outcome.errors.empty())) {
       // The log's entries view the texts: keep each where it will not move.
       try {
         texts.push_back(std::make_unique<std::string>(std::move(outcome.text)));
@@ -249,12 +254,19 @@ int run_files(const TreeOptions& options) {
       ++(outcome.changed ? tally.changed : tally.unchanged);
     }
     tally.left += outcome.left;
+    draw_progress(progress, i + 1, files.size());
   }
+  erase_progress(progress);
   for (std::thread& worker : workers) worker.join();
 
   trouble |= tally.failed > 0 || (options.werror && tally.counts.warnings > 0);
   if (report_fd >= 0 && !write_report(report_fd, options.report, logged, report_lost)) trouble = true;
-  if (!options.quiet) write_all(2, summary_line(tally));
+  if (options.output_format == OutputFormat::Sarif && !write_report(2, "standard error", logged, report_lost))
+    trouble = true;
+  // The JSON and SARIF formats leave standard error to their data.
+  const bool machine = options.output_format == OutputFormat::Json || options.output_format == OutputFormat::Sarif;
+  if (!options.quiet && !machine) write_all(2, summary_line(tally, options.sink == TreeSink::InPlace));
+  if (options.statistics) write_all(2, format_statistics(tally.by_rule));
   if (trouble) return 2;
   bool would_change = options.sink == TreeSink::Diff || options.sink == TreeSink::Check;
   // By default a finding is work left to do, like a file still to convert.
@@ -274,7 +286,10 @@ int run_tree(int argc, const char* const* argv) {
       write_all(2, exit->err);
       return exit->exit_code;
     }
-    const TreeOptions& options = std::get<TreeOptions>(parsed);
+    TreeOptions& options = std::get<TreeOptions>(parsed);
+    options.color = options.output_format != OutputFormat::Text
+                        ? ColorMode::Never
+                        : resolve_colour(options.color, ::isatty(2) == 1, std::getenv("NO_COLOR"));
     return run_files(options);
   } catch (const std::bad_alloc&) {
     write_all(2, "q5upgrade: error: ");

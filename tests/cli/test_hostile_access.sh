@@ -49,7 +49,7 @@ tcheck() {
     printf '%s' "$3" >"$SCRATCH/want"
     ok "stderr [$(head -c 300 "$SCRATCH/err")], expected [$3]" cmp -s "$SCRATCH/want" "$SCRATCH/err"
 }
-err() { printf 'q5upgrade: %s: error: %s\n' "$1" "$2"; }
+err() { printf '%s: error: %s [q5-conversion-failed]\n' "$1" "$2"; }
 
 # ---- A file edited between its read and its replacement is left alone -------
 # Row: links|edit. Every file is checked, hard-linked or not; an edit that

@@ -33,4 +33,21 @@ run in.c out.c
 check 0 ''
 ok "the page disagrees with the tool: $(diff want.c out.c | head -n 4)" cmp -s want.c out.c
 
+# Every rule the tool reports has its entry under RULES, and every option
+# --help lists is described; no loop of single-file runs is recommended.
+begin "the page names every rule and every option"
+groff -man -Tascii -rLL=300n -P-cbou "$PAGE" 2>/dev/null >page.txt
+awk '/^[A-Z]/ { inside = ($0 == "RULES"); next } inside' page.txt | grep -oE '^       q5-[a-z-]+' | tr -d ' ' | sort >documented
+printf 'int a;\n' >a.c
+"$BIN" -q --check --report=- a.c | python3 -c '
+import json, sys
+for rule in json.load(sys.stdin)["runs"][0]["tool"]["driver"]["rules"]: print(rule["id"])' | sort >rules
+ok "rules without an entry: $(comm -23 rules documented | tr '\n' ' ')" [ -s rules ] && [ -z "$(comm -23 rules documented)" ]
+"$BIN" --help | grep -oE -- '(^|[ ,])--?[a-zA-Z0-9][a-z0-9-]*' | sed 's/^[ ,]*//' | sort -u >options
+ok "options --help lists: $(wc -l <options)" [ "$(wc -l <options)" -ge 15 ]
+while read -r option; do
+    ok "option $option not described" grep -qE -- "^ +(-[a-zA-Z0-9], )?$option([=, ]|$)|^ +q5upgrade $option " page.txt
+done <options
+ok "a find | while loop is recommended" bash -c "! grep -qE 'while (IFS|read)' '$PAGE'"
+
 finish

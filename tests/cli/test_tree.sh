@@ -50,7 +50,7 @@ fixture() {
 CHANGED='src/conv.c src/crlf.c src/half.c src/nonl.c src/sub/header.h'
 UNCHANGED='src/plain.c src/done.c src/notes.txt src/.git/hook.c outside/o.c'
 LIST=$(printf '%s\n' $CHANGED)$'\n'
-BAD=$'q5upgrade: broken/bad.c:3:21: error: unterminated string\n'
+BAD=$'broken/bad.c:3:21: error: unterminated string [q5-conversion-failed]\n    Q5SetAttrs(obj, "abc, Q5TAG_END);\n                    ^\n'
 
 begin "--diff applied by patch -p1 and git apply equals --in-place"
 fixture
@@ -166,7 +166,7 @@ keep src/conv.c
 while IFS='|' read -r st args; do
     trun $args
     ok "[$args] exit $STATUS, expected $st" [ "$STATUS" = "$st" ]
-    case $st in 2) ok "[$args] message: $(head -c 200 "$SCRATCH/err")" grep -q '^q5upgrade: ' "$SCRATCH/err" ;; esac
+    case $st in 2) ok "[$args] message: $(head -c 200 "$SCRATCH/err")" grep -qE '^(q5upgrade: |[^ ]+: error: )' "$SCRATCH/err" ;; esac
 done <<'EOF'
 1|--diff src
 1|-q src

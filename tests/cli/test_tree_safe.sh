@@ -40,7 +40,7 @@ trun -i -I include src
 expect 0 '' "$FG_LEFT"'q5upgrade: 1 file examined, 1 changed, 0 unchanged, 0 failed, 2 calls converted, 1 left as they stand; 1 warning (1 q5-macro-pairs)'$'\n'
 has src/ui.c "$UI_DONE"
 trun --check -I include src
-expect 1 '' "$FG_LEFT"'q5upgrade: 1 file examined, 0 changed, 1 unchanged, 0 failed, 0 calls converted, 1 left as they stand; 1 warning (1 q5-macro-pairs)'$'\n'
+expect 1 '' "$FG_LEFT"'q5upgrade: 1 file examined, 0 would change, 1 unchanged, 0 failed, 0 calls to convert, 1 left as they stand; 1 warning (1 q5-macro-pairs)'$'\n'
 trun -i -q -I include src
 expect 0 '' "$FG_LEFT"
 has src/ui.c "$UI_DONE"
@@ -59,7 +59,7 @@ EOF
 )"$'\n'
 trun -q --check -I missing src
 ok "a missing -I directory is trouble: exit $STATUS" [ "$STATUS" = 2 ]
-ok "and is named" grep -q '^q5upgrade: missing: error: ' "$SCRATCH/err"
+ok "and is named" grep -q '^missing: error: ' "$SCRATCH/err"
 
 begin "--unsafe-fixes converts with the text rules and still warns"
 fixture

@@ -109,7 +109,7 @@ check_tree() {
   summary=$(grep -E '^q5upgrade: .*files? examined' "$logs/convert.err" | tail -n 1)
   echo "q5upgrade -i ${iflag[*]#$scratch/} (exit $rc):"
   echo "  ${summary:-(no summary line)}"
-  grep -E '^q5upgrade: .*error' "$logs/convert.err" | sed "s|$scratch/||g; s/^/  /"
+  grep -E ': error: ' "$logs/convert.err" | sed "s|$scratch/||g; s/^/  /"
   converted[$label]=$(grep -oE '[0-9]+ calls? converted' <<<"$summary" | grep -oE '^[0-9]+')
   left[$label]=$(grep -oE '[0-9]+ (calls? )?left' <<<"$summary" | grep -oE '^[0-9]+' | head -n 1)
 

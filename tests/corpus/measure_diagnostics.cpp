@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
     if (c.failure) {
       ++t.failed;
       const q5::LineTable lines = q5::make_line_table(text);
-      std::fprintf(stderr, "q5upgrade: %s: error: %s", q5::format_location(arg, lines, c.failure->offset).c_str(),
+      std::fprintf(stderr, "%s: error: %s", q5::format_location(arg, lines, c.failure->offset).c_str(),
                    c.failure->message.c_str());
       continue;
     }

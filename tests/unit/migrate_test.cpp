@@ -83,6 +83,23 @@ TEST(MigrateFailures, BrokenListsFailTheFileUntouched) {
   EXPECT_FALSE(migrate_text("/* XtVaSetValues(w,\n */ int a;\n", none).failure.has_value());
 }
 
+// --check --verbose names each converted call by where its name starts:
+// not a call left as it stands, nor one in pair form already; a call in
+// another's list in its own place.
+TEST(MigrateCalls, WhereEachConvertedCallStarts) {
+  const std::string text =
+      "#define PAIR(r, v) r, v\n"
+      "Q5SetAttrs(o, A, 1, Q5TAG_END);\n"
+      "  XtVaSetValues(w, PAIR(a, 1), NULL);\n"
+      "Q5SetAttrs(o, Q5T(A, 1), Q5TAG_END);\n"
+      "f(Q5TagGet(t, A, &a, Q5TAG_END), XtVaGetValues(w, B, &b, NULL));\n";
+  const Migration m = migrate_text(text, macros_of(text));
+  EXPECT_EQ(m.left, 1u);
+  EXPECT_EQ(m.converted, 3u);
+  EXPECT_EQ(m.converted_at, (std::vector<std::size_t>{text.find("Q5SetAttrs"), text.find("Q5TagGet"),
+                                                     text.find("XtVaGetValues")}));
+}
+
 TEST(MacroShapes, ExpansionsCountTheirListArguments) {
   const MacroTable table = macros_of(
       "#define TYPED(s) XtVaTypedArg, XmNlabelString, XmRString, (s), strlen(s) + 1\n"
