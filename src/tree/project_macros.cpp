@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <exception>
 #include <iterator>
+#include <new>
 #include <thread>
 
 #include "base/fd_io.h"
@@ -73,12 +74,18 @@ RunContext prepare_context(const TreeOptions& options, const std::vector<WalkedF
       return;
     }
     // Opened as it will be for converting: links below a PATH not followed.
+    // Memory that runs out here costs only this file's macros: converting
+    // it reads it again and says what fails.
     OpenedFile opened;
-    std::string text, trouble;
-    struct stat seen {};
-    if (source.error.empty() && open_walked(source, false, opened).empty() &&
-        read_whole(opened.fd, text, seen, trouble))
-      collect_macros(text, source.path, sets[k]);
+    try {
+      std::string text, trouble;
+      struct stat seen {};
+      if (source.error.empty() && open_walked(source, false, opened).empty() &&
+          read_whole(opened.fd, text, seen, trouble))
+        collect_macros(text, source.path, sets[k]);
+    } catch (const std::bad_alloc&) {
+      sets[k] = MacroSet{};
+    }
     close_walked(opened);
   });
   MacroSet all;
