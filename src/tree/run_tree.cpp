@@ -252,7 +252,9 @@ int run_files(const TreeOptions& options) {
   }
   for (std::thread& worker : workers) worker.join();
 
-  trouble |= tally.failed > 0 || (options.werror && tally.counts.warnings > 0);
+  // A rule set to "error" is trouble whenever it fires.
+  trouble |= tally.failed > 0 || tally.counts.errors > 0 ||
+             (options.werror && tally.counts.warnings > 0);
   if (report_fd >= 0 && !write_report(report_fd, options.report, logged, report_lost)) trouble = true;
   if (!options.quiet) write_all(2, summary_line(tally));
   if (trouble) return 2;
