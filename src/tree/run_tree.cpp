@@ -28,6 +28,8 @@
 #include "diagnose/format.h"
 #include "diagnose/sarif.h"
 #include "io/replace.h"
+#include "tree/config.h"
+#include "tree/file_list.h"
 #include "tree/file_outcome.h"
 #include "tree/in_place.h"
 #include "tree/project_macros.h"
@@ -276,7 +278,13 @@ int run_tree(int argc, const char* const* argv) {
       write_all(2, exit->err);
       return exit->exit_code;
     }
-    const TreeOptions& options = std::get<TreeOptions>(parsed);
+    TreeOptions& options = std::get<TreeOptions>(parsed);
+    std::string trouble = read_file_list(options);
+    if (trouble.empty()) trouble = apply_config(options, find_config(options));
+    if (!trouble.empty()) {
+      write_all(2, trouble);
+      return 2;
+    }
     return run_files(options);
   } catch (const std::bad_alloc&) {
     write_all(2, "q5upgrade: error: ");
