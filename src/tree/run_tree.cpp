@@ -99,7 +99,10 @@ int run_files(const TreeOptions& options) {
   if (!options.report.empty() && (report_fd = open_report(options.report)) < 0) return 2;
   // With the log on standard output, it is all that goes there.
   const bool print_out = options.report != "-";
-  const std::vector<WalkedFile> files = walk_paths(options);
+  std::vector<std::string> notes;
+  const std::vector<WalkedFile> files = walk_paths(options, &notes);
+  if (!options.quiet)
+    for (const std::string& note : notes) write_all(2, note);
   stop_for_test("walked");
 
   // Workers take files in walk order; results are printed in that order as
