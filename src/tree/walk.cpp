@@ -310,7 +310,10 @@ std::vector<WalkedFile> walk_paths(const TreeOptions& options, std::vector<std::
         walk.git_ready = walk.git_trouble.empty();
       }
       if (walk.git_ready) {
-        if (GitRepositoryHandle outer = open_git_work_tree(path, true, git.prefix)) {
+        // A PATH that git ignores was named all the same: it is walked whole.
+        GitRepositoryHandle outer = open_git_work_tree(path, true, git.prefix);
+        if (outer && (git.prefix.empty() ||
+                      !git_ignores(*outer, git.prefix.substr(0, git.prefix.size() - 1), true))) {
           git.repository = outer.get();
           walk.repositories.push_back(std::move(outer));
         }

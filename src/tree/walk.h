@@ -23,7 +23,8 @@ struct WalkedFile {
 // Named files are always taken; directories are walked recursively in
 // byte order of names, relative to directory descriptors (so at any depth),
 // without following symbolic links and skipping hidden entries, those an
-// exclude pattern matches and (unless options.no_ignore) those git ignores,
+// exclude pattern matches and (unless options.no_ignore) those git ignores
+// (below a PATH git ignores itself, nothing is ignored),
 // taking files an include or extend-include pattern matches. A file
 // reached twice is listed once. An entry that cannot be read (a directory
 // without read or search permission, a failed status) is listed with its
