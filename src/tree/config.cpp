@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <cstdint>
 #include <iterator>
 #include <memory>
 #include <string_view>
@@ -70,8 +70,8 @@ std::string shown_from_cwd(const std::string& dir, const std::string& name) {
 // One error: "q5upgrade: FILE:LINE: error: WHAT\n".
 std::string config_error(const std::string& file, const toml::source_region& where,
                          std::string_view what) {
-  return "q5upgrade: " + file + ":" + std::to_string(where.begin.line) + ": error: " +
-         std::string(what) + "\n";
+  return "q5upgrade: " + file + ":" + std::to_string(where.begin.line) +
+         ": error: " + std::string(what) + "\n";
 }
 
 // An array of strings, or the error.
@@ -79,12 +79,14 @@ std::string string_list(const std::string& file, std::string_view key, const tom
                         std::vector<std::string>& out) {
   const toml::array* array = node.as_array();
   if (array == nullptr)
-    return config_error(file, node.source(), "'" + std::string(key) + "' must be an array of strings");
+    return config_error(file, node.source(),
+                        "'" + std::string(key) + "' must be an array of strings");
   out.clear();
   for (const toml::node& item : *array) {
     const toml::value<std::string>* text = item.as_string();
     if (text == nullptr)
-      return config_error(file, item.source(), "'" + std::string(key) + "' must be an array of strings");
+      return config_error(file, item.source(),
+                          "'" + std::string(key) + "' must be an array of strings");
     out.push_back(text->get());
   }
   return {};
@@ -118,9 +120,8 @@ std::string find_config(const TreeOptions& options) {
   if (!options.paths.empty() && options.paths.front() != "-") {
     const std::string& first = options.paths.front();
     struct stat status {};
-    std::string real = real_path(::stat(first.c_str(), &status) == 0 && S_ISDIR(status.st_mode)
-                                     ? first
-                                     : dir_part(first));
+    std::string real = real_path(
+        ::stat(first.c_str(), &status) == 0 && S_ISDIR(status.st_mode) ? first : dir_part(first));
     if (!real.empty()) dir = real;
   }
   if (dir.empty()) return {};

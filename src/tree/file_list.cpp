@@ -40,7 +40,8 @@ std::string read_file_list(TreeOptions& options) {
     if (name == "-" && from_stdin)
       return "q5upgrade: standard input: error: lists '-', but the list is standard input\n";
     if (name == "-" && options.sink == TreeSink::InPlace)
-      return "q5upgrade: " + shown + ": error: lists '-': standard input cannot be converted in place\n";
+      return "q5upgrade: " + shown +
+             ": error: lists '-': standard input cannot be converted in place\n";
     options.paths.emplace_back(name);
   }
   return {};

@@ -55,7 +55,8 @@ std::string begin_git_ignore() {
       const char* why = ::dlerror();
       return why != nullptr ? why : "cannot load " Q5UPGRADE_LIBGIT2_SONAME;
     }
-    if (!find(library.init, "git_libgit2_init") || !find(library.shutdown, "git_libgit2_shutdown") ||
+    if (!find(library.init, "git_libgit2_init") ||
+        !find(library.shutdown, "git_libgit2_shutdown") ||
         !find(library.open_ext, "git_repository_open_ext") ||
         !find(library.free, "git_repository_free") ||
         !find(library.workdir, "git_repository_workdir") ||
@@ -80,8 +81,8 @@ GitRepositoryHandle open_git_work_tree(const std::string& dir, bool search, std:
   if (library.users == 0) return nullptr;
   const std::string real = real_path(dir.c_str());
   git_repository* opened = nullptr;
-  if (real.empty() ||
-      library.open_ext(&opened, real.c_str(), search ? 0 : GIT_REPOSITORY_OPEN_NO_SEARCH, nullptr) != 0)
+  if (real.empty() || library.open_ext(&opened, real.c_str(),
+                                       search ? 0 : GIT_REPOSITORY_OPEN_NO_SEARCH, nullptr) != 0)
     return nullptr;
   GitRepositoryHandle repository(new GitRepository{opened});
   const char* workdir = library.workdir(opened);

@@ -87,9 +87,32 @@ TreeExit usage_error(std::string_view what) {
 // values of their own (from 256 up), so that an error about a long option
 // is never mistaken for one about its short letter.
 enum Id : int {
-  kDiff = 256, kCheck, kInPlace, kStdout, kNull, kJobs, kInclude, kExtendInclude, kExclude,
-  kNoIgnore, kFilesFrom, kFilesFromNul, kMacroDir, kSelect, kIgnore, kWerror, kUnsafeFixes,
-  kReport, kOutputFormat, kColor, kVerbose, kStatistics, kQuiet, kConfig, kIsolated, kHelp,
+  kDiff = 256,
+  kCheck,
+  kInPlace,
+  kStdout,
+  kNull,
+  kJobs,
+  kInclude,
+  kExtendInclude,
+  kExclude,
+  kNoIgnore,
+  kFilesFrom,
+  kFilesFromNul,
+  kMacroDir,
+  kSelect,
+  kIgnore,
+  kWerror,
+  kUnsafeFixes,
+  kReport,
+  kOutputFormat,
+  kColor,
+  kVerbose,
+  kStatistics,
+  kQuiet,
+  kConfig,
+  kIsolated,
+  kHelp,
   kVersion,
 };
 
@@ -139,9 +162,8 @@ const Spec* spec_of(int value) {
 // The option a failed long word tried: "option '--c' is ambiguous; ..." as
 // GNU tools say it, else "unrecognized option".
 std::string unknown_long(std::string_view word) {
-  std::string_view name = word.substr(2, word.find('=') == std::string_view::npos
-                                             ? std::string_view::npos
-                                             : word.find('=') - 2);
+  std::string_view name = word.substr(2);
+  name = name.substr(0, name.find('='));
   std::string possible;
   for (const Spec& spec : kSpecs)
     if (spec.long_name != nullptr && std::string_view(spec.long_name).starts_with(name))
@@ -174,7 +196,8 @@ std::string add_rules(std::string_view option, std::string_view list, std::vecto
 }
 
 template <typename Value, std::size_t N>
-bool pick(std::string_view word, const std::pair<std::string_view, Value> (&choices)[N], Value& out) {
+bool pick(std::string_view word, const std::pair<std::string_view, Value> (&choices)[N],
+          Value& out) {
   for (auto [name, value] : choices)
     if (name == word) {
       out = value;
@@ -183,9 +206,10 @@ bool pick(std::string_view word, const std::pair<std::string_view, Value> (&choi
   return false;
 }
 
-constexpr std::pair<std::string_view, OutputFormat> kFormats[] = {
-    {"text", OutputFormat::Text}, {"json", OutputFormat::Json},
-    {"github", OutputFormat::Github}, {"sarif", OutputFormat::Sarif}};
+constexpr std::pair<std::string_view, OutputFormat> kFormats[] = {{"text", OutputFormat::Text},
+                                                                  {"json", OutputFormat::Json},
+                                                                  {"github", OutputFormat::Github},
+                                                                  {"sarif", OutputFormat::Sarif}};
 constexpr std::pair<std::string_view, ColorMode> kColors[] = {
     {"auto", ColorMode::Auto}, {"always", ColorMode::Always}, {"never", ColorMode::Never}};
 
@@ -200,8 +224,7 @@ std::string shown(const Spec& spec, bool as_long) {
 bool wants_tree_interface(int argc, const char* const* argv) {
   if (argc < 2) return false;
   std::string_view first = argv[1];
-  if (argc == 2)
-    return first == "--help" || first == "-h" || first == "--version" || first == "-V";
+  if (argc == 2) return first == "--help" || first == "-h" || first == "--version" || first == "-V";
   return first.size() > 1 && first[0] == '-' && first != "-upgrade";
 }
 
@@ -217,8 +240,8 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
       if (spec.takes_value) short_options += ':';
     }
     if (spec.long_name != nullptr)
-      long_options.push_back({spec.long_name, spec.takes_value ? required_argument : no_argument,
-                              nullptr, spec.id});
+      long_options.push_back(
+          {spec.long_name, spec.takes_value ? required_argument : no_argument, nullptr, spec.id});
   }
   long_options.push_back({});
   std::vector<char*> words;
@@ -230,8 +253,8 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
   bool mode_long = false;
   ::optind = 0;  // start afresh
   ::opterr = 0;
-  for (int got; (got = ::getopt_long(argc, words.data(), short_options.c_str(),
-                                      long_options.data(), nullptr)) != -1;) {
+  for (int got; (got = ::getopt_long(argc, words.data(), short_options.c_str(), long_options.data(),
+                                     nullptr)) != -1;) {
     if (got == 1) {
       options.paths.emplace_back(::optarg);
       continue;
@@ -241,8 +264,9 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
       std::string_view word = ::optind > 0 ? words[::optind - 1] : "";
       if (got == ':' && ::optopt >= kDiff)
         return usage_error("option '" + shown(*spec, true) + "' requires an argument");
-      if (got == ':') return usage_error(std::string("option requires an argument -- '") +
-                                         static_cast<char>(::optopt) + "'");
+      if (got == ':')
+        return usage_error(std::string("option requires an argument -- '") +
+                           static_cast<char>(::optopt) + "'");
       if (::optopt >= kDiff)
         return usage_error("option '" + shown(*spec, true) + "' doesn't allow an argument");
       if (::optopt == 0) return usage_error(unknown_long(word));
@@ -260,11 +284,21 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
     };
     bool fine = true;
     switch (spec.id) {
-      case kDiff: fine = set_mode(TreeSink::Diff); break;
-      case kCheck: fine = set_mode(TreeSink::Check); break;
-      case kInPlace: fine = set_mode(TreeSink::InPlace); break;
-      case kStdout: fine = set_mode(TreeSink::Stdout); break;
-      case kNull: options.null_separated = true; break;
+      case kDiff:
+        fine = set_mode(TreeSink::Diff);
+        break;
+      case kCheck:
+        fine = set_mode(TreeSink::Check);
+        break;
+      case kInPlace:
+        fine = set_mode(TreeSink::InPlace);
+        break;
+      case kStdout:
+        fine = set_mode(TreeSink::Stdout);
+        break;
+      case kNull:
+        options.null_separated = true;
+        break;
       case kJobs:
         if (!parse_jobs(value, options.jobs))
           return usage_error("invalid number of jobs: '" + std::string(value) + "'");
@@ -282,9 +316,15 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
         options.excludes.emplace_back(value);
         options.given.excludes = true;
         break;
-      case kNoIgnore: options.no_ignore = true; break;
-      case kFilesFrom: options.files_from = value; break;
-      case kFilesFromNul: options.files_from_nul = true; break;
+      case kNoIgnore:
+        options.no_ignore = true;
+        break;
+      case kFilesFrom:
+        options.files_from = value;
+        break;
+      case kFilesFromNul:
+        options.files_from_nul = true;
+        break;
       case kMacroDir:
         options.macro_dirs.emplace_back(value);
         options.given.macro_dirs = true;
@@ -292,17 +332,22 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
       case kSelect:
       case kIgnore: {
         bool select = spec.id == kSelect;
-        std::string error = add_rules(shown(spec, true), value, select ? options.selected : options.ignored);
+        std::string error =
+            add_rules(shown(spec, true), value, select ? options.selected : options.ignored);
         if (!error.empty()) return usage_error(error);
         options.selecting |= select;
         break;
       }
-      case kWerror: options.werror = true; break;
+      case kWerror:
+        options.werror = true;
+        break;
       case kUnsafeFixes:
         options.unsafe_fixes = true;
         options.given.unsafe_fixes = true;
         break;
-      case kReport: options.report = value; break;
+      case kReport:
+        options.report = value;
+        break;
       case kOutputFormat:
       case kColor:
         if (spec.id == kOutputFormat ? !pick(value, kFormats, options.output_format)
@@ -310,13 +355,25 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
           return usage_error("invalid argument '" + std::string(value) + "' for '" +
                              shown(spec, true) + "'");
         break;
-      case kVerbose: options.verbose = true; break;
-      case kStatistics: options.statistics = true; break;
-      case kQuiet: options.quiet = true; break;
-      case kConfig: options.config = value; break;
-      case kIsolated: options.isolated = true; break;
-      case kHelp: return TreeExit{0, std::string(kHelpText), {}};
-      case kVersion: return TreeExit{0, std::string(kVersionText), {}};
+      case kVerbose:
+        options.verbose = true;
+        break;
+      case kStatistics:
+        options.statistics = true;
+        break;
+      case kQuiet:
+        options.quiet = true;
+        break;
+      case kConfig:
+        options.config = value;
+        break;
+      case kIsolated:
+        options.isolated = true;
+        break;
+      case kHelp:
+        return TreeExit{0, std::string(kHelpText), {}};
+      case kVersion:
+        return TreeExit{0, std::string(kVersionText), {}};
     }
     if (!fine)
       return usage_error("options '" + shown(*mode, mode_long) + "' and '" + shown(spec, as_long) +

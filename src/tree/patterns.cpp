@@ -52,8 +52,7 @@ Pattern make_pattern(std::string_view text) {
   return pattern;
 }
 
-bool pattern_matches(const Pattern& pattern, std::string_view path, bool is_dir,
-                     bool anchored_ok) {
+bool pattern_matches(const Pattern& pattern, std::string_view path, bool is_dir, bool anchored_ok) {
   if (pattern.dir_only && !is_dir) return false;
   if (!pattern.anchored) {
     std::size_t slash = path.rfind('/');

@@ -53,10 +53,11 @@ bool list_matches(PatternList& list, std::string_view rel, bool is_dir, bool bel
   for (std::size_t k = 0; k < list.patterns.size(); ++k) {
     const Pattern& pattern = list.patterns[k];
     bool match = pattern_matches(pattern, path, is_dir, list.reachable);
-    for (std::size_t slash = path.find('/'); !match && below_dirs && pattern.dir_only &&
-                                             slash != std::string::npos;
+    for (std::size_t slash = path.find('/');
+         !match && below_dirs && pattern.dir_only && slash != std::string::npos;
          slash = path.find('/', slash + 1))
-      match = pattern_matches(pattern, std::string_view(path).substr(0, slash), true, list.reachable);
+      match =
+          pattern_matches(pattern, std::string_view(path).substr(0, slash), true, list.reachable);
     if (match) list.hit[k] = true;
     any |= match;
   }
@@ -228,8 +229,9 @@ void place_list(PatternList& list, const std::string& path) {
 void note_unmatched(const PatternList& list, std::vector<std::string>& notes) {
   for (std::size_t k = 0; k < list.patterns.size(); ++k) {
     if (list.hit[k]) continue;
-    std::string where = list.origin.file.empty() ? std::string("--") + list.option
-                                                 : quote_name(list.origin.file) + ": " + list.option;
+    std::string where = list.origin.file.empty()
+                            ? std::string("--") + list.option
+                            : quote_name(list.origin.file) + ": " + list.option;
     notes.push_back("q5upgrade: note: " + where + " '" + quote_name(list.patterns[k].text) +
                     "' matched nothing\n");
   }
@@ -303,7 +305,8 @@ std::vector<WalkedFile> walk_paths(const TreeOptions& options, std::vector<std::
         continue;
       }
       walk.walked_directory = true;
-      for (PatternList* list : {&walk.includes, &walk.extends, &walk.excludes}) place_list(*list, path);
+      for (PatternList* list : {&walk.includes, &walk.extends, &walk.excludes})
+        place_list(*list, path);
       GitScope git;
       if (!options.no_ignore && !walk.git_ready && walk.git_trouble.empty()) {
         walk.git_trouble = begin_git_ignore();
@@ -327,7 +330,8 @@ std::vector<WalkedFile> walk_paths(const TreeOptions& options, std::vector<std::
   if (walk.git_ready) end_git_ignore();
   if (notes != nullptr && walk.walked_directory) {
     if (!walk.git_trouble.empty())
-      notes->push_back("q5upgrade: note: files git ignores are walked too: " + walk.git_trouble + "\n");
+      notes->push_back("q5upgrade: note: files git ignores are walked too: " + walk.git_trouble +
+                       "\n");
     for (const PatternList* list : {&walk.includes, &walk.extends, &walk.excludes})
       note_unmatched(*list, *notes);
   }

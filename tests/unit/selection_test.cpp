@@ -100,10 +100,8 @@ TEST(RuleSettings, SettleDropsAndRelabels) {
     Severity severity;
     std::size_t offset;
   } want[] = {
-      {Rule::LostTokens, Severity::Error, 2},
-      {Rule::DroppedArguments, Severity::Note, 3},
-      {Rule::CommentRemoved, Severity::Warning, 4},
-      {Rule::DroppedArguments, Severity::Warning, 5},
+      {Rule::LostTokens, Severity::Error, 2},       {Rule::DroppedArguments, Severity::Note, 3},
+      {Rule::CommentRemoved, Severity::Warning, 4}, {Rule::DroppedArguments, Severity::Warning, 5},
       {Rule::ShiftedPairing, Severity::Warning, 7},
   };
   for (std::size_t k = 0; k < found.size(); ++k) {
@@ -209,8 +207,9 @@ TEST(TreeOptionParser, SpellingsOrderAndValues) {
   parsed = parse({"-c", "--check", "src"});
   EXPECT_EQ(std::get<TreeOptions>(parsed).sink, TreeSink::Check);
   parsed = parse({"src", "--bogus-later", "--help"});
-  EXPECT_EQ(std::get<TreeExit>(parsed).err, "q5upgrade: unrecognized option '--bogus-later'\n"
-                                            "Try 'q5upgrade --help' for more information.\n");
+  EXPECT_EQ(std::get<TreeExit>(parsed).err,
+            "q5upgrade: unrecognized option '--bogus-later'\n"
+            "Try 'q5upgrade --help' for more information.\n");
   parsed = parse({"src", "--he"});
   EXPECT_EQ(std::get<TreeExit>(parsed).exit_code, 0);
   // A list of files alone is enough.
