@@ -83,6 +83,17 @@ struct Walk {
   std::vector<GitRepositoryHandle> repositories = {};
 };
 
+// libgit2 is loaded only where there is a repository to ask: starting it
+// costs more than walking a small tree.
+bool git_wanted(Walk& walk) {
+  if (walk.options.no_ignore) return false;
+  if (!walk.git_ready && walk.git_trouble.empty()) {
+    walk.git_trouble = begin_git_ignore();
+    walk.git_ready = walk.git_trouble.empty();
+  }
+  return walk.git_ready;
+}
+
 bool excluded(Walk& walk, std::string_view rel, bool is_dir) {
   return list_matches(walk.excludes, rel, is_dir);
 }
@@ -169,7 +180,7 @@ void walk_directory(Walk& walk, int fd, const std::string& dir, std::size_t belo
             [](const Entry& a, const Entry& b) { return a.name < b.name; });
   // A repository inside another (a submodule, a clone kept there) has
   // rules of its own.
-  if (holds_git && walk.git_ready && dir.size() > below) {
+  if (holds_git && dir.size() > below && git_wanted(walk)) {
     std::string prefix;
     if (GitRepositoryHandle inner = open_git_work_tree(dir, false, prefix)) {
       git = {inner.get(), prefix};
@@ -205,6 +216,18 @@ void walk_directory(Walk& walk, int fd, const std::string& dir, std::size_t belo
 std::string real_path(const std::string& path) {
   std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
   return real ? std::string(real.get()) : std::string();
+}
+
+// Whether `dir` or a directory above it holds .git.
+bool in_git_work_tree(const std::string& dir) {
+  std::string at = real_path(dir);
+  while (!at.empty()) {
+    struct stat status {};
+    if (::lstat(((at == "/" ? "" : at) + "/.git").c_str(), &status) == 0) return true;
+    if (at == "/") break;
+    at = at.substr(0, std::max<std::size_t>(at.rfind('/'), 1));
+  }
+  return false;
 }
 
 // Sets where the list's patterns start for a walk of `path`: below the
@@ -308,11 +331,7 @@ std::vector<WalkedFile> walk_paths(const TreeOptions& options, std::vector<std::
       for (PatternList* list : {&walk.includes, &walk.extends, &walk.excludes})
         place_list(*list, path);
       GitScope git;
-      if (!options.no_ignore && !walk.git_ready && walk.git_trouble.empty()) {
-        walk.git_trouble = begin_git_ignore();
-        walk.git_ready = walk.git_trouble.empty();
-      }
-      if (walk.git_ready) {
+      if (!options.no_ignore && in_git_work_tree(path) && git_wanted(walk)) {
         // A PATH that git ignores was named all the same: it is walked whole.
         GitRepositoryHandle outer = open_git_work_tree(path, true, git.prefix);
         if (outer && (git.prefix.empty() ||

@@ -98,6 +98,13 @@ scheck 1 "$(lines ../src/SUMA/s.c ../src/a.c ../src/gen/out/g.c)"$'\n' ''
 # A PATH git ignores, named all the same, is walked whole.
 srun -q --check tree/build
 scheck 1 $'tree/build/gen.c\n' ''
+# A repository below a directory that is none.
+mkdir -p plain/inner
+git init -q plain/inner
+printf 'gen.c\n' >plain/inner/.gitignore
+printf '%s' "$CALL" | tee plain/inner/gen.c plain/inner/kept.c plain/gen.c >/dev/null
+srun -q --check plain
+scheck 1 "$(lines plain/gen.c plain/inner/kept.c)"$'\n' ''
 # -i leaves the ignored files as they were.
 keep tree/build/gen.c tree/src/b.gen.c
 srun -q -i tree
