@@ -78,7 +78,7 @@ _q5upgrade() {
     if [[ $cur == -* ]]; then
         local options='-d --diff -c --check -i --in-place --stdout -j --jobs=
             --include= --extend-include= --exclude= --no-ignore --files-from=
-            -0 -z -I --config= --isolated --select= --ignore= --unsafe-fixes
+            -0 -z --null -I --config= --isolated --select= --ignore= --unsafe-fixes
             --statistics --output-format= --color= --report= --werror
             --verbose -q --quiet -h --help -V --version'
         # The classic "-upgrade file" form, only as the first word (after

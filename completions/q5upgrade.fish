@@ -20,7 +20,7 @@ complete -c q5upgrade -l exclude -x -d 'Names skipped when walking, directories 
 complete -c q5upgrade -l no-ignore -d 'Convert files git ignores too'
 complete -c q5upgrade -l files-from -r -F -d 'Read the paths to convert from FILE (- for standard input)'
 complete -c q5upgrade -s 0 -d 'The --files-from list is separated by NUL bytes'
-complete -c q5upgrade -s z -d 'File names are separated by NUL bytes'
+complete -c q5upgrade -s z -l null -d 'With --check: names as they are, each followed by a NUL byte'
 complete -c q5upgrade -s I -x -a '(__fish_complete_directories)' -d 'Read the macros of the headers in DIR too'
 complete -c q5upgrade -l config -r -F -d 'Read the configuration from FILE'
 complete -c q5upgrade -l isolated -d 'Read no configuration file'

@@ -156,6 +156,7 @@ void add_counts(DiagnosticCounts& counts, std::span<const Diagnostic> diagnostic
         break;
     }
     ++counts.by_rule[static_cast<std::size_t>(d.rule)];
+    ++counts.by_severity[static_cast<std::size_t>(d.severity)][static_cast<std::size_t>(d.rule)];
   }
 }
 
@@ -167,8 +168,8 @@ std::string format_counts(const DiagnosticCounts& counts) {
     out += std::to_string(total) + ' ' + std::string(total == 1 ? one : many) + " (";
     bool first = true;
     for (const RuleInfo& rule : rule_table()) {
-      std::size_t n = counts.by_rule[static_cast<std::size_t>(rule.rule)];
-      if (n == 0 || rule.severity != severity) continue;
+      std::size_t n = counts.by_severity[static_cast<std::size_t>(severity)][static_cast<std::size_t>(rule.rule)];
+      if (n == 0) continue;
       if (!first) out += ", ";
       out += std::to_string(n) + ' ' + std::string(rule.id);
       first = false;

@@ -61,6 +61,9 @@ std::string format_diagnostics(std::string_view path, std::string_view text,
 struct DiagnosticCounts {
   std::size_t notes = 0, warnings = 0, errors = 0;
   std::array<std::size_t, kRuleCount> by_rule{};
+  // By severity (Note, Warning, Error), then rule: a rule's severity can be
+  // set, and a merged diagnostic takes the highest of its rules'.
+  std::array<std::array<std::size_t, kRuleCount>, 3> by_severity{};
 };
 
 void add_counts(DiagnosticCounts& counts, std::span<const Diagnostic> diagnostics);

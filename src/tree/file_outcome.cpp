@@ -10,6 +10,7 @@
 
 #include "diagnose/diagnose.h"
 #include "diagnose/format.h"
+#include "diagnose/rule_settings.h"
 #include "diagnose/suppression.h"
 #include "io/read_file.h"
 #include "tree/conversion.h"
@@ -192,6 +193,8 @@ void convert_file(const TreeOptions& options, const RunContext& context, const W
     outcome.changed = !migration.insertions.empty();
   }
   if (options.unsafe_fixes) outcome.changed = conversion.text != before;
+  // What the user chose to hear: the conversion above is the same either way.
+  settle_diagnostics(outcome.diagnostics, options.rules);
   outcome.err = render_diagnostics(options, file.path, before, outcome.diagnostics);
 
   switch (options.sink) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/failure.h"
+#include "diagnose/rule_settings.h"
 
 namespace q5 {
 
@@ -15,11 +16,39 @@ enum class TreeSink { Diff, Check, InPlace, Stdout };
 enum class OutputFormat { Text, Json, Github, Sarif };
 enum class ColorMode { Auto, Always, Never };
 
+// Where a list of patterns comes from: the command line (file empty;
+// patterns with a '/' then match below each PATH walked) or a
+// configuration file (shown as `file`; such patterns match below `dir`,
+// the file's directory as an absolute path).
+struct PatternOrigin {
+  std::string file;
+  std::string dir;
+};
+
 struct TreeOptions {
   TreeSink sink = TreeSink::Diff;
   int jobs = 0;  // 0: the processors available
+  // Gitignore-style patterns: a name alone matches at any depth, one with
+  // a '/' matches the path below the PATH walked, "**" any number of
+  // directories, and a trailing '/' directories alone.
   std::vector<std::string> includes;  // empty: *.c and *.h
   std::vector<std::string> excludes;
+  std::vector<std::string> extend_includes;  // taken besides the includes
+  PatternOrigin include_origin, exclude_origin, extend_origin;
+  bool no_ignore = false;  // walk the files git ignores too
+  std::string files_from;  // a list of files to convert ("-": standard input)
+  bool files_from_nul = false;  // -0: that list's names each end with a NUL
+  std::string config;  // --config: this configuration file, no lookup
+  bool isolated = false;  // --isolated: no configuration file
+  // --select and --ignore: the rules named; `selecting` when --select was
+  // given at all. They are applied over the file's [rules] in `rules`.
+  std::vector<Rule> selected, ignored;
+  bool selecting = false;
+  RuleSettings rules = default_rule_settings();
+  // What the command line set, which a configuration file then leaves.
+  struct {
+    bool jobs, includes, excludes, extend_includes, macro_dirs, unsafe_fixes;
+  } given{};
   bool quiet = false;
   bool werror = false;
   // Calls that a finding leaves as they stand are converted too, with the

@@ -50,6 +50,7 @@ RunContext prepare_context(const TreeOptions& options, const std::vector<WalkedF
   if (!options.macro_dirs.empty()) {
     TreeOptions headers;
     headers.includes = {"*.h"};
+    headers.no_ignore = true;  // generated headers are often ignored, and count
     headers.paths = options.macro_dirs;
     for (WalkedFile& header : walk_paths(headers)) {
       if (!header.error.empty()) {

@@ -27,6 +27,8 @@
 #include "diagnose/format.h"
 #include "diagnose/sarif.h"
 #include "io/replace.h"
+#include "tree/config.h"
+#include "tree/file_list.h"
 #include "tree/file_outcome.h"
 #include "tree/in_place.h"
 #include "tree/messages.h"
@@ -102,7 +104,10 @@ int run_files(const TreeOptions& options) {
   if (!options.report.empty() && (report_fd = open_report(options.report)) < 0) return 2;
   // With the log on standard output, it is all that goes there.
   const bool print_out = options.report != "-";
-  const std::vector<WalkedFile> files = walk_paths(options);
+  std::vector<std::string> notes;
+  const std::vector<WalkedFile> files = walk_paths(options, &notes);
+  if (!options.quiet)
+    for (const std::string& note : notes) write_all(2, note);
   stop_for_test("walked");
 
   // Workers take files in walk order; results are printed in that order as
@@ -259,7 +264,9 @@ int run_files(const TreeOptions& options) {
   erase_progress(progress);
   for (std::thread& worker : workers) worker.join();
 
-  trouble |= tally.failed > 0 || (options.werror && tally.counts.warnings > 0);
+  // A rule set to "error" is trouble whenever it fires.
+  trouble |= tally.failed > 0 || tally.counts.errors > 0 ||
+             (options.werror && tally.counts.warnings > 0);
   if (report_fd >= 0 && !write_report(report_fd, options.report, logged, report_lost)) trouble = true;
   if (options.output_format == OutputFormat::Sarif && !write_report(2, "standard error", logged, report_lost))
     trouble = true;
@@ -287,6 +294,12 @@ int run_tree(int argc, const char* const* argv) {
       return exit->exit_code;
     }
     TreeOptions& options = std::get<TreeOptions>(parsed);
+    std::string trouble = read_file_list(options);
+    if (trouble.empty()) trouble = apply_config(options, find_config(options));
+    if (!trouble.empty()) {
+      write_all(2, trouble);
+      return 2;
+    }
     options.color = options.output_format != OutputFormat::Text
                         ? ColorMode::Never
                         : resolve_colour(options.color, ::isatty(2) == 1, std::getenv("NO_COLOR"));

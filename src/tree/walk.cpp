@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <fnmatch.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,26 +15,102 @@
 #include <string_view>
 #include <utility>
 
+#include "diagnose/format.h"
+#include "tree/git_ignore.h"
+#include "tree/patterns.h"
+
 namespace q5 {
 
 namespace {
 
-struct Walk {
-  const TreeOptions& options;
-  std::vector<WalkedFile> files;
-  std::set<std::pair<dev_t, ino_t>> seen;
+// One list of patterns and what it matched in the whole walk.
+struct PatternList {
+  const char* option = "";  // "include", "extend-include", "exclude"
+  PatternOrigin origin;
+  std::vector<Pattern> patterns;
+  std::vector<bool> hit;
+  // For the PATH being walked: what to put before the path below it so
+  // that it is relative to the patterns' base, and whether it is below
+  // that base at all.
+  std::string prefix;
+  bool reachable = true;
 };
 
-bool matches_any(const std::vector<std::string>& globs, const char* name) {
-  for (const std::string& glob : globs)
-    if (::fnmatch(glob.c_str(), name, 0) == 0) return true;
-  return false;
+PatternList make_list(const char* option, const PatternOrigin& origin,
+                      const std::vector<std::string>& texts) {
+  PatternList list{option, origin, {}, std::vector<bool>(texts.size()), {}, true};
+  for (const std::string& text : texts) list.patterns.push_back(make_pattern(text));
+  return list;
 }
 
-bool taken_name(const TreeOptions& options, const char* name) {
-  static const std::vector<std::string> kDefault = {"*.c", "*.h"};
-  const auto& includes = options.includes.empty() ? kDefault : options.includes;
-  return matches_any(includes, name) && !matches_any(options.excludes, name);
+// Whether any pattern of the list matches the entry at `rel` (below the
+// PATH walked); every one that does is marked. With `below_dirs`, a
+// pattern ending in '/' also matches every file below a directory it
+// matches (includes take such files).
+bool list_matches(PatternList& list, std::string_view rel, bool is_dir, bool below_dirs = false) {
+  const std::string path = list.prefix + std::string(rel);
+  bool any = false;
+  for (std::size_t k = 0; k < list.patterns.size(); ++k) {
+    const Pattern& pattern = list.patterns[k];
+    bool match = pattern_matches(pattern, path, is_dir, list.reachable);
+    for (std::size_t slash = path.find('/');
+         !match && below_dirs && pattern.dir_only && slash != std::string::npos;
+         slash = path.find('/', slash + 1))
+      match =
+          pattern_matches(pattern, std::string_view(path).substr(0, slash), true, list.reachable);
+    if (match) list.hit[k] = true;
+    any |= match;
+  }
+  return any;
+}
+
+// The repository whose ignore rules hold in a directory, and the
+// directory's path inside its work tree.
+struct GitScope {
+  GitRepository* repository = nullptr;
+  std::string prefix;
+};
+
+struct Walk {
+  const TreeOptions& options;
+  std::vector<WalkedFile> files = {};
+  std::set<std::pair<dev_t, ino_t>> seen = {};
+  PatternList includes = {}, extends = {}, excludes = {};
+  bool default_includes = true;
+  bool walked_directory = false;
+  bool git_ready = false;
+  std::string git_trouble = {};
+  std::vector<GitRepositoryHandle> repositories = {};
+};
+
+// libgit2 is loaded only where there is a repository to ask: starting it
+// costs more than walking a small tree.
+bool git_wanted(Walk& walk) {
+  if (walk.options.no_ignore) return false;
+  if (!walk.git_ready && walk.git_trouble.empty()) {
+    walk.git_trouble = begin_git_ignore();
+    walk.git_ready = walk.git_trouble.empty();
+  }
+  return walk.git_ready;
+}
+
+bool excluded(Walk& walk, std::string_view rel, bool is_dir) {
+  return list_matches(walk.excludes, rel, is_dir);
+}
+
+bool taken_file(Walk& walk, std::string_view rel) {
+  bool taken = list_matches(walk.extends, rel, false, true);
+  if (walk.default_includes) {
+    std::string_view name = rel.substr(rel.rfind('/') + 1);
+    taken |= name.ends_with(".c") || name.ends_with(".h");
+  } else {
+    taken |= list_matches(walk.includes, rel, false, true);
+  }
+  return taken && !excluded(walk, rel, false);
+}
+
+bool git_ignored(const GitScope& git, const std::string& name, bool is_dir) {
+  return git.repository != nullptr && git_ignores(*git.repository, git.prefix + name, is_dir);
 }
 
 void add_file(Walk& walk, std::string path, const struct stat& status, std::size_t below) {
@@ -54,6 +129,13 @@ std::string join(const std::string& dir, const char* name) {
   return path;
 }
 
+// The part of a walked path below the PATH given.
+std::string_view below_path(const std::string& path, std::size_t below) {
+  std::string_view rel = std::string_view(path).substr(below);
+  while (!rel.empty() && rel.front() == '/') rel.remove_prefix(1);
+  return rel;
+}
+
 struct Entry {
   std::string name;
   unsigned char type;  // as the directory gives it, often DT_UNKNOWN
@@ -62,14 +144,13 @@ struct Entry {
 // Whether an entry whose status cannot be read would have been walked or
 // taken: a file of another name, a link or a device would not, and is no
 // loss.
-bool wanted(const TreeOptions& options, const Entry& entry) {
+bool wanted(Walk& walk, const Entry& entry, std::string_view rel) {
   switch (entry.type) {
     case DT_DIR:
-      return !matches_any(options.excludes, entry.name.c_str());
-    case DT_REG:
-      return taken_name(options, entry.name.c_str());
     case DT_UNKNOWN:
-      return !matches_any(options.excludes, entry.name.c_str());
+      return !excluded(walk, rel, true);
+    case DT_REG:
+      return taken_file(walk, rel);
     default:
       return false;
   }
@@ -77,7 +158,7 @@ bool wanted(const TreeOptions& options, const Entry& entry) {
 
 // Walks the directory open as `fd` (which it closes), reached as `dir`.
 // Everything below it is reached relative to it, never through a link.
-void walk_directory(Walk& walk, int fd, const std::string& dir, std::size_t below) {
+void walk_directory(Walk& walk, int fd, const std::string& dir, std::size_t below, GitScope git) {
   DIR* stream = ::fdopendir(fd);
   if (stream == nullptr) {
     add_error(walk, dir, errno);
@@ -85,38 +166,98 @@ void walk_directory(Walk& walk, int fd, const std::string& dir, std::size_t belo
     return;
   }
   std::vector<Entry> entries;
+  bool holds_git = false;
   for (;;) {
     errno = 0;
     const dirent* entry = ::readdir(stream);
     if (entry == nullptr) break;
+    holds_git |= std::strcmp(entry->d_name, ".git") == 0;
     if (entry->d_name[0] == '.') continue;  // ".", ".." and hidden entries
     entries.push_back({entry->d_name, entry->d_type});
   }
   if (errno != 0) add_error(walk, dir, errno);
   std::sort(entries.begin(), entries.end(),
             [](const Entry& a, const Entry& b) { return a.name < b.name; });
+  // A repository inside another (a submodule, a clone kept there) has
+  // rules of its own.
+  if (holds_git && dir.size() > below && git_wanted(walk)) {
+    std::string prefix;
+    if (GitRepositoryHandle inner = open_git_work_tree(dir, false, prefix)) {
+      git = {inner.get(), prefix};
+      walk.repositories.push_back(std::move(inner));
+    }
+  }
 
   for (const Entry& entry : entries) {
     const char* name = entry.name.c_str();
     std::string path = join(dir, name);
+    const std::string_view rel = below_path(path, below);
     struct stat status {};
     if (::fstatat(::dirfd(stream), name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
       // Removed meanwhile: nothing to convert.
-      if (errno != ENOENT && wanted(walk.options, entry)) add_error(walk, std::move(path), errno);
+      if (errno != ENOENT && wanted(walk, entry, rel)) add_error(walk, std::move(path), errno);
       continue;
     }
     if (S_ISDIR(status.st_mode)) {
-      if (matches_any(walk.options.excludes, name)) continue;
+      if (excluded(walk, rel, true) || git_ignored(git, entry.name, true)) continue;
       int sub = ::openat(::dirfd(stream), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
       if (sub >= 0)
-        walk_directory(walk, sub, path, below);
+        walk_directory(walk, sub, path, below, {git.repository, git.prefix + entry.name + '/'});
       else if (errno != ENOENT)
         add_error(walk, std::move(path), errno);
-    } else if (S_ISREG(status.st_mode) && taken_name(walk.options, name)) {
+    } else if (S_ISREG(status.st_mode) && taken_file(walk, rel) &&
+               !git_ignored(git, entry.name, false)) {
       add_file(walk, std::move(path), status, below);
     }
   }
   ::closedir(stream);
+}
+
+std::string real_path(const std::string& path) {
+  std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
+  return real ? std::string(real.get()) : std::string();
+}
+
+// Whether `dir` or a directory above it holds .git.
+bool in_git_work_tree(const std::string& dir) {
+  std::string at = real_path(dir);
+  while (!at.empty()) {
+    struct stat status {};
+    if (::lstat(((at == "/" ? "" : at) + "/.git").c_str(), &status) == 0) return true;
+    if (at == "/") break;
+    at = at.substr(0, std::max<std::size_t>(at.rfind('/'), 1));
+  }
+  return false;
+}
+
+// Sets where the list's patterns start for a walk of `path`: below the
+// PATH itself for the command line's, below its file's directory for a
+// configuration file's.
+void place_list(PatternList& list, const std::string& path) {
+  list.prefix.clear();
+  list.reachable = true;
+  if (list.origin.file.empty()) return;
+  const std::string real = real_path(path);
+  const std::string& base = list.origin.dir;
+  if (real == base) return;
+  if (!base.empty() && real.starts_with(base) && (base == "/" || real[base.size()] == '/')) {
+    list.prefix = real.substr(base == "/" ? 1 : base.size() + 1) + '/';
+    return;
+  }
+  list.reachable = false;
+}
+
+// "q5upgrade: note: --exclude 'X' matched nothing" for each pattern that
+// did, from a configuration file "q5upgrade: note: FILE: exclude 'X' ...".
+void note_unmatched(const PatternList& list, std::vector<std::string>& notes) {
+  for (std::size_t k = 0; k < list.patterns.size(); ++k) {
+    if (list.hit[k]) continue;
+    std::string where = list.origin.file.empty()
+                            ? std::string("--") + list.option
+                            : quote_name(list.origin.file) + ": " + list.option;
+    notes.push_back("q5upgrade: note: " + where + " '" + quote_name(list.patterns[k].text) +
+                    "' matched nothing\n");
+  }
 }
 
 // The message for a walked file whose route now holds a link or another
@@ -165,8 +306,12 @@ bool is_walked_file(const struct stat& status, const WalkedFile& file) {
 
 }  // namespace
 
-std::vector<WalkedFile> walk_paths(const TreeOptions& options) {
-  Walk walk{options, {}, {}};
+std::vector<WalkedFile> walk_paths(const TreeOptions& options, std::vector<std::string>* notes) {
+  Walk walk{options};
+  walk.includes = make_list("include", options.include_origin, options.includes);
+  walk.extends = make_list("extend-include", options.extend_origin, options.extend_includes);
+  walk.excludes = make_list("exclude", options.exclude_origin, options.excludes);
+  walk.default_includes = options.includes.empty();
   for (const std::string& path : options.paths) {
     if (path == "-") {
       walk.files.push_back({path, {}});
@@ -178,13 +323,36 @@ std::vector<WalkedFile> walk_paths(const TreeOptions& options) {
       add_error(walk, path, errno);
     } else if (S_ISDIR(status.st_mode)) {
       int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      if (fd < 0)
+      if (fd < 0) {
         add_error(walk, path, errno);
-      else
-        walk_directory(walk, fd, path, path.size());
+        continue;
+      }
+      walk.walked_directory = true;
+      for (PatternList* list : {&walk.includes, &walk.extends, &walk.excludes})
+        place_list(*list, path);
+      GitScope git;
+      if (!options.no_ignore && in_git_work_tree(path) && git_wanted(walk)) {
+        // A PATH that git ignores was named all the same: it is walked whole.
+        GitRepositoryHandle outer = open_git_work_tree(path, true, git.prefix);
+        if (outer && (git.prefix.empty() ||
+                      !git_ignores(*outer, git.prefix.substr(0, git.prefix.size() - 1), true))) {
+          git.repository = outer.get();
+          walk.repositories.push_back(std::move(outer));
+        }
+      }
+      walk_directory(walk, fd, path, path.size(), git);
     } else {
       add_file(walk, path, status, std::string::npos);
     }
+  }
+  walk.repositories.clear();
+  if (walk.git_ready) end_git_ignore();
+  if (notes != nullptr && walk.walked_directory) {
+    if (!walk.git_trouble.empty())
+      notes->push_back("q5upgrade: note: files git ignores are walked too: " + walk.git_trouble +
+                       "\n");
+    for (const PatternList* list : {&walk.includes, &walk.extends, &walk.excludes})
+      note_unmatched(*list, *notes);
   }
   return std::move(walk.files);
 }

@@ -23,11 +23,17 @@ struct WalkedFile {
 // Named files are always taken; directories are walked recursively in
 // byte order of names, relative to directory descriptors (so at any depth),
 // without following symbolic links and skipping every hidden entry (file
-// or directory, such as .git) and those an exclude glob names, taking files whose names match an include
-// glob and no exclude glob. A file reached twice is listed once. An entry
-// that cannot be read (a directory without read or search permission, a
-// failed status) is listed with its error; one removed meanwhile is not.
-std::vector<WalkedFile> walk_paths(const TreeOptions& options);
+// or directory, such as .git), those an
+// exclude pattern matches and (unless options.no_ignore) those git ignores
+// (below a PATH git ignores itself, nothing is ignored),
+// taking files an include or extend-include pattern matches. A file
+// reached twice is listed once. An entry that cannot be read (a directory
+// without read or search permission, a failed status) is listed with its
+// error; one removed meanwhile is not. When some directory was walked,
+// `notes` gets a line for each pattern that matched nothing, and one when
+// git's rules could not be read.
+std::vector<WalkedFile> walk_paths(const TreeOptions& options,
+                                   std::vector<std::string>* notes = nullptr);
 
 // A walked file opened again for its conversion.
 struct OpenedFile {

@@ -139,8 +139,8 @@ check_completions() {
     help=$("$binary" --help </dev/null)
     options=$( { grep -oE -- '--[a-z][a-z-]*' <<<"$help"
                  grep -oE -- '^  -[A-Za-z0-9]\b' <<<"$help" | sed 's/^ *//'; } | sort -u)
-    rules=$(sed -n 's/^ *{Rule::[A-Za-z]*, "\(q5-[a-z-]*\)".*/\1/p' "$repo/src/diagnose/rules.cpp")
-    [ -n "$rules" ] || fail "no rule names found in src/diagnose/rules.cpp"
+    rules=$(sed -n 's/^ *Rule::[A-Za-z]*, "\(q5-[a-z-]*\)".*/\1/p' "$repo"/src/diagnose/rules/*.cpp)
+    [ -n "$rules" ] || fail "no rule names found in src/diagnose/rules/*.cpp"
     for option in $options; do
         grep -qE -- "(^|[^a-z0-9-])$option([^a-z0-9-]|\$)" "$bash_file" || missing+=("bash:$option")
         grep -qE -- "(^|[^a-z0-9-])$option([^a-z0-9-]|\$)" "$zsh_file" || missing+=("zsh:$option")

@@ -1,0 +1,146 @@
+#!/usr/bin/env bash
+# Which files the tree interface takes: gitignore-style --include/--exclude
+# patterns, --extend-include, what git ignores (and --no-ignore), lists from
+# --files-from, the note for a pattern that matched nothing, and two modes
+# given at once.
+. "$(dirname "$0")/lib.sh"
+
+# srun ARGS: the tool with stdin from $IN (default /dev/null); stdout and
+# stderr in $SCRATCH/out and $SCRATCH/err.
+srun() {
+    timeout -k 5 30 "$BIN" "$@" <"${IN:-/dev/null}" >"$SCRATCH/out" 2>"$SCRATCH/err"
+    STATUS=$?
+}
+# scheck STATUS STDOUT STDERR: all three exactly.
+scheck() {
+    ok "exit status $STATUS, expected $1" [ "$STATUS" = "$1" ]
+    printf '%s' "$2" >"$SCRATCH/want"
+    ok "stdout [$(head -c 300 "$SCRATCH/out")], expected [$2]" cmp -s "$SCRATCH/want" "$SCRATCH/out"
+    printf '%s' "$3" >"$SCRATCH/want"
+    ok "stderr [$(head -c 300 "$SCRATCH/err")], expected [$3]" cmp -s "$SCRATCH/want" "$SCRATCH/err"
+}
+# The tree: every file holds a call to convert.
+fixture() {
+    mkdir -p tree/src/SUMA tree/lib/SUMA tree/src/gen/out tree/SUMA
+    local f
+    for f in tree/src/a.c tree/src/SUMA/s.c tree/lib/SUMA/t.c tree/src/x.inc tree/src/gen/out/g.c \
+        tree/SUMA/top.h; do
+        printf '%s' "$CALL" >"$f"
+    done
+}
+lines() { (($#)) && printf '%s\n' "$@"; }
+
+# Row: args|files --check names (below tree/, in walk order).
+begin "gitignore-style patterns, relative to the PATH walked"
+fixture
+while IFS='|' read -r args want; do
+    # shellcheck disable=SC2086 # the row's words
+    eval "set -- $args"
+    srun -q --check "$@" tree
+    scheck 1 "$(lines $(printf 'tree/%s ' $want))"$'\n' ''
+done <<'EOF'
+|SUMA/top.h lib/SUMA/t.c src/SUMA/s.c src/a.c src/gen/out/g.c
+--exclude=src/SUMA|SUMA/top.h lib/SUMA/t.c src/a.c src/gen/out/g.c
+--exclude=/src/SUMA|SUMA/top.h lib/SUMA/t.c src/a.c src/gen/out/g.c
+--exclude='*/SUMA/*'|SUMA/top.h src/a.c src/gen/out/g.c
+--exclude='**/SUMA'|src/a.c src/gen/out/g.c
+--exclude=SUMA|src/a.c src/gen/out/g.c
+--exclude=SUMA/ --exclude='*.h'|src/a.c src/gen/out/g.c
+--exclude='src/**/g.c'|SUMA/top.h lib/SUMA/t.c src/SUMA/s.c src/a.c
+--exclude=src/gen/out/|SUMA/top.h lib/SUMA/t.c src/SUMA/s.c src/a.c
+--exclude=gen/out/|SUMA/top.h lib/SUMA/t.c src/SUMA/s.c src/a.c src/gen/out/g.c
+--include='*.inc'|src/x.inc
+--extend-include='*.inc'|SUMA/top.h lib/SUMA/t.c src/SUMA/s.c src/a.c src/gen/out/g.c src/x.inc
+--include='src/**'|src/SUMA/s.c src/a.c src/gen/out/g.c src/x.inc
+--include=SUMA/|SUMA/top.h lib/SUMA/t.c src/SUMA/s.c
+--include='lib/*/*.c' --extend-include=x.inc|lib/SUMA/t.c src/x.inc
+EOF
+# Below the PATH: "src/SUMA" names nothing when src is the PATH.
+srun -q --check --exclude=src/SUMA tree/src
+scheck 1 "$(lines tree/src/SUMA/s.c tree/src/a.c tree/src/gen/out/g.c)"$'\n' ''
+# Files named are taken whatever the patterns say.
+srun -q --check --exclude='*.c' --include=none tree/src/a.c
+scheck 1 $'tree/src/a.c\n' ''
+
+begin "a note for each pattern that matched nothing, not with -q"
+fixture
+srun --check --exclude=src/SUMA --exclude=nothing/ --extend-include='*.none' tree/src
+ok "exit status $STATUS" [ "$STATUS" = 1 ]
+grep '^q5upgrade: note:' "$SCRATCH/err" >notes
+has notes "q5upgrade: note: --extend-include '*.none' matched nothing
+q5upgrade: note: --exclude 'src/SUMA' matched nothing
+q5upgrade: note: --exclude 'nothing/' matched nothing
+"
+srun -q --check --exclude=nothing/ tree
+scheck 1 "$(lines tree/SUMA/top.h tree/lib/SUMA/t.c tree/src/SUMA/s.c tree/src/a.c tree/src/gen/out/g.c)"$'\n' ''
+# No directory walked: the patterns did not apply, no note.
+srun --check --exclude=nothing/ tree/src/a.c
+ok "no note without a walk: $(cat "$SCRATCH/err")" bash -c "! grep -q note: '$SCRATCH/err'"
+
+begin "files git ignores are skipped; --no-ignore takes them"
+fixture
+git init -q tree
+mkdir tree/build tree/lib/inner
+printf 'build/\n*.gen.c\n' >tree/.gitignore
+printf '%s' "$CALL" | tee tree/build/gen.c tree/src/b.gen.c tree/lib/inner/i.c >/dev/null
+# A repository inside the walk keeps rules of its own.
+git init -q tree/lib/inner
+printf 'i.c\n' >tree/lib/inner/.gitignore
+ALL='SUMA/top.h lib/SUMA/t.c src/SUMA/s.c src/a.c src/gen/out/g.c'
+srun -q --check tree
+scheck 1 "$(lines $(printf 'tree/%s ' $ALL))"$'\n' ''
+srun -q --check --no-ignore tree
+scheck 1 "$(lines $(printf 'tree/%s ' SUMA/top.h build/gen.c lib/SUMA/t.c lib/inner/i.c src/SUMA/s.c \
+    src/a.c src/b.gen.c src/gen/out/g.c))"$'\n' ''
+# From inside the work tree, and for a PATH below its top.
+(cd tree/lib && srun -q --check ../src)
+scheck 1 "$(lines ../src/SUMA/s.c ../src/a.c ../src/gen/out/g.c)"$'\n' ''
+# A PATH git ignores, named all the same, is walked whole.
+srun -q --check tree/build
+scheck 1 $'tree/build/gen.c\n' ''
+# A repository below a directory that is none.
+mkdir -p plain/inner
+git init -q plain/inner
+printf 'gen.c\n' >plain/inner/.gitignore
+printf '%s' "$CALL" | tee plain/inner/gen.c plain/inner/kept.c plain/gen.c >/dev/null
+srun -q --check plain
+scheck 1 "$(lines plain/gen.c plain/inner/kept.c)"$'\n' ''
+# -i leaves the ignored files as they were.
+keep tree/build/gen.c tree/src/b.gen.c
+srun -q -i tree
+scheck 0 '' ''
+kept tree/build/gen.c tree/src/b.gen.c
+has tree/src/a.c "$CONVERTED"
+
+begin "--files-from: a file, standard input, NUL-separated with -0"
+fixture
+printf 'tree/src/x.inc\r\ntree/lib/SUMA/t.c\n\ntree/src/gen\n' >list
+srun -q --check --exclude=SUMA --files-from=list
+scheck 1 "$(lines tree/src/x.inc tree/lib/SUMA/t.c tree/src/gen/out/g.c)"$'\n' ''
+printf 'tree/SUMA/top.h\0tree/src/a b.c\0' >list0
+printf '%s' "$CALL" >'tree/src/a b.c'
+IN=list0 srun -q --check --files-from=- -0
+scheck 1 "$(lines tree/SUMA/top.h 'tree/src/a b.c')"$'\n' ''
+# PATHs and the list together; an empty list converts nothing.
+IN=list0 srun -q --check --files-from=- -0 tree/src/a.c
+scheck 1 "$(lines tree/src/a.c tree/SUMA/top.h 'tree/src/a b.c')"$'\n' ''
+: >empty
+srun -q --check --files-from=empty
+scheck 0 '' ''
+srun --check --files-from=missing
+scheck 2 '' $'q5upgrade: missing: error: No such file or directory\n'
+printf 'tree/src/a.c\n-\n' >dash
+IN=dash srun -q --check --files-from=-
+scheck 2 '' $'q5upgrade: standard input: error: lists \'-\', but the list is standard input\n'
+
+begin "two modes are a usage error naming both; nothing is touched"
+fixture
+for row in "-ci|-c' and '-i" "--check --in-place|--check' and '--in-place" \
+    "-i --diff|-i' and '--diff" "--stdout -c|--stdout' and '-c"; do
+    # shellcheck disable=SC2086 # the row's words
+    refused 2 "q5upgrade: options '${row#*|}' cannot be used together
+Try 'q5upgrade --help' for more information.
+" ${row%%|*} tree/src/a.c
+done
+
+finish
