@@ -14,7 +14,8 @@ inline constexpr std::size_t npos = std::string_view::npos;
 inline constexpr auto kNameBytes = [] {
   std::array<bool, 256> bytes{};
   for (unsigned b = 0; b < 256; ++b)
-    bytes[b] = (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '_';
+    bytes[b] =
+        (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '_';
   return bytes;
 }();
 inline bool is_name_byte(char c) { return kNameBytes[static_cast<unsigned char>(c)]; }

@@ -20,13 +20,13 @@
 #include <string_view>
 #include <thread>
 
-#include "engine/output.h"
-#include "io/source.h"
 #include "base/byte_masks.h"
-#include "engine/scanner.h"
 #include "base/fd_io.h"
+#include "engine/output.h"
+#include "engine/scanner.h"
 #include "io/overwrite.h"
 #include "io/replace.h"
+#include "io/source.h"
 
 namespace q5 {
 
@@ -46,7 +46,9 @@ Failure no_memory(std::size_t bytes) {
   return {ExitNoMemory, "Cannot alloc " + std::to_string(bytes) + " bytes\n"};
 }
 
-Failure cannot_read(const std::string& path) { return {ExitBadInput, "Cannot read " + path + "\n"}; }
+Failure cannot_read(const std::string& path) {
+  return {ExitBadInput, "Cannot read " + path + "\n"};
+}
 
 // Runs a step of the conversion; memory that runs out in it is a failure
 // like the others, so the file being written is dealt with as after any.
@@ -114,7 +116,8 @@ MaybeFailure write_replacement(const Replacement& replacement, const std::string
 MaybeFailure convert_in_place(const Invocation& invocation, const SourceText& source) {
   std::string_view text = source_view(source);
   Descriptor memory(::memfd_create("q5upgrade", MFD_CLOEXEC));
-  if (memory.fd < 0) return errno == ENOMEM ? no_memory(text.size()) : cannot_open(invocation.output);
+  if (memory.fd < 0)
+    return errno == ENOMEM ? no_memory(text.size()) : cannot_open(invocation.output);
   Output out = open_output(::fcntl(memory.fd, F_DUPFD_CLOEXEC, 0), invocation.output);
   if (!output_opened(out)) return cannot_open(invocation.output);
   MaybeFailure failure = scan_source(text, out);
@@ -137,8 +140,8 @@ MaybeFailure convert_in_place(const Invocation& invocation, const SourceText& so
   OverwriteEnd end = overwrite_file_from(file.fd, memory.fd, size, text);
   if (end == OverwriteEnd::Done) return {};
   if (end == OverwriteEnd::Interrupted) return cannot_write(invocation.output);
-  return Failure{ExitWriteFailed,
-                 "Cannot write to " + invocation.output + std::string(overwrite_outcome(end)) + "\n"};
+  return Failure{ExitWriteFailed, "Cannot write to " + invocation.output +
+                                      std::string(overwrite_outcome(end)) + "\n"};
 }
 
 // The output is the input, a file of one link: the result goes to a new
@@ -162,7 +165,8 @@ MaybeFailure convert_onto_itself(const Invocation& invocation, const SourceText&
 
   Replacement next;
   if (!create_hidden_replacement(dir.fd, name, next)) {
-    if (errno == EACCES || errno == EPERM || errno == EROFS) return convert_in_place(invocation, source);
+    if (errno == EACCES || errno == EPERM || errno == EROFS)
+      return convert_in_place(invocation, source);
     return cannot_open(invocation.output);
   }
   // A file this process could not give its owner is better kept than
@@ -192,15 +196,17 @@ MaybeFailure convert_onto_itself(const Invocation& invocation, const SourceText&
       return {};
     case PutResult::NotOurs:
       keep_replacement(next);
-      return Failure{ExitWriteFailed, "Cannot replace " + invocation.output + ": its converted copy " +
-                                          next.name + " was changed by another program; " +
-                                          invocation.output + " is untouched\n"};
+      return Failure{ExitWriteFailed, "Cannot replace " + invocation.output +
+                                          ": its converted copy " + next.name +
+                                          " was changed by another program; " + invocation.output +
+                                          " is untouched\n"};
     case PutResult::RenameFailed:
       break;
   }
   discard_replacement(next);
-  return Failure{ExitWriteFailed, "Cannot replace " + invocation.output + " by its converted copy; " +
-                                      invocation.output + " is untouched\n"};
+  return Failure{ExitWriteFailed, "Cannot replace " + invocation.output +
+                                      " by its converted copy; " + invocation.output +
+                                      " is untouched\n"};
 }
 
 // The working directory, locked against other upgrades from it, which would
@@ -254,14 +260,14 @@ MaybeFailure upgrade_in_place(const Invocation& invocation, const SourceText& so
     case PutResult::NotOurs:
       keep_replacement(temp);
       return Failure{ExitUpgradeFailed, std::string("Error: ") + kUpgradeTemp +
-                                            " was replaced by another program; " + invocation.input +
-                                            " is untouched\n"};
+                                            " was replaced by another program; " +
+                                            invocation.input + " is untouched\n"};
     case PutResult::RenameFailed:
       break;
   }
   keep_replacement(temp);
-  return Failure{ExitUpgradeFailed,
-                 std::string("Error: unable to rename ") + kUpgradeTemp + " to " + invocation.input};
+  return Failure{ExitUpgradeFailed, std::string("Error: unable to rename ") + kUpgradeTemp +
+                                        " to " + invocation.input};
 }
 
 }  // namespace
@@ -285,15 +291,18 @@ MaybeFailure run_invocation(const Invocation& invocation) {
 
   // The input may be mapped unless the run writes into the file itself.
   struct stat output_status {};
-  bool onto_itself = !invocation.upgrade && ::stat(invocation.output.c_str(), &output_status) == 0 &&
+  bool onto_itself = !invocation.upgrade &&
+                     ::stat(invocation.output.c_str(), &output_status) == 0 &&
                      same_file(input_status, output_status);
   SourceText source;
   const char* input = invocation.input.c_str();
   MaybeFailure failure;
   try {
-    failure = onto_itself ? load_source(input, source) : load_source_for_reading_only(input, source);
+    failure =
+        onto_itself ? load_source(input, source) : load_source_for_reading_only(input, source);
   } catch (const std::bad_alloc&) {
-    failure = Failure{ExitBadInput, "Cannot alloc " + std::to_string(input_status.st_size) + " bytes"};
+    failure =
+        Failure{ExitBadInput, "Cannot alloc " + std::to_string(input_status.st_size) + " bytes"};
   }
   if (failure) {
     failure->message += "Cannot read " + invocation.input + "\n";
@@ -314,7 +323,8 @@ MaybeFailure run_invocation(const Invocation& invocation) {
 Failure run_command_line(int argc, const char* const* argv) {
   auto parsed = parse_command_line(argc, argv);
   if (auto* failure = std::get_if<Failure>(&parsed)) return std::move(*failure);
-  if (MaybeFailure failure = run_invocation(std::get<Invocation>(parsed))) return std::move(*failure);
+  if (MaybeFailure failure = run_invocation(std::get<Invocation>(parsed)))
+    return std::move(*failure);
   return {ExitSuccess, {}};
 }
 

@@ -4,8 +4,8 @@
 
 #include <string_view>
 
-#include "classic/command_line.h"
 #include "base/failure.h"
+#include "classic/command_line.h"
 
 namespace q5 {
 

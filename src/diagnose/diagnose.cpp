@@ -50,7 +50,8 @@ void fold_consequences(std::vector<Finding>& here) {
 // others are added to its message.
 std::vector<Diagnostic> merge(std::vector<Finding>& findings) {
   std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {
-    if (a.diagnostic.offset != b.diagnostic.offset) return a.diagnostic.offset < b.diagnostic.offset;
+    if (a.diagnostic.offset != b.diagnostic.offset)
+      return a.diagnostic.offset < b.diagnostic.offset;
     return a.diagnostic.rule < b.diagnostic.rule;
   });
   std::vector<Diagnostic> out;
@@ -100,7 +101,8 @@ std::vector<Token> lost_tokens(std::string_view text, const CallRecord& call,
                                std::string_view converted) {
   std::vector<Token> in;
   std::vector<Token> lost;
-  for (std::size_t i : text_rules::missing_indices(text, call, converted, in)) lost.push_back(in[i]);
+  for (std::size_t i : text_rules::missing_indices(text, call, converted, in))
+    lost.push_back(in[i]);
   return lost;
 }
 

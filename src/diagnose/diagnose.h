@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/lexer.h"
-#include "diagnose/rules.h"
 #include "base/failure.h"
+#include "diagnose/rules.h"
+#include "engine/lexer.h"
 #include "engine/scanner.h"
 
 namespace q5 {

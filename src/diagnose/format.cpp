@@ -162,13 +162,16 @@ void add_counts(DiagnosticCounts& counts, std::span<const Diagnostic> diagnostic
 
 std::string format_counts(const DiagnosticCounts& counts) {
   std::string out;
-  auto group = [&](std::size_t total, Severity severity, std::string_view one, std::string_view many) {
+  auto group = [&](std::size_t total, Severity severity, std::string_view one,
+                   std::string_view many) {
     if (total == 0) return;
     if (!out.empty()) out += ", ";
     out += std::to_string(total) + ' ' + std::string(total == 1 ? one : many) + " (";
     bool first = true;
     for (const RuleInfo& rule : rule_table()) {
-      std::size_t n = counts.by_severity[static_cast<std::size_t>(severity)][static_cast<std::size_t>(rule.rule)];
+      std::size_t n =
+          counts
+              .by_severity[static_cast<std::size_t>(severity)][static_cast<std::size_t>(rule.rule)];
       if (n == 0) continue;
       if (!first) out += ", ";
       out += std::to_string(n) + ' ' + std::string(rule.id);
@@ -192,7 +195,9 @@ std::string format_statistics(const std::array<std::size_t, kRuleCount>& by_rule
     count_width = std::max(count_width, std::to_string(n).size());
     id_width = std::max(id_width, rule.id.size());
   }
-  auto count_of = [&](const RuleInfo* rule) { return by_rule[static_cast<std::size_t>(rule->rule)]; };
+  auto count_of = [&](const RuleInfo* rule) {
+    return by_rule[static_cast<std::size_t>(rule->rule)];
+  };
   std::stable_sort(found.begin(), found.end(),
                    [&](const RuleInfo* a, const RuleInfo* b) { return count_of(a) > count_of(b); });
   std::string out;

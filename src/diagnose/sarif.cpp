@@ -27,7 +27,8 @@ struct ColumnCursor {
 
 // The log's columns count Unicode code points, as its "columnKind" says:
 // a UTF-8 character is one column however many bytes it has.
-Json region(std::string_view text, const LineTable& lines, std::size_t offset, ColumnCursor& cursor) {
+Json region(std::string_view text, const LineTable& lines, std::size_t offset,
+            ColumnCursor& cursor) {
   LineColumn at = line_column(lines, offset);
   std::size_t begin = lines.starts[at.line - 1];
   if (cursor.line != at.line || cursor.offset > offset) cursor = {at.line, begin, 1};

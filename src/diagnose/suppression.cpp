@@ -8,7 +8,8 @@ std::vector<Rule> silenced_rules(std::string_view text, std::size_t at) {
   std::size_t start = text.rfind('\n', at == 0 ? 0 : at - 1);
   start = start == std::string_view::npos || at == 0 ? 0 : start + 1;
   std::size_t end = text.find('\n', at);
-  std::string_view line = text.substr(start, end == std::string_view::npos ? text.npos : end - start);
+  std::string_view line =
+      text.substr(start, end == std::string_view::npos ? text.npos : end - start);
   std::vector<Rule> silenced;
   for (std::size_t mark = line.find(kSilenceMark); mark != std::string_view::npos;
        mark = line.find(kSilenceMark, mark + 1)) {

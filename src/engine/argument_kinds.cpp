@@ -112,9 +112,8 @@ namespace {
 
 bool is_type_word(std::string_view word) {
   static constexpr std::string_view kWords[] = {
-      "void",   "char",     "short",  "int",   "long",     "float",    "double",
-      "signed", "unsigned", "const",  "volatile", "struct", "union", "enum",
-      "register", "_Bool",  "restrict"};
+      "void",  "char",     "short",  "int",   "long", "float",    "double", "signed",  "unsigned",
+      "const", "volatile", "struct", "union", "enum", "register", "_Bool",  "restrict"};
   return std::find(std::begin(kWords), std::end(kWords), word) != std::end(kWords);
 }
 
@@ -148,6 +147,5 @@ bool reads_like_parameter(std::string_view text, Tokens tokens) {
   }
   return type_word || two_names;
 }
-
 
 }  // namespace q5

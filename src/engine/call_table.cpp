@@ -66,7 +66,8 @@ constexpr CallEntry kCallTable[] = {
 constexpr std::array<std::array<bool, 256>, 256> make_name_starts() {
   std::array<std::array<bool, 256>, 256> table{};
   for (const CallEntry& entry : kCallTable)
-    table[static_cast<unsigned char>(entry.name[2])][static_cast<unsigned char>(entry.name[3])] = true;
+    table[static_cast<unsigned char>(entry.name[2])][static_cast<unsigned char>(entry.name[3])] =
+        true;
   return table;
 }
 
@@ -89,7 +90,8 @@ constexpr std::size_t kLongest = longest_name();
 constexpr std::uint64_t kHashMultiplier = 0x076e003e1c751885;
 constexpr int kHashBits = 7;
 
-constexpr std::uint64_t name_key(std::uint64_t first_eight, std::size_t length, unsigned char last) {
+constexpr std::uint64_t name_key(std::uint64_t first_eight, std::size_t length,
+                                 unsigned char last) {
   return first_eight ^ (std::uint64_t{length} << 56) ^ (std::uint64_t{last} << 48);
 }
 
@@ -105,7 +107,8 @@ constexpr std::uint64_t first_eight_of(std::string_view name) {
 }
 
 constexpr unsigned slot_of(std::string_view name) {
-  return name_slot(name_key(first_eight_of(name), name.size(), static_cast<unsigned char>(name.back())));
+  return name_slot(
+      name_key(first_eight_of(name), name.size(), static_cast<unsigned char>(name.back())));
 }
 
 struct SlotTable {
@@ -133,7 +136,8 @@ int row_named(std::string_view rest, std::size_t length) {
   std::uint64_t word;
   std::memcpy(&word, rest.data(), 8);  // rest holds at least 8 bytes here
   if (length < 8) word &= (std::uint64_t{1} << (8 * length)) - 1;
-  int row = kSlots.rows[name_slot(name_key(word, length, static_cast<unsigned char>(rest[length - 1])))];
+  int row =
+      kSlots.rows[name_slot(name_key(word, length, static_cast<unsigned char>(rest[length - 1])))];
   if (row < 0 || kCallTable[row].name != rest.substr(0, length)) return -1;
   return row;
 }

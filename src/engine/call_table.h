@@ -6,7 +6,6 @@
 #include <span>
 #include <string_view>
 
-
 #include "base/bytes.h"
 
 namespace q5 {

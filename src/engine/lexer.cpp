@@ -18,7 +18,6 @@ bool is_space(char c) {
 
 bool is_ident_start(char c) { return is_identifier_start(c); }
 
-
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 // Length of the line splice at i, or 0.
@@ -122,29 +121,66 @@ std::span<const std::string_view> longer_punctuators(char c) {
                                     kSlash[] = {"/="}, kPercent[] = {"%="}, kCaret[] = {"^="},
                                     kHash[] = {"##"};
   switch (c) {
-    case '.': return kDot;
-    case '<': return kLess;
-    case '>': return kGreater;
-    case '-': return kMinus;
-    case '+': return kPlus;
-    case '&': return kAnd;
-    case '|': return kOr;
-    case '=': return kEqual;
-    case '!': return kNot;
-    case '*': return kStar;
-    case '/': return kSlash;
-    case '%': return kPercent;
-    case '^': return kCaret;
-    case '#': return kHash;
-    default: return {};
+    case '.':
+      return kDot;
+    case '<':
+      return kLess;
+    case '>':
+      return kGreater;
+    case '-':
+      return kMinus;
+    case '+':
+      return kPlus;
+    case '&':
+      return kAnd;
+    case '|':
+      return kOr;
+    case '=':
+      return kEqual;
+    case '!':
+      return kNot;
+    case '*':
+      return kStar;
+    case '/':
+      return kSlash;
+    case '%':
+      return kPercent;
+    case '^':
+      return kCaret;
+    case '#':
+      return kHash;
+    default:
+      return {};
   }
 }
 
 bool is_single_punct(char c) {
   switch (c) {
-    case '[': case ']': case '(': case ')': case '{': case '}': case '.': case '&': case '*':
-    case '+': case '-': case '~': case '!': case '/': case '%': case '<': case '>': case '^':
-    case '|': case '?': case ':': case ';': case '=': case ',': case '#':
+    case '[':
+    case ']':
+    case '(':
+    case ')':
+    case '{':
+    case '}':
+    case '.':
+    case '&':
+    case '*':
+    case '+':
+    case '-':
+    case '~':
+    case '!':
+    case '/':
+    case '%':
+    case '<':
+    case '>':
+    case '^':
+    case '|':
+    case '?':
+    case ':':
+    case ';':
+    case '=':
+    case ',':
+    case '#':
       return true;
     default:
       return false;
@@ -298,8 +334,9 @@ std::size_t directive_end(std::string_view text, std::size_t at, std::size_t to)
       pos = crossed;
       continue;
     }
-    bool spliced = newline > 0 && (text[newline - 1] == '\\' ||
-                                   (text[newline - 1] == '\r' && newline > 1 && text[newline - 2] == '\\'));
+    bool spliced =
+        newline > 0 && (text[newline - 1] == '\\' ||
+                        (text[newline - 1] == '\r' && newline > 1 && text[newline - 2] == '\\'));
     if (spliced) {
       pos = newline + 1;
       continue;
@@ -308,7 +345,8 @@ std::size_t directive_end(std::string_view text, std::size_t at, std::size_t to)
   }
 }
 
-std::vector<Token> lex(std::string_view text, std::size_t from, std::size_t to, bool keep_comments) {
+std::vector<Token> lex(std::string_view text, std::size_t from, std::size_t to,
+                       bool keep_comments) {
   std::vector<Token> tokens;
   Token token{};
   while (next_token(text, from, to, keep_comments, token)) tokens.push_back(token);

@@ -31,7 +31,6 @@ struct Token {
 
 using Tokens = std::span<const Token>;
 
-
 // The token that starts at or after `pos` (and before `to`), with `pos`
 // moved past it; false when only blanks, splices (and comments, unless
 // kept) remain.

@@ -56,7 +56,8 @@ std::vector<Tokens> split_parts(std::string_view text, Tokens tokens) {
 std::size_t count_newlines(std::string_view bytes) {
   std::size_t count = 0, i = 0;
   for (; i + 16 <= bytes.size(); i += 16)
-    count += static_cast<std::size_t>(__builtin_popcount(masks::equal(masks::load16(bytes.data() + i), '\n')));
+    count += static_cast<std::size_t>(
+        __builtin_popcount(masks::equal(masks::load16(bytes.data() + i), '\n')));
   for (; i < bytes.size(); ++i) count += bytes[i] == '\n';
   return count;
 }

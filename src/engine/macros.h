@@ -38,13 +38,15 @@ struct MacroShape {
   std::string first;        // the first token of its expansion, nested macros followed
   bool whole_pair = false;  // one pair macro use: a pair written already
   bool function_like = false;
-  std::string where;        // its (first) definition
+  std::string where;  // its (first) definition
 };
 
 // Looked up by string_view, without making a string of each name.
 struct NameHash {
   using is_transparent = void;
-  std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+  std::size_t operator()(std::string_view name) const {
+    return std::hash<std::string_view>{}(name);
+  }
 };
 
 struct MacroTable {

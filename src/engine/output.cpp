@@ -3,8 +3,8 @@
 #include <sys/uio.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <new>
@@ -300,8 +300,7 @@ bool put_prefixed_arg(Output& out, std::string_view arg, std::string_view prefix
   if (arg.empty()) return true;
   std::size_t blanks = leading_blank_length(arg);
   return emit(out, arg.substr(0, blanks), "Cannot indent param ", arg, "\n") &&
-         emit(out, prefix, "Cannot write param ", arg, "\n") &&
-         put_text(out, arg.substr(blanks));
+         emit(out, prefix, "Cannot write param ", arg, "\n") && put_text(out, arg.substr(blanks));
 }
 
 bool put_separator(Output& out) { return emit(out, ",", "Cannot write '", ",", "'\n"); }

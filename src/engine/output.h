@@ -14,8 +14,8 @@
 #include <string_view>
 #include <vector>
 
-#include "base/failure.h"
 #include "base/byte_masks.h"
+#include "base/failure.h"
 
 namespace q5 {
 
@@ -30,9 +30,9 @@ struct OutputPiece {
 inline constexpr std::size_t kNoWriteLimit = static_cast<std::size_t>(-1);
 
 struct Output {
-  int fd = -1;             // file mode; -1 in memory mode or when opening failed
+  int fd = -1;  // file mode; -1 in memory mode or when opening failed
   bool in_memory = false;
-  std::string path;        // named by "Cannot write to" messages
+  std::string path;  // named by "Cannot write to" messages
   MaybeFailure failure;
   std::size_t position = 0;  // bytes taken so far, pending ones included
 

@@ -32,7 +32,8 @@ std::string_view after_blanks(std::string_view arg) {
 bool is_directive(std::string_view arg) {
   for (std::size_t at = arg.find('#'); at != std::string_view::npos; at = arg.find('#', at + 1)) {
     std::string_view rest = arg.substr(at + 1);
-    if (rest.starts_with("if") || rest.starts_with("else") || rest.starts_with("endif")) return true;
+    if (rest.starts_with("if") || rest.starts_with("else") || rest.starts_with("endif"))
+      return true;
   }
   return false;
 }
@@ -77,15 +78,15 @@ constexpr std::string_view kCast = "(char *)";
 
 // The pair macro as a name of its own (not the end of a longer one).
 bool holds_pair_macro(std::string_view arg, std::string_view macro) {
-  for (std::size_t at = arg.find(macro); at != std::string_view::npos; at = arg.find(macro, at + 1)) {
+  for (std::size_t at = arg.find(macro); at != std::string_view::npos;
+       at = arg.find(macro, at + 1)) {
     if (at == 0 || !is_name_byte(arg[at - 1])) return true;
   }
   return false;
 }
 
 // Walks the list once, deciding what each argument is.
-void plan_pairs(const PairStyle& style, const ArgumentList& args, int fixed_count,
-                CallPlan& plan) {
+void plan_pairs(const PairStyle& style, const ArgumentList& args, int fixed_count, CallPlan& plan) {
   plan.roles.assign(args.count, ArgRole::Fixed);
   plan.left_as_is = false;
   plan.cast_terminator = !style.terminator_cast.empty();
@@ -156,7 +157,9 @@ void put_tag(CheckedSink& sink, std::string_view arg, std::string_view prefix) {
   put_prefixed_arg(sink.out, arg, prefix);
 }
 void put_comma(CheckedSink& sink) { put_separator(sink.out); }
-void put_pair_end(CheckedSink& sink, std::string_view call_name) { put_pair_close(sink.out, call_name); }
+void put_pair_end(CheckedSink& sink, std::string_view call_name) {
+  put_pair_close(sink.out, call_name);
+}
 void put_end(CheckedSink& sink) { put_call_close(sink.out); }
 
 bool sink_failed(const BlockSink&) { return false; }
@@ -178,7 +181,9 @@ inline void copy_bytes(BlockSink& sink, std::string_view bytes) {
   if (n > 32) {
     std::memcpy(to, from, n);
   } else if (n >= 16) {
-    struct Sixteen { std::uint64_t a, b; };
+    struct Sixteen {
+      std::uint64_t a, b;
+    };
     two(Sixteen{});
   } else if (n >= 8) {
     two(std::uint64_t{});

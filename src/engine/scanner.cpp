@@ -10,8 +10,8 @@
 #include "base/byte_masks.h"
 #include "base/bytes.h"
 #include "engine/call_table.h"
-#include "engine/splitter.h"
 #include "engine/rewriters.h"
+#include "engine/splitter.h"
 
 namespace q5 {
 
@@ -47,7 +47,8 @@ std::size_t find_pair(std::string_view text, std::size_t from, char first, char 
 std::size_t find_needle(std::string_view text, std::size_t from, std::string_view needle) {
   if (needle.size() == 2) return find_pair(text, from, needle[0], needle[1]);
   const void* hit = std::memchr(text.data() + from, needle[0], text.size() - from);
-  return hit == nullptr ? npos : static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+  return hit == nullptr ? npos
+                        : static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
 }
 
 // Where NULs are, found out as searches need it: the stretch last found
@@ -306,8 +307,8 @@ bool reserve_arguments(ArgumentList& args) {
 
 Failure no_memory_for_arguments() {
   constexpr std::size_t bytes = kMaxArgumentLength + 1;
-  return {ExitNoMemory, "Cannot alloc " + std::to_string(bytes) + " bytes\n", npos, FailureKind::NoMemory,
-          bytes};
+  return {ExitNoMemory, "Cannot alloc " + std::to_string(bytes) + " bytes\n", npos,
+          FailureKind::NoMemory, bytes};
 }
 
 // The pass on one thread, from the state given on: writes the source up to
@@ -329,8 +330,13 @@ MaybeFailure scan_alone(ScanState& st, std::size_t copy, ArgumentList& args, Out
     if (out.failure) return out.failure;
     st.scan = copy = candidate + converted.consumed;
     if (options.calls != nullptr) {
-      options.calls->push_back({candidate, st.scan, out_begin, out.position, step.row,
-                                plan.left_as_is, plan.roles,
+      options.calls->push_back({candidate,
+                                st.scan,
+                                out_begin,
+                                out.position,
+                                step.row,
+                                plan.left_as_is,
+                                plan.roles,
                                 {args.origins.begin(), args.origins.begin() + args.count + 1}});
     }
   }

@@ -18,8 +18,8 @@ struct CallRecord {
   std::size_t end = 0;        // just past the input it consumed
   std::size_t out_begin = 0;  // its text in the output
   std::size_t out_end = 0;
-  int row = -1;               // in the call table
-  bool left_as_is = false;    // a definition head, or a call in pair form already
+  int row = -1;             // in the call table
+  bool left_as_is = false;  // a definition head, or a call in pair form already
   std::vector<ArgRole> roles;
   std::vector<std::size_t> origins;  // each argument's start; the last is the list's ")"
 };

@@ -155,7 +155,8 @@ SplitResult split_arguments(std::string_view text, std::size_t pos, ArgumentList
         // A preprocessor line is an argument of its own; its newline also
         // starts the next argument, so the layout survives.
         std::size_t stop = find_first(
-            text, pos, [](masks::Bytes16 v) { return masks::equal(v, '\n') | masks::equal(v, '\0'); },
+            text, pos,
+            [](masks::Bytes16 v) { return masks::equal(v, '\n') | masks::equal(v, '\0'); },
             [](char b) { return b == '\n' || b == '\0'; });
         if (auto f = append_checked(s, text.substr(pos, stop - pos))) return {0, f};
         if (byte_at(text, stop) != '\n') return {0, unterminated_list()};
@@ -190,7 +191,9 @@ SplitResult split_arguments(std::string_view text, std::size_t pos, ArgumentList
         std::size_t close = pos;
         do {
           close = find_before_nul(text, close + 1, '"');
-          if (close == npos) return {0, Failure{ExitUnterminated, "Unterminated string\n", pos, FailureKind::UnterminatedString}};
+          if (close == npos)
+            return {0, Failure{ExitUnterminated, "Unterminated string\n", pos,
+                               FailureKind::UnterminatedString}};
         } while (is_escaped(text.data(), close));
         if (auto f = append_checked(s, text.substr(pos, close + 1 - pos))) return {0, f};
         pos = close + 1;
@@ -270,7 +273,8 @@ ConvertResult convert_call(std::string_view text, std::size_t candidate, const C
 
   std::string_view call_name = text.substr(candidate, open - candidate);
   if (call_name.size() > kMaxCallNameLength)
-    return {0, Failure{ExitBadInput, "ERROR: Too long function name\n", candidate, FailureKind::NameTooLong}};
+    return {0, Failure{ExitBadInput, "ERROR: Too long function name\n", candidate,
+                       FailureKind::NameTooLong}};
   rewrite_call(entry.family, call_name, args, entry.fixed_count, plan, out);
 
   // Blanks between ")" and ";" go; a line break stays, so a call that ends

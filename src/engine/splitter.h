@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "base/failure.h"
-#include "engine/output.h"
 #include "engine/call_table.h"
+#include "engine/output.h"
 
 namespace q5 {
 
@@ -44,7 +44,8 @@ inline std::string_view arguments_extent(const ArgumentList& args) {
   if (args.count == 0) return {};
   if (args.source != nullptr)
     return {args.source + args.origins[0], args.origins[args.count] - args.origins[0]};
-  return std::string_view(args.chars).substr(args.starts[0], args.starts[args.count] - args.starts[0]);
+  return std::string_view(args.chars)
+      .substr(args.starts[0], args.starts[args.count] - args.starts[0]);
 }
 
 struct SplitResult {

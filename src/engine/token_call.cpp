@@ -24,7 +24,8 @@ int find_row(std::string_view name) {
 bool follows_define(std::string_view text, std::size_t at) {
   std::size_t k = at;
   while (k > 0 && (text[k - 1] == ' ' || text[k - 1] == '\t')) --k;
-  return k >= 6 && text.substr(k - 6, 6) == "define" && (k == 6 || !is_identifier_byte(text[k - 7]));
+  return k >= 6 && text.substr(k - 6, 6) == "define" &&
+         (k == 6 || !is_identifier_byte(text[k - 7]));
 }
 
 // Where the preprocessor line that `at` stands on ends, or the text's end
@@ -33,8 +34,8 @@ bool follows_define(std::string_view text, std::size_t at) {
 // cost one look back.
 std::size_t list_limit(std::string_view text, std::size_t at, CallSearch& search) {
   const char* data = text.data();
-  bool same_line = search.asked <= at &&
-                   std::memchr(data + search.asked, '\n', at - search.asked) == nullptr;
+  bool same_line =
+      search.asked <= at && std::memchr(data + search.asked, '\n', at - search.asked) == nullptr;
   search.asked = at;
   if (!same_line) {
     std::size_t start = at;
@@ -45,13 +46,15 @@ std::size_t list_limit(std::string_view text, std::size_t at, CallSearch& search
         break;
       }
       std::size_t newline = static_cast<std::size_t>(static_cast<const char*>(found) - data);
-      bool spliced = newline > 0 && (data[newline - 1] == '\\' ||
-                                     (data[newline - 1] == '\r' && newline > 1 && data[newline - 2] == '\\'));
+      bool spliced =
+          newline > 0 && (data[newline - 1] == '\\' ||
+                          (data[newline - 1] == '\r' && newline > 1 && data[newline - 2] == '\\'));
       start = spliced ? newline : newline + 1;
       if (!spliced) break;
     }
     while (start < at && (data[start] == ' ' || data[start] == '\t')) ++start;
-    search.line_end = start < at && data[start] == '#' ? directive_end(text, start, text.size()) : kNoPlace;
+    search.line_end =
+        start < at && data[start] == '#' ? directive_end(text, start, text.size()) : kNoPlace;
   }
   return search.line_end == kNoPlace ? text.size() : search.line_end;
 }
@@ -86,7 +89,8 @@ void split_list(std::string_view text, std::size_t pos, std::size_t limit, Token
     if (t.kind == TokenKind::Punct) {
       std::string_view p = token_raw(text, t);
       if (p == "#" && opens_directive(text, t.offset)) {
-        std::size_t& mark = current.tokens.empty() ? current.directive_before : current.directive_inside;
+        std::size_t& mark =
+            current.tokens.empty() ? current.directive_before : current.directive_inside;
         if (mark == kNoPlace) mark = t.offset;
         pos = directive_end(text, t.offset, limit);
         continue;
@@ -152,7 +156,8 @@ bool next_token_call(std::string_view text, CallSearch& search, TokenCall& call)
     const std::size_t limit = list_limit(text, at, search);
     std::size_t open = name_end;
     Token t{};
-    if (!next_token(text, open, limit, false, t) || !is_punct(text, t, "(") || follows_define(text, at))
+    if (!next_token(text, open, limit, false, t) || !is_punct(text, t, "(") ||
+        follows_define(text, at))
       continue;
     call = TokenCall{};
     call.row = row;

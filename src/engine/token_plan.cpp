@@ -19,7 +19,8 @@ PairStyle pair_style(int row) {
 }
 
 bool is_name(std::string_view text, Tokens tokens, std::string_view name) {
-  return tokens.size() == 1 && tokens[0].kind == TokenKind::Identifier && token_is(text, tokens[0], name);
+  return tokens.size() == 1 && tokens[0].kind == TokenKind::Identifier &&
+         token_is(text, tokens[0], name);
 }
 
 bool is_pair_macro_use(std::string_view text, Tokens tokens) {
@@ -29,8 +30,9 @@ bool is_pair_macro_use(std::string_view text, Tokens tokens) {
 }
 
 bool starts_with_cast(std::string_view text, Tokens tokens) {
-  return tokens.size() >= 4 && is_punct(text, tokens[0], "(") && token_is(text, tokens[1], "char") &&
-         is_punct(text, tokens[2], "*") && is_punct(text, tokens[3], ")");
+  return tokens.size() >= 4 && is_punct(text, tokens[0], "(") &&
+         token_is(text, tokens[1], "char") && is_punct(text, tokens[2], "*") &&
+         is_punct(text, tokens[3], ")");
 }
 
 bool is_terminator(const PairStyle& style, std::string_view text, Tokens tokens) {
@@ -57,16 +59,20 @@ MacroUse macro_use(std::string_view text, Tokens tokens, const MacroTable& macro
   return {};
 }
 
-PlannedCall plan_token_call(std::string_view text, const TokenCall& call, const MacroTable& macros) {
+PlannedCall plan_token_call(std::string_view text, const TokenCall& call,
+                            const MacroTable& macros) {
   PlannedCall plan;
   plan.call = &call;
   plan.macros = &macros;
   plan.style = pair_style(call.row);
   const std::vector<TokenArg>& args = call.args;
   const std::size_t count = args.size();
-  plan.first = std::min<std::size_t>(static_cast<std::size_t>(call_table()[call.row].fixed_count), count);
-  plan.in_pair_form = call.renamed || std::any_of(args.begin() + static_cast<std::ptrdiff_t>(plan.first), args.end(),
-                                                  [&](const TokenArg& a) { return is_pair_macro_use(text, a.tokens); });
+  plan.first =
+      std::min<std::size_t>(static_cast<std::size_t>(call_table()[call.row].fixed_count), count);
+  plan.in_pair_form =
+      call.renamed ||
+      std::any_of(args.begin() + static_cast<std::ptrdiff_t>(plan.first), args.end(),
+                  [&](const TokenArg& a) { return is_pair_macro_use(text, a.tokens); });
   plan.roles.assign(count, TokenRole::Fixed);
   plan.uses.resize(count);
   for (std::size_t i = 0; i < count; ++i) plan.uses[i] = macro_use(text, args[i].tokens, macros);
@@ -84,7 +90,8 @@ PlannedCall plan_token_call(std::string_view text, const TokenCall& call, const 
       role = TokenRole::Terminator;
       bool extra = true;
       for (std::size_t k = i + 1; k < count; ++k) {
-        extra = extra && is_terminator(style, text, args[k].tokens) && args[k].directive_before == kNoPlace;
+        extra = extra && is_terminator(style, text, args[k].tokens) &&
+                args[k].directive_before == kNoPlace;
         plan.roles[k] = extra ? TokenRole::Extra : TokenRole::After;
       }
       break;
@@ -94,7 +101,8 @@ PlannedCall plan_token_call(std::string_view text, const TokenCall& call, const 
                (is_name(text, tokens, "XtVaTypedArg") || is_name(text, tokens, "XtVaNestedList"))) {
       std::size_t group = is_name(text, tokens, "XtVaTypedArg") ? 4 : 1;
       if (count - i - 1 < group) {
-        std::fill(plan.roles.begin() + static_cast<std::ptrdiff_t>(i), plan.roles.end(), TokenRole::ShortGroup);
+        std::fill(plan.roles.begin() + static_cast<std::ptrdiff_t>(i), plan.roles.end(),
+                  TokenRole::ShortGroup);
         break;
       }
       role = TokenRole::Group;
@@ -102,7 +110,8 @@ PlannedCall plan_token_call(std::string_view text, const TokenCall& call, const 
       i += group;
     } else if (plan.uses[i].whole && plan.uses[i].shape->whole_pair) {
       role = TokenRole::Pair;
-    } else if (plan.uses[i].whole && style.family == Family::Xt && is_special_group(*plan.uses[i].shape)) {
+    } else if (plan.uses[i].whole && style.family == Family::Xt &&
+               is_special_group(*plan.uses[i].shape)) {
       role = TokenRole::Group;
     } else {
       role = TokenRole::Tag;

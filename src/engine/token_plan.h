@@ -32,8 +32,8 @@ enum class TokenRole : unsigned char {
   Tag,
   Value,
   Terminator,
-  Extra,        // a repeated terminator
-  After,        // anything else after the terminator
+  Extra,  // a repeated terminator
+  After,  // anything else after the terminator
 };
 
 // A known macro of the project used in an argument: where the argument is
@@ -48,7 +48,7 @@ struct PlannedCall {
   const TokenCall* call = nullptr;
   const MacroTable* macros = nullptr;
   PairStyle style{};
-  std::size_t first = 0;     // where the pairs start: past the leading arguments
+  std::size_t first = 0;      // where the pairs start: past the leading arguments
   bool in_pair_form = false;  // a pair macro among its list, or Q5TagGetS
   std::vector<TokenRole> roles;
   std::vector<MacroUse> uses;

@@ -44,7 +44,8 @@ OverwriteEnd overwrite_file_from(int fd, int from, off_t size, std::string_view 
     for (off_t at = 0; at < size;) {
       ssize_t got = ::pread(from, buffer, sizeof buffer, at);
       if (got < 0 && errno == EINTR) continue;
-      if (got <= 0 || !write_all_at(fd, std::string_view(buffer, static_cast<std::size_t>(got)), at))
+      if (got <= 0 ||
+          !write_all_at(fd, std::string_view(buffer, static_cast<std::size_t>(got)), at))
         return false;
       at += got;
     }
@@ -53,8 +54,9 @@ OverwriteEnd overwrite_file_from(int fd, int from, off_t size, std::string_view 
 }
 
 std::string_view overwrite_outcome(OverwriteEnd end) {
-  return end == OverwriteEnd::Restored ? "; its original content is back in place"
-                                       : "; putting its original content back failed too: the file is damaged";
+  return end == OverwriteEnd::Restored
+             ? "; its original content is back in place"
+             : "; putting its original content back failed too: the file is damaged";
 }
 
 }  // namespace q5

@@ -11,7 +11,9 @@
 
 namespace q5 {
 
-std::string cannot_alloc(std::size_t bytes) { return "cannot alloc " + std::to_string(bytes) + " bytes"; }
+std::string cannot_alloc(std::size_t bytes) {
+  return "cannot alloc " + std::to_string(bytes) + " bytes";
+}
 
 // Reads the whole file open as `fd`. As in the classic forms, a file of
 // 2 GiB or more is refused before anything is read, and a file written to

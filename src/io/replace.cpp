@@ -24,9 +24,9 @@ namespace {
 // published by one store of its state.
 enum SlotState : int {
   Free = 0,
-  Busy,      // being filled, or its file being created: the handler waits
-  Claimed,   // the entry by this name is to go, whatever it is (a fixed name about to be re-created)
-  Armed      // the entry by this name is to go if it is still the file recorded
+  Busy,     // being filled, or its file being created: the handler waits
+  Claimed,  // the entry by this name is to go, whatever it is (a fixed name about to be re-created)
+  Armed     // the entry by this name is to go if it is still the file recorded
 };
 
 struct Slot {
@@ -53,7 +53,7 @@ const Registry g_default_registry{kDefaultSlots, g_default_slots};
 std::atomic<const Registry*> g_registry{&g_default_registry};
 static_assert(std::atomic<const Registry*>::is_always_lock_free);
 
-std::atomic<int> g_rewrites{0};   // in-place rewrites under way
+std::atomic<int> g_rewrites{0};    // in-place rewrites under way
 std::atomic<bool> g_dying{false};  // a cleanup signal is being handled
 
 constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
@@ -70,7 +70,9 @@ extern "C" void on_cleanup_signal(int signo) {
     // new claims now fail; a create can stall on a busy disk, so the bound
     // is as generous as for the rewrites below.
     for (int waited = 0; state == Busy && waited < 300000; ++waited) {
-      struct timespec pause {0, 100000};
+      struct timespec pause {
+        0, 100000
+      };
       ::nanosleep(&pause, nullptr);
       state = slot.state.load();
     }
@@ -83,7 +85,9 @@ extern "C" void on_cleanup_signal(int signo) {
   // A file being rewritten in place by another thread is let finish (it
   // blocks these signals meanwhile), for at most half a minute.
   for (int waited = 0; waited < 30000 && g_rewrites.load() > 0; ++waited) {
-    struct timespec pause {0, 1000000};
+    struct timespec pause {
+      0, 1000000
+    };
     ::nanosleep(&pause, nullptr);
   }
   // Die of the signal as if it had not been caught: blocked until this
@@ -150,7 +154,8 @@ void free_slot(int& i) {
 bool open_exclusive(int dir_fd, const std::string& name, Replacement& out) {
   // The callers have given `out.name` its room: nothing allocates here.
   out.name = name;
-  int fd = ::openat(dir_fd, name.c_str(), O_CREAT | O_EXCL | O_NOFOLLOW | O_WRONLY | O_CLOEXEC, 0600);
+  int fd =
+      ::openat(dir_fd, name.c_str(), O_CREAT | O_EXCL | O_NOFOLLOW | O_WRONLY | O_CLOEXEC, 0600);
   struct stat created {};
   if (fd >= 0 && ::fstat(fd, &created) != 0) {
     int saved = errno;
@@ -184,7 +189,8 @@ std::string random_suffix() {
     struct timespec now {};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
     unsigned long long mix = static_cast<unsigned long long>(now.tv_nsec) * 0x9E3779B97F4A7C15ULL ^
-                             static_cast<unsigned long long>(::getpid()) << 32 ^ counter.fetch_add(1);
+                             static_cast<unsigned long long>(::getpid()) << 32 ^
+                             counter.fetch_add(1);
     for (unsigned char& b : bytes) b = static_cast<unsigned char>(mix >>= 8);
   }
   std::string suffix;
@@ -405,8 +411,8 @@ MaybeFailure carry_from(const Replacement& replacement, Original original, uid_t
 }  // namespace
 
 MaybeFailure carry_attributes(const Replacement& replacement, const char* original_path,
-                              uid_t owner, gid_t group, mode_t mode,
-                              std::string_view shown, std::string_view shown_original) {
+                              uid_t owner, gid_t group, mode_t mode, std::string_view shown,
+                              std::string_view shown_original) {
   return carry_from(replacement, {original_path, -1}, owner, group, mode, shown, shown_original);
 }
 
@@ -420,7 +426,8 @@ bool sync_replacement(const Replacement& replacement) { return ::fdatasync(repla
 
 bool replacement_is_ours(const Replacement& replacement) {
   struct stat status {};
-  return ::fstatat(replacement.dir_fd, replacement.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+  return ::fstatat(replacement.dir_fd, replacement.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) ==
+             0 &&
          status.st_dev == replacement.device && status.st_ino == replacement.inode;
 }
 

@@ -43,7 +43,7 @@ struct Replacement {
   int fd = -1;       // open write-only
   dev_t device = 0;  // the file this run created, to recognise it later
   ino_t inode = 0;
-  int slot = -1;     // its entry in the cleanup registry
+  int slot = -1;  // its entry in the cleanup registry
 };
 
 // Creates `name` in `dir_fd` as a new empty regular file of mode 0600, after
@@ -68,8 +68,8 @@ bool carry_owner(const Replacement& replacement, uid_t owner, gid_t group);
 // namespaces such as `security.` come over where the system permits. `shown`
 // names the replacement in messages, `shown_original` the original.
 MaybeFailure carry_attributes(const Replacement& replacement, const char* original_path,
-                              uid_t owner, gid_t group, mode_t mode,
-                              std::string_view shown, std::string_view shown_original);
+                              uid_t owner, gid_t group, mode_t mode, std::string_view shown,
+                              std::string_view shown_original);
 
 // The same from the original open as `original_fd` (not O_PATH), so that
 // no link is followed to read its attributes.

@@ -156,7 +156,8 @@ MaybeFailure load_source(const char* path, SourceText& source) {
     // The part just read: a "Q5T(" may begin in the three bytes before it.
     if (got != 0 && !nul_seen && !converted) {
       const void* nul = std::memchr(bytes.get() + length, '\0', got);
-      std::size_t limit = nul == nullptr ? length + got : static_cast<const char*>(nul) - bytes.get();
+      std::size_t limit =
+          nul == nullptr ? length + got : static_cast<const char*>(nul) - bytes.get();
       std::size_t from = length < 3 ? 0 : length - 3;
       converted = is_converted_already(std::string_view(bytes.get() + from, limit - from));
       nul_seen = nul != nullptr;
@@ -189,7 +190,8 @@ MaybeFailure load_source(const char* path, SourceText& source) {
 MaybeFailure load_source_for_reading_only(const char* path, SourceText& source) {
   // Most files are small: they are read, without opening them twice.
   auto large = [](const struct stat& status) {
-    return S_ISREG(status.st_mode) && status.st_size >= kMapFrom && status.st_size <= kMaxSourceSize;
+    return S_ISREG(status.st_mode) && status.st_size >= kMapFrom &&
+           status.st_size <= kMaxSourceSize;
   };
   struct stat status;
   if (::stat(path, &status) != 0 || !large(status)) return load_source(path, source);

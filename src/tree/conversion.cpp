@@ -30,7 +30,8 @@ std::vector<ReplacedSpan> replacements_of(const Conversion& conversion) {
   std::vector<ReplacedSpan> replacements;
   replacements.reserve(conversion.calls.size());
   for (const CallRecord& call : conversion.calls)
-    if (!call.left_as_is) replacements.push_back({call.begin, call.end, call.out_begin, call.out_end});
+    if (!call.left_as_is)
+      replacements.push_back({call.begin, call.end, call.out_begin, call.out_end});
   return replacements;
 }
 

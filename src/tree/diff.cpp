@@ -20,20 +20,40 @@ std::string header_name(std::string_view prefix, std::string_view path) {
   for (char c : name) {
     unsigned char u = static_cast<unsigned char>(c);
     switch (c) {
-      case '\a': out += "\\a"; continue;
-      case '\b': out += "\\b"; continue;
-      case '\t': out += "\\t"; continue;
-      case '\n': out += "\\n"; continue;
-      case '\v': out += "\\v"; continue;
-      case '\f': out += "\\f"; continue;
-      case '\r': out += "\\r"; continue;
-      case '"': out += "\\\""; continue;
-      case '\\': out += "\\\\"; continue;
-      default: break;
+      case '\a':
+        out += "\\a";
+        continue;
+      case '\b':
+        out += "\\b";
+        continue;
+      case '\t':
+        out += "\\t";
+        continue;
+      case '\n':
+        out += "\\n";
+        continue;
+      case '\v':
+        out += "\\v";
+        continue;
+      case '\f':
+        out += "\\f";
+        continue;
+      case '\r':
+        out += "\\r";
+        continue;
+      case '"':
+        out += "\\\"";
+        continue;
+      case '\\':
+        out += "\\\\";
+        continue;
+      default:
+        break;
     }
     if (u < 0x20 || u >= 0x7f) {
-      char octal[5] = {'\\', static_cast<char>('0' + (u >> 6)), static_cast<char>('0' + ((u >> 3) & 7)),
-                       static_cast<char>('0' + (u & 7)), 0};
+      char octal[5] = {'\\', static_cast<char>('0' + (u >> 6)),
+                       static_cast<char>('0' + ((u >> 3) & 7)), static_cast<char>('0' + (u & 7)),
+                       0};
       out += octal;
     } else {
       out += c;
@@ -116,8 +136,10 @@ std::string unified_diff(std::string_view path, std::string_view before, std::st
   long long shift = 0;
   for (std::size_t k = 0; k < replacements.size();) {
     const ReplacedSpan& r = replacements[k];
-    if (before.substr(r.begin, r.end - r.begin) == after.substr(r.out_begin, r.out_end - r.out_begin)) {
-      shift += static_cast<long long>(r.out_end - r.out_begin) - static_cast<long long>(r.end - r.begin);
+    if (before.substr(r.begin, r.end - r.begin) ==
+        after.substr(r.out_begin, r.out_end - r.out_begin)) {
+      shift +=
+          static_cast<long long>(r.out_end - r.out_begin) - static_cast<long long>(r.end - r.begin);
       ++k;
       continue;
     }
@@ -126,13 +148,15 @@ std::string unified_diff(std::string_view path, std::string_view before, std::st
     std::size_t out_begin = starts[first] + shift;
     for (;;) {
       const ReplacedSpan& in = replacements[k];
-      shift += static_cast<long long>(in.out_end - in.out_begin) - static_cast<long long>(in.end - in.begin);
+      shift += static_cast<long long>(in.out_end - in.out_begin) -
+               static_cast<long long>(in.end - in.begin);
       last = std::max(last, line_of(starts, std::max(in.end, in.begin + 1) - 1));
       ++k;
       if (k == replacements.size() || line_of(starts, replacements[k].begin) > last) break;
     }
     // Lines the replacement left as they were stay context.
-    LineChange change{first, last + 1, split_lines(after.substr(out_begin, starts[last + 1] + shift - out_begin))};
+    LineChange change{first, last + 1,
+                      split_lines(after.substr(out_begin, starts[last + 1] + shift - out_begin))};
     std::size_t lead = 0;
     while (change.first + lead < change.end && lead < change.added.size() &&
            line_text(change.first + lead) == change.added[lead])
@@ -149,7 +173,11 @@ std::string unified_diff(std::string_view path, std::string_view before, std::st
   if (changes.empty()) return {};
 
   std::string diff;
-  diff.append("--- ").append(header_name("a/", path)).append("\n+++ ").append(header_name("b/", path)).append("\n");
+  diff.append("--- ")
+      .append(header_name("a/", path))
+      .append("\n+++ ")
+      .append(header_name("b/", path))
+      .append("\n");
   const std::size_t line_count = starts.size() - 1;
   long long line_shift = 0;  // new line number minus old, before the hunk
   for (std::size_t c = 0; c < changes.size();) {
@@ -166,7 +194,8 @@ std::string unified_diff(std::string_view path, std::string_view before, std::st
     std::size_t line = from;
     long long hunk_shift = 0;
     for (std::size_t k = c; k < end_change; ++k) {
-      for (; line < changes[k].first; ++line, ++old_count, ++new_count) append_line(body, ' ', line_text(line));
+      for (; line < changes[k].first; ++line, ++old_count, ++new_count)
+        append_line(body, ' ', line_text(line));
       for (; line < changes[k].end; ++line, ++old_count) append_line(body, '-', line_text(line));
       for (std::string_view text : changes[k].added) append_line(body, '+', text);
       new_count += changes[k].added.size();

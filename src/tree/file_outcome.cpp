@@ -107,7 +107,8 @@ namespace {
 
 // Spans of the diff: insertions on the same or neighbouring lines make one
 // span, so that the diff shows the old lines together, then the new ones.
-std::vector<ReplacedSpan> spans_of(std::string_view text, const std::vector<Insertion>& insertions) {
+std::vector<ReplacedSpan> spans_of(std::string_view text,
+                                   const std::vector<Insertion>& insertions) {
   std::vector<ReplacedSpan> spans;
   std::size_t shift = 0;
   for (const Insertion& i : insertions) {
@@ -177,7 +178,8 @@ void convert_file(const TreeOptions& options, const RunContext& context, const W
     Migration migration = migrate_text(before, context.macros);
     if (migration.failure) {
       close_walked(opened);
-      fail_file(outcome, options, file, before, *migration.failure, failure_text(*migration.failure));
+      fail_file(outcome, options, file, before, *migration.failure,
+                failure_text(*migration.failure));
       if (keeps_sarif(options)) outcome.text = std::move(before);
       return;
     }
@@ -215,9 +217,9 @@ void convert_file(const TreeOptions& options, const RunContext& context, const W
       break;
     case TreeSink::InPlace:
       if (outcome.changed) {
-        std::string trouble = prepare_replacement(file.path, opened.dir_fd, std::move(opened.name),
-                                                  conversion.text, before, status,
-                                                  outcome.prepared);
+        std::string trouble =
+            prepare_replacement(file.path, opened.dir_fd, std::move(opened.name), conversion.text,
+                                before, status, outcome.prepared);
         opened.dir_fd = -1;
         if (!trouble.empty())
           fail_replacement(outcome, options, file, trouble);

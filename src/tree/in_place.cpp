@@ -29,8 +29,9 @@ bool same_as_read(const struct stat& now, const struct stat& as_read) {
 
 constexpr const char kChanged[] = "changed since it was read; left alone";
 
-std::string with_reason(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
-
+std::string with_reason(const char* what) {
+  return std::string(what) + ": " + std::strerror(errno);
+}
 
 // Written over through `fd`, with the interrupting signals held off, and
 // the original content put back if that fails.

@@ -38,20 +38,22 @@ std::string summary_line(const Tally& tally, bool written) {
   };
   std::string line = "q5upgrade: " + count(tally.files, "file", "files") + " examined, " +
                      std::to_string(tally.changed) + (written ? " changed, " : " would change, ") +
-                     std::to_string(tally.unchanged) + " unchanged, " + std::to_string(tally.failed) +
-                     " failed, " + count(tally.calls, "call", "calls") +
-                     (written ? " converted" : " to convert");
+                     std::to_string(tally.unchanged) + " unchanged, " +
+                     std::to_string(tally.failed) + " failed, " +
+                     count(tally.calls, "call", "calls") + (written ? " converted" : " to convert");
   if (tally.left > 0) line += ", " + std::to_string(tally.left) + " left as they stand";
-  if (std::string diagnosed = format_counts(tally.counts); !diagnosed.empty()) line += "; " + diagnosed;
+  if (std::string diagnosed = format_counts(tally.counts); !diagnosed.empty())
+    line += "; " + diagnosed;
   return line + "\n";
 }
 
 std::string progress_text(std::size_t done, std::size_t total, double elapsed_seconds) {
   std::size_t share = total == 0 ? 100 : done * 100 / total;
-  std::string line = "q5upgrade: " + std::to_string(done) + "/" + std::to_string(total) + " files (" +
-                     std::to_string(share) + "%)";
+  std::string line = "q5upgrade: " + std::to_string(done) + "/" + std::to_string(total) +
+                     " files (" + std::to_string(share) + "%)";
   if (done == 0 || done >= total || !(elapsed_seconds > 0)) return line;
-  double left = std::ceil(elapsed_seconds * static_cast<double>(total - done) / static_cast<double>(done));
+  double left =
+      std::ceil(elapsed_seconds * static_cast<double>(total - done) / static_cast<double>(done));
   auto whole = static_cast<unsigned long long>(std::max(left, 1.0));
   if (whole < 100)
     line += ", about " + std::to_string(whole) + " s left";

@@ -11,19 +11,19 @@
 #include <string_view>
 #include <vector>
 
-#include "diagnose/rules.h"
 #include "base/failure.h"
+#include "diagnose/rules.h"
 #include "engine/macros.h"
 #include "engine/token_plan.h"
 
 namespace q5 {
 
 struct Migration {
-  std::vector<Insertion> insertions;     // in offset order
-  std::vector<Diagnostic> diagnostics;   // in offset order
-  std::size_t converted = 0;             // calls given insertions
+  std::vector<Insertion> insertions;      // in offset order
+  std::vector<Diagnostic> diagnostics;    // in offset order
+  std::size_t converted = 0;              // calls given insertions
   std::vector<std::size_t> converted_at;  // where each such call's name starts, in order
-  std::size_t left = 0;                  // calls left as they stand for a finding
+  std::size_t left = 0;                   // calls left as they stand for a finding
   // Broken C that no call can be read from: a string literal in a list
   // that does not end on its line, a list that does not end before the
   // end of the file. The file is then left as it is.

@@ -35,11 +35,11 @@ struct TreeOptions {
   std::vector<std::string> excludes;
   std::vector<std::string> extend_includes;  // taken besides the includes
   PatternOrigin include_origin, exclude_origin, extend_origin;
-  bool no_ignore = false;  // walk the files git ignores too
-  std::string files_from;  // a list of files to convert ("-": standard input)
+  bool no_ignore = false;       // walk the files git ignores too
+  std::string files_from;       // a list of files to convert ("-": standard input)
   bool files_from_nul = false;  // -0: that list's names each end with a NUL
-  std::string config;  // --config: this configuration file, no lookup
-  bool isolated = false;  // --isolated: no configuration file
+  std::string config;           // --config: this configuration file, no lookup
+  bool isolated = false;        // --isolated: no configuration file
   // --select and --ignore: the rules named; `selecting` when --select was
   // given at all. They are applied over the file's [rules] in `rules`.
   std::vector<Rule> selected, ignored;
@@ -57,10 +57,10 @@ struct TreeOptions {
   std::vector<std::string> macro_dirs;  // -I: headers whose macros count
   OutputFormat output_format = OutputFormat::Text;
   ColorMode color = ColorMode::Auto;
-  bool verbose = false;     // --check also names each call still to convert
-  bool statistics = false;  // counts by rule at the end
+  bool verbose = false;         // --check also names each call still to convert
+  bool statistics = false;      // counts by rule at the end
   bool null_separated = false;  // -z: --check names raw, each ended by a NUL
-  std::string report;  // SARIF log to write, if set
+  std::string report;           // SARIF log to write, if set
   std::vector<std::string> paths;
 };
 

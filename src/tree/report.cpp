@@ -16,8 +16,8 @@ int open_report(const std::string& path) {
   if (path == "-") return 1;
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0)
-    write_all(2, "q5upgrade: " + quote_name(path) + ": error: cannot write the report: " +
-                     std::strerror(errno) + "\n");
+    write_all(2, "q5upgrade: " + quote_name(path) +
+                     ": error: cannot write the report: " + std::strerror(errno) + "\n");
   return fd;
 }
 
@@ -33,7 +33,8 @@ bool write_report(int fd, const std::string& path, std::span<const FileReport> f
   }
   if (fd > 2 && ::close(fd) != 0) written = false;
   if (!written)
-    write_all(2, "q5upgrade: " + quote_name(path) + ": error: cannot write the report: " + std::strerror(errno) + "\n");
+    write_all(2, "q5upgrade: " + quote_name(path) +
+                     ": error: cannot write the report: " + std::strerror(errno) + "\n");
   return written;
 }
 

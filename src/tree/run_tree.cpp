@@ -63,7 +63,6 @@ Budget descriptor_budget(std::size_t jobs) {
   return {jobs, std::max<std::size_t>(1, waiting / jobs)};
 }
 
-
 double seconds_now() {
   timespec now{};
   ::clock_gettime(CLOCK_MONOTONIC, &now);
@@ -146,7 +145,8 @@ int run_files(const TreeOptions& options) {
         for (FileOutcome& outcome : waiting) batch.push_back(std::move(outcome.prepared));
         put_prepared(batch, troubles);
         for (std::size_t k = 0; k < held.size(); ++k)
-          if (!troubles[k].empty()) fail_replacement(waiting[k], options, files[held[k]], troubles[k]);
+          if (!troubles[k].empty())
+            fail_replacement(waiting[k], options, files[held[k]], troubles[k]);
       } catch (const std::bad_alloc&) {
         // What is not in place yet stays out of it. (An outcome whose new
         // file went into the batch keeps a stale copy of its descriptors.)
@@ -242,7 +242,8 @@ int run_files(const TreeOptions& options) {
       // The log's entries view the texts: keep each where it will not move.
       try {
         texts.push_back(std::make_unique<std::string>(std::move(outcome.text)));
-        outcome.diagnostics.insert(outcome.diagnostics.end(), outcome.errors.begin(), outcome.errors.end());
+        outcome.diagnostics.insert(outcome.diagnostics.end(), outcome.errors.begin(),
+                                   outcome.errors.end());
         logged.push_back({files[i].path, *texts.back(), std::move(outcome.diagnostics)});
       } catch (const std::bad_alloc&) {
         // No memory for the log: it is given up, and its memory with it.
@@ -265,14 +266,18 @@ int run_files(const TreeOptions& options) {
   for (std::thread& worker : workers) worker.join();
 
   // A rule set to "error" is trouble whenever it fires.
-  trouble |= tally.failed > 0 || tally.counts.errors > 0 ||
-             (options.werror && tally.counts.warnings > 0);
-  if (report_fd >= 0 && !write_report(report_fd, options.report, logged, report_lost)) trouble = true;
-  if (options.output_format == OutputFormat::Sarif && !write_report(2, "standard error", logged, report_lost))
+  trouble |=
+      tally.failed > 0 || tally.counts.errors > 0 || (options.werror && tally.counts.warnings > 0);
+  if (report_fd >= 0 && !write_report(report_fd, options.report, logged, report_lost))
+    trouble = true;
+  if (options.output_format == OutputFormat::Sarif &&
+      !write_report(2, "standard error", logged, report_lost))
     trouble = true;
   // The JSON and SARIF formats leave standard error to their data.
-  const bool machine = options.output_format == OutputFormat::Json || options.output_format == OutputFormat::Sarif;
-  if (!options.quiet && !machine) write_all(2, summary_line(tally, options.sink == TreeSink::InPlace));
+  const bool machine =
+      options.output_format == OutputFormat::Json || options.output_format == OutputFormat::Sarif;
+  if (!options.quiet && !machine)
+    write_all(2, summary_line(tally, options.sink == TreeSink::InPlace));
   if (options.statistics) write_all(2, format_statistics(tally.by_rule));
   if (trouble) return 2;
   bool would_change = options.sink == TreeSink::Diff || options.sink == TreeSink::Check;

@@ -11,9 +11,9 @@
 namespace q5 {
 
 struct WalkedFile {
-  std::string path;        // as walked: the PATH given, joined with names below it
-  std::string error;       // set when the path cannot be reached (strerror text)
-  dev_t device = 0;        // the file the walk saw
+  std::string path;   // as walked: the PATH given, joined with names below it
+  std::string error;  // set when the path cannot be reached (strerror text)
+  dev_t device = 0;   // the file the walk saw
   ino_t inode = 0;
   // Where the names the walk met begin in `path` (after the PATH given);
   // npos for a PATH named on the command line.

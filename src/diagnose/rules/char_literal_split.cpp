@@ -4,9 +4,9 @@ namespace q5 {
 
 extern const RuleInfo kRuleCharLiteralSplit = {
     Rule::CharLiteralSplit, "q5-char-literal-split", Severity::Warning,
-     "A character literal holding a comma, parenthesis or double quote was split.",
-     "The conversion does not know character literals: a comma, parenthesis or double quote "
-     "between single quotes splits the argument, opens a string or changes the nesting. "
-     "Convert this call by hand."};
+    "A character literal holding a comma, parenthesis or double quote was split.",
+    "The conversion does not know character literals: a comma, parenthesis or double quote "
+    "between single quotes splits the argument, opens a string or changes the nesting. "
+    "Convert this call by hand."};
 
 }  // namespace q5

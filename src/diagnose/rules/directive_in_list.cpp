@@ -24,7 +24,8 @@ void check(std::string_view text, const PlannedCall& plan, std::vector<Diagnosti
     } else if (i < plan.first) {
       where = "among the leading arguments";
     } else if (plan.roles[i] == TokenRole::Value) {
-      where = "between " + std::string(plan.style.noun) + " " + tag_of_value(text, plan, i) + " and its value";
+      where = "between " + std::string(plan.style.noun) + " " + tag_of_value(text, plan, i) +
+              " and its value";
     } else if (plan.roles[i] == TokenRole::GroupMember) {
       std::size_t head = i;
       while (head > 0 && plan.roles[head] != TokenRole::Group) --head;
@@ -41,12 +42,14 @@ void check(std::string_view text, const PlannedCall& plan, std::vector<Diagnosti
 }  // namespace
 
 extern const RuleInfo kRuleDirectiveInList = {
-    Rule::DirectiveInList, "q5-directive-in-list", Severity::Warning,
-     "A preprocessor line inside the list shifted the pairing or was wrapped as a tag.",
-     "A preprocessor line between a tag and its value is written as the value and every pair "
-     "after it is shifted by one; a line such as '#elif' is wrapped like a tag; a line among "
-     "the leading arguments makes the list start one argument early. Convert this list by "
-     "hand.",
+    Rule::DirectiveInList,
+    "q5-directive-in-list",
+    Severity::Warning,
+    "A preprocessor line inside the list shifted the pairing or was wrapped as a tag.",
+    "A preprocessor line between a tag and its value is written as the value and every pair "
+    "after it is shifted by one; a line such as '#elif' is wrapped like a tag; a line among "
+    "the leading arguments makes the list start one argument early. Convert this list by "
+    "hand.",
     check};
 
 }  // namespace q5

@@ -13,7 +13,8 @@ void check(std::string_view, const PlannedCall& plan, std::vector<Diagnostic>& o
   if (!plainly_planned(plan)) return;
   for (std::size_t i = 0; i < plan.uses.size(); ++i) {
     const MacroUse& use = plan.uses[i];
-    if (use.shape == nullptr || use.shape->arguments == 1 || plan.roles[i] == TokenRole::Group) continue;
+    if (use.shape == nullptr || use.shape->arguments == 1 || plan.roles[i] == TokenRole::Group)
+      continue;
     const int n = use.shape->arguments;
     const std::string noun(plan.style.noun);
     const std::string pair = std::string(plan.style.prefix) + noun + ", value)";
@@ -24,7 +25,8 @@ void check(std::string_view, const PlannedCall& plan, std::vector<Diagnostic>& o
     else if (n == 2)
       message += ", a whole " + noun + " and its value: write its definition as one " + pair;
     else if (n % 2 == 0)
-      message += ", " + std::to_string(n / 2) + " whole pairs: wrap each pair in its definition as " + pair;
+      message += ", " + std::to_string(n / 2) +
+                 " whole pairs: wrap each pair in its definition as " + pair;
     else
       message += ", which splits a pair: change it to expand to whole pairs, each as " + pair;
     out.push_back(finding(Rule::MacroPairs, arg_spot(plan, i), std::move(message)));
@@ -35,13 +37,15 @@ void check(std::string_view, const PlannedCall& plan, std::vector<Diagnostic>& o
 }  // namespace
 
 extern const RuleInfo kRuleMacroPairs = {
-    Rule::MacroPairs, "q5-macro-pairs", Severity::Warning,
-     "A macro in the list expands to other than one argument.",
-     "The macro's definition (named in the message) expands to several list arguments, such as "
-     "a whole resource and its value, or to none. A pair macro cannot be put around part of a "
-     "macro's expansion at the call site, so the call is left as it stands. Change the "
-     "definition to expand to whole pairs, each wrapped in the pair macro, or convert the call "
-     "by hand.",
+    Rule::MacroPairs,
+    "q5-macro-pairs",
+    Severity::Warning,
+    "A macro in the list expands to other than one argument.",
+    "The macro's definition (named in the message) expands to several list arguments, such as "
+    "a whole resource and its value, or to none. A pair macro cannot be put around part of a "
+    "macro's expansion at the call site, so the call is left as it stands. Change the "
+    "definition to expand to whole pairs, each wrapped in the pair macro, or convert the call "
+    "by hand.",
     check};
 
 }  // namespace q5

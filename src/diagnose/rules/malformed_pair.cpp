@@ -28,15 +28,19 @@ std::string pair_problem(std::string_view text, const PlannedCall& plan, Tokens 
     held += use.shape != nullptr && use.whole ? use.shape->arguments : 1;
   }
   const std::string noun(plan.style.noun);
-  if (held != 2) return "holds " + std::to_string(held) + " arguments, not a " + noun + " and its value";
+  if (held != 2)
+    return "holds " + std::to_string(held) + " arguments, not a " + noun + " and its value";
   if (is_name(text, parts[0], "XtVaTypedArg") || is_name(text, parts[0], "XtVaNestedList"))
     return "holds " + quoted(text, parts[0]) + " as its " + noun +
            ": that group's arguments were paired as if they were resources and values";
   if (is_literal(text, parts[0]))
-    return "has the literal " + quoted(text, parts[0]) + " as its " + noun + ": the pairing was shifted";
-  bool ends_in_pair = parts.size() == 2 && (plan.style.family == Family::Xt ? starts_with_cast(text, parts[1])
-                                                                            : is_tag_end(text, parts[1]));
-  if (is_terminator(plan.style, text, parts[0]) || ends_in_pair) return "holds the list's terminator";
+    return "has the literal " + quoted(text, parts[0]) + " as its " + noun +
+           ": the pairing was shifted";
+  bool ends_in_pair =
+      parts.size() == 2 && (plan.style.family == Family::Xt ? starts_with_cast(text, parts[1])
+                                                            : is_tag_end(text, parts[1]));
+  if (is_terminator(plan.style, text, parts[0]) || ends_in_pair)
+    return "holds the list's terminator";
   return {};
 }
 
@@ -52,7 +56,9 @@ void check(std::string_view text, const PlannedCall& plan, std::vector<Diagnosti
     if (tokens.empty()) continue;
     const bool cast = plan.style.family == Family::Xt && starts_with_cast(text, tokens);
     if (terminator != kNoPlace) {
-      if (is_terminator(plan.style, text, tokens) || (cast && is_plain_null(text, tokens.subspan(4)))) continue;
+      if (is_terminator(plan.style, text, tokens) ||
+          (cast && is_plain_null(text, tokens.subspan(4))))
+        continue;
       out.push_back(finding(Rule::MalformedPair, tokens.front().offset,
                             "argument " + quoted(text, tokens) + " after the terminator " +
                                 arg_shown(text, plan, terminator)));
@@ -72,12 +78,14 @@ void check(std::string_view text, const PlannedCall& plan, std::vector<Diagnosti
 }  // namespace
 
 extern const RuleInfo kRuleMalformedPair = {
-    Rule::MalformedPair, "q5-malformed-pair", Severity::Warning,
-     "A call already in pair form holds a pair that cannot be right.",
-     "A pair macro whose resource is XtVaTypedArg, XtVaNestedList, a number or a string "
-     "literal, one that holds other than two arguments, a terminator inside a pair, or "
-     "arguments after the terminator: an earlier conversion shifted the pairing here. Fix the "
-     "pairs of this call by hand.",
+    Rule::MalformedPair,
+    "q5-malformed-pair",
+    Severity::Warning,
+    "A call already in pair form holds a pair that cannot be right.",
+    "A pair macro whose resource is XtVaTypedArg, XtVaNestedList, a number or a string "
+    "literal, one that holds other than two arguments, a terminator inside a pair, or "
+    "arguments after the terminator: an earlier conversion shifted the pairing here. Fix the "
+    "pairs of this call by hand.",
     check};
 
 }  // namespace q5

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/argument_kinds.h"
 #include "diagnose/rules.h"
+#include "engine/argument_kinds.h"
 #include "engine/token_plan.h"
 
 namespace q5 {

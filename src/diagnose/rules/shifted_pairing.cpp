@@ -21,14 +21,18 @@ void check(std::string_view text, const PlannedCall& plan, std::vector<Diagnosti
       message = "argument " + std::to_string(i + 1) + " is empty";
     } else if (plan.roles[i] == TokenRole::Value && reads_like_tag(text, tokens) &&
                !is_terminator(plan.style, text, tokens)) {
-      message = "value " + arg_shown(text, plan, i) + " of " + noun + " " + tag_of_value(text, plan, i) +
-                " reads like a " + noun + " name: the pairing is probably shifted";
-    } else if (plan.roles[i] == TokenRole::Tag && plan.uses[i].shape == nullptr && is_macro_call(text, tokens)) {
-      message = noun + " " + arg_shown(text, plan, i) +
-                " is a macro call whose definition was not seen: if it expands to other than one "
-                "argument the pairing after it is shifted (give the directory of its header with -I)";
+      message = "value " + arg_shown(text, plan, i) + " of " + noun + " " +
+                tag_of_value(text, plan, i) + " reads like a " + noun +
+                " name: the pairing is probably shifted";
+    } else if (plan.roles[i] == TokenRole::Tag && plan.uses[i].shape == nullptr &&
+               is_macro_call(text, tokens)) {
+      message =
+          noun + " " + arg_shown(text, plan, i) +
+          " is a macro call whose definition was not seen: if it expands to other than one "
+          "argument the pairing after it is shifted (give the directory of its header with -I)";
     } else if (plan.roles[i] == TokenRole::Tag && is_literal(text, tokens)) {
-      message = noun + " " + arg_shown(text, plan, i) + " is a literal, not a name: the pairing is probably shifted";
+      message = noun + " " + arg_shown(text, plan, i) +
+                " is a literal, not a name: the pairing is probably shifted";
     } else {
       continue;
     }
@@ -40,11 +44,13 @@ void check(std::string_view text, const PlannedCall& plan, std::vector<Diagnosti
 }  // namespace
 
 extern const RuleInfo kRuleShiftedPairing = {
-    Rule::ShiftedPairing, "q5-shifted-pairing", Severity::Warning,
-     "The pairing of tags and values is probably shifted.",
-     "A value reads like a tag or resource name, or a tag is a literal or a macro call (which "
-     "may expand to two arguments). Either way the arguments after it are probably paired "
-     "wrongly. Check the pairs of this call.",
+    Rule::ShiftedPairing,
+    "q5-shifted-pairing",
+    Severity::Warning,
+    "The pairing of tags and values is probably shifted.",
+    "A value reads like a tag or resource name, or a tag is a literal or a macro call (which "
+    "may expand to two arguments). Either way the arguments after it are probably paired "
+    "wrongly. Check the pairs of this call.",
     check};
 
 }  // namespace q5

@@ -13,11 +13,13 @@ void check(std::string_view text, const PlannedCall& plan, std::vector<Diagnosti
   if (!plainly_planned(plan)) return;
   const auto& args = plan.call->args;
   for (std::size_t i = plan.first; i < args.size(); ++i) {
-    if (plan.roles[i] != TokenRole::Value || !is_terminator(plan.style, text, args[i].tokens)) continue;
+    if (plan.roles[i] != TokenRole::Value || !is_terminator(plan.style, text, args[i].tokens))
+      continue;
     if (plan.style.family == Family::Xt && i + 1 != args.size()) continue;
     out.push_back(finding(Rule::TerminatorAsValue, arg_spot(plan, i),
-                          "terminator " + arg_shown(text, plan, i) + " stands in value position, after " +
-                              std::string(plan.style.noun) + " " + tag_of_value(text, plan, i) +
+                          "terminator " + arg_shown(text, plan, i) +
+                              " stands in value position, after " + std::string(plan.style.noun) +
+                              " " + tag_of_value(text, plan, i) +
                               ": a value is missing or a macro hides two arguments"));
     return;
   }
@@ -26,11 +28,13 @@ void check(std::string_view text, const PlannedCall& plan, std::vector<Diagnosti
 }  // namespace
 
 extern const RuleInfo kRuleTerminatorAsValue = {
-    Rule::TerminatorAsValue, "q5-terminator-as-value", Severity::Warning,
-     "The terminator stands in value position, so the converted list has none.",
-     "An odd number of arguments before the terminator put it in value position: it is "
-     "written inside the last pair and the call ends without a terminator. Look for a "
-     "missing value or a macro that expands to two arguments.",
+    Rule::TerminatorAsValue,
+    "q5-terminator-as-value",
+    Severity::Warning,
+    "The terminator stands in value position, so the converted list has none.",
+    "An odd number of arguments before the terminator put it in value position: it is "
+    "written inside the last pair and the call ends without a terminator. Look for a "
+    "missing value or a macro that expands to two arguments.",
     check};
 
 }  // namespace q5

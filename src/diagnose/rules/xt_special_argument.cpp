@@ -14,19 +14,21 @@ void check(std::string_view text, const PlannedCall& plan, std::vector<Diagnosti
   if (short_group == plan.roles.end()) return;
   const std::size_t i = static_cast<std::size_t>(short_group - plan.roles.begin());
   const bool typed = is_name(text, plan.call->args[i].tokens, "XtVaTypedArg");
-  out.push_back(finding(Rule::XtSpecialArgument, arg_spot(plan, i),
-                        arg_shown(text, plan, i) + " takes " + (typed ? "four arguments" : "one argument") +
-                            " after it, but the list has " + std::to_string(plan.roles.size() - i - 1) +
-                            " more"));
+  out.push_back(finding(
+      Rule::XtSpecialArgument, arg_spot(plan, i),
+      arg_shown(text, plan, i) + " takes " + (typed ? "four arguments" : "one argument") +
+          " after it, but the list has " + std::to_string(plan.roles.size() - i - 1) + " more"));
 }
 
 }  // namespace
 
 extern const RuleInfo kRuleXtSpecialArgument = {
-    Rule::XtSpecialArgument, "q5-xt-special-argument", Severity::Warning,
-     "XtVaTypedArg or XtVaNestedList in an Xt list.",
-     "XtVaTypedArg takes four arguments and XtVaNestedList one, not a single value, so the "
-     "pairing around them is wrong. Convert these arguments by hand.",
+    Rule::XtSpecialArgument,
+    "q5-xt-special-argument",
+    Severity::Warning,
+    "XtVaTypedArg or XtVaNestedList in an Xt list.",
+    "XtVaTypedArg takes four arguments and XtVaNestedList one, not a single value, so the "
+    "pairing around them is wrong. Convert these arguments by hand.",
     check};
 
 }  // namespace q5

@@ -41,8 +41,10 @@ void check_arguments(const CallView& v, std::vector<Finding>& out) {
     }
 
     // Preprocessor lines: a "#" that the list's pairing went through.
-    auto hash = std::find_if(arg.begin(), arg.end(), [&](const Token& t) { return is_punct(v.text, t, "#"); });
-    if (hash != arg.end() && (role == ArgRole::Tag || role == ArgRole::Value || role == ArgRole::Fixed)) {
+    auto hash = std::find_if(arg.begin(), arg.end(),
+                             [&](const Token& t) { return is_punct(v.text, t, "#"); });
+    if (hash != arg.end() &&
+        (role == ArgRole::Tag || role == ArgRole::Value || role == ArgRole::Fixed)) {
       Tokens line = arg.subspan(static_cast<std::size_t>(hash - arg.begin()));
       // Only blanks back to the line's start: looked at from the '#' back,
       // which stops at the first other byte rather than walking a long line.
@@ -52,7 +54,8 @@ void check_arguments(const CallView& v, std::vector<Finding>& out) {
       std::string message;
       if (!at_line_start) {
         message = quoted(v.text, line) +
-                  " read as a preprocessor line (a '#' inside the line): the rest of the line is one argument";
+                  " read as a preprocessor line (a '#' inside the line): the rest of the line is "
+                  "one argument";
       } else if (role == ArgRole::Fixed) {
         if (static_cast<int>(i) < v.fixed && roles.size() > static_cast<std::size_t>(v.fixed) &&
             hash == arg.begin())
@@ -62,17 +65,20 @@ void check_arguments(const CallView& v, std::vector<Finding>& out) {
         // Later lines only follow the shift already reported.
       } else if (hash != arg.begin()) {
         message = "preprocessor line " + quoted(v.text, line) + " inside the pair of " +
-                  (role == ArgRole::Tag ? quoted(v.text, arg.first(hash - arg.begin())) : tag_before(v, i)) +
+                  (role == ArgRole::Tag ? quoted(v.text, arg.first(hash - arg.begin()))
+                                        : tag_before(v, i)) +
                   ": a directive inside a pair macro's arguments";
       } else if (role == ArgRole::Value) {
-        message = "preprocessor line " + quoted(v.text, line) + " between " + std::string(noun(v.family)) +
-                  " " + tag_before(v, i) +
+        message = "preprocessor line " + quoted(v.text, line) + " between " +
+                  std::string(noun(v.family)) + " " + tag_before(v, i) +
                   " and its value: it is written as the value and the pairing after it shifts";
       } else {
-        message = "preprocessor line " + quoted(v.text, line) + " wrapped as a " + std::string(noun(v.family));
+        message = "preprocessor line " + quoted(v.text, line) + " wrapped as a " +
+                  std::string(noun(v.family));
       }
       shift_explained |= role != ArgRole::Fixed || !message.empty();
-      if (!message.empty()) out.push_back(finding(Rule::DirectiveInList, hash->offset, std::move(message)));
+      if (!message.empty())
+        out.push_back(finding(Rule::DirectiveInList, hash->offset, std::move(message)));
       continue;
     }
 
@@ -81,19 +87,21 @@ void check_arguments(const CallView& v, std::vector<Finding>& out) {
         (starts_with_name(v.text, arg[0], "XtVaTypedArg") ||
          starts_with_name(v.text, arg[0], "XtVaNestedList"))) {
       std::string name(token_raw(v.text, arg[0]));
-      out.push_back(finding(Rule::XtSpecialArgument, spot,
-                            name + (name == "XtVaNestedList" ? " takes one nested list"
-                                                             : " takes four arguments") +
-                                ", not a resource and a value: the pairing around it is wrong"));
+      out.push_back(finding(
+          Rule::XtSpecialArgument, spot,
+          name + (name == "XtVaNestedList" ? " takes one nested list" : " takes four arguments") +
+              ", not a resource and a value: the pairing around it is wrong"));
       shift_explained = true;
       continue;
     }
 
     if (shift_explained) continue;
-    if (role == ArgRole::Value && reads_like_tag(v.text, arg) && !is_terminator_like(v.family, v.text, arg)) {
+    if (role == ArgRole::Value && reads_like_tag(v.text, arg) &&
+        !is_terminator_like(v.family, v.text, arg)) {
       out.push_back(finding(Rule::ShiftedPairing, spot,
-                            "value " + quoted(v.text, arg) + " of " + tag_before(v, i) + " reads like a " +
-                                std::string(noun(v.family)) + " name: the pairing may be shifted"));
+                            "value " + quoted(v.text, arg) + " of " + tag_before(v, i) +
+                                " reads like a " + std::string(noun(v.family)) +
+                                " name: the pairing may be shifted"));
       shift_explained = true;
     } else if (role == ArgRole::Tag && is_literal(v.text, arg)) {
       out.push_back(finding(Rule::ShiftedPairing, spot,
@@ -101,10 +109,11 @@ void check_arguments(const CallView& v, std::vector<Finding>& out) {
                                 " is a literal: the pairing before it may be shifted"));
       shift_explained = true;
     } else if (role == ArgRole::Tag && is_macro_call(v.text, arg)) {
-      out.push_back(finding(Rule::ShiftedPairing, spot,
-                            std::string(noun(v.family)) + " " + quoted(v.text, arg) +
-                                " is a macro call: if it expands to two arguments, the pairing after "
-                                "it is shifted"));
+      out.push_back(
+          finding(Rule::ShiftedPairing, spot,
+                  std::string(noun(v.family)) + " " + quoted(v.text, arg) +
+                      " is a macro call: if it expands to two arguments, the pairing after "
+                      "it is shifted"));
       shift_explained = true;
     }
   }

@@ -31,13 +31,18 @@ std::vector<Token> lex_span(std::string_view text, std::size_t from, std::size_t
                             bool keep_comments) {
   std::vector<Token> tokens;
   Token t{};
-  while (next_token(text, from, text.size(), keep_comments, t) && t.offset < to) tokens.push_back(t);
+  while (next_token(text, from, text.size(), keep_comments, t) && t.offset < to)
+    tokens.push_back(t);
   return tokens;
 }
 
 CallView view_call(std::string_view text, const CallRecord& call) {
-  CallView v{text, call, pair_style(call.row).family, call_table()[call.row].fixed_count,
-             lex_span(text, call.begin, call.end, true), {}};
+  CallView v{text,
+             call,
+             pair_style(call.row).family,
+             call_table()[call.row].fixed_count,
+             lex_span(text, call.begin, call.end, true),
+             {}};
   const std::size_t count = call.roles.size();
   v.args.resize(count);
   if (call.origins.size() != count + 1) return v;
@@ -48,7 +53,8 @@ CallView view_call(std::string_view text, const CallRecord& call) {
     for (; k < v.tokens.size() && v.tokens[k].offset < to; ++k)
       if (v.tokens[k].kind != TokenKind::Comment) v.args[i].push_back(v.tokens[k]);
     std::vector<Token>& arg = v.args[i];
-    if (!arg.empty() && arg.back().offset + 1 == to && is_punct(text, arg.back(), ",")) arg.pop_back();
+    if (!arg.empty() && arg.back().offset + 1 == to && is_punct(text, arg.back(), ","))
+      arg.pop_back();
   }
   return v;
 }

@@ -52,9 +52,10 @@ bool check_literals_and_comments(const CallView& v, std::vector<Finding>& out) {
     }
   }
   if (comments > 0)
-    out.push_back(finding(Rule::CommentRemoved, first_comment,
-                          comments == 1 ? std::string("comment removed from the argument list")
-                                        : std::to_string(comments) + " comments removed from the argument list"));
+    out.push_back(finding(
+        Rule::CommentRemoved, first_comment,
+        comments == 1 ? std::string("comment removed from the argument list")
+                      : std::to_string(comments) + " comments removed from the argument list"));
   return split;
 }
 

@@ -108,7 +108,8 @@ void check_lost_tokens(const CallView& v, std::string_view converted, std::vecto
     std::size_t b = a + 1;
     while (b < missing.size() && missing[b] == missing[b - 1] + 1) ++b;
     std::size_t first = missing[a], last = missing[b - 1] + 1;
-    const std::size_t run_from = in[first].offset, run_to = in[last - 1].offset + in[last - 1].length;
+    const std::size_t run_from = in[first].offset,
+                      run_to = in[last - 1].offset + in[last - 1].length;
     a = b;
 
     bool folded = false;
@@ -116,7 +117,8 @@ void check_lost_tokens(const CallView& v, std::string_view converted, std::vecto
       if (f.cover_from <= run_from && run_to <= f.cover_to && f.cover_from < f.cover_to) {
         f.diagnostic.merged.push_back(Rule::LostTokens);
         if (!f.shows_cover)
-          f.diagnostic.message += " (lost: " + quoted(v.text, Tokens(in).subspan(first, last - first)) + ")";
+          f.diagnostic.message +=
+              " (lost: " + quoted(v.text, Tokens(in).subspan(first, last - first)) + ")";
         folded = true;
         break;
       }
@@ -126,9 +128,10 @@ void check_lost_tokens(const CallView& v, std::string_view converted, std::vecto
     std::size_t shown_first = first, shown_last = last;
     while (shown_last - shown_first > 1 && is_punct(v.text, in[shown_first], ",")) ++shown_first;
     while (shown_last - shown_first > 1 && is_punct(v.text, in[shown_last - 1], ",")) --shown_last;
-    out.push_back(finding(Rule::LostTokens, in[shown_first].offset,
-                          "converted call lost " +
-                              quoted(v.text, Tokens(in).subspan(shown_first, shown_last - shown_first))));
+    out.push_back(
+        finding(Rule::LostTokens, in[shown_first].offset,
+                "converted call lost " +
+                    quoted(v.text, Tokens(in).subspan(shown_first, shown_last - shown_first))));
   }
 }
 

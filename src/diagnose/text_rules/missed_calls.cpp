@@ -57,8 +57,9 @@ void check_missed_calls(std::string_view text, const std::vector<CallRecord>& ca
     while (enclosing != calls.end() && enclosing->end <= t.offset) ++enclosing;
     std::string message = "call of " + std::string(name) + " not converted: ";
     if (enclosing != calls.end() && enclosing->begin < t.offset)
-      message += "it stands inside the arguments of " +
-                 std::string(enclosing->row >= 0 ? call_table()[enclosing->row].name : "another call");
+      message +=
+          "it stands inside the arguments of " +
+          std::string(enclosing->row >= 0 ? call_table()[enclosing->row].name : "another call");
     else if (!only_call_blanks(text.substr(t.offset + t.length, next.offset - t.offset - t.length)))
       message += "a carriage return or comment stands between the name and its '('";
     else

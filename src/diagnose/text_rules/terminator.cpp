@@ -53,11 +53,12 @@ void check_terminator(const CallView& v, std::vector<Finding>& out, bool split) 
   if (dropped.empty()) return;
   std::size_t dropped_args = 0;
   for (std::size_t i = first; i < count; ++i) dropped_args += !v.args[i].empty();
-  Finding f = finding(Rule::DroppedArguments, dropped.front().offset,
-                      std::to_string(dropped_args) + (dropped_args == 1 ? " argument" : " arguments") +
-                          " after the terminator " + shown + " dropped: " + quoted(v.text, dropped));
+  Finding f =
+      finding(Rule::DroppedArguments, dropped.front().offset,
+              std::to_string(dropped_args) + (dropped_args == 1 ? " argument" : " arguments") +
+                  " after the terminator " + shown + " dropped: " + quoted(v.text, dropped));
   f.cover_from = v.call.origins[t + 1] - 1;  // the comma before them too
-  f.cover_to = v.call.origins[count] + 1;  // and the call's ")"
+  f.cover_to = v.call.origins[count] + 1;    // and the call's ")"
   f.shows_cover = true;
   out.push_back(std::move(f));
 }

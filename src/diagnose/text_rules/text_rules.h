@@ -36,7 +36,7 @@ struct CallView {
   const CallRecord& call;
   Family family;
   int fixed;
-  std::vector<Token> tokens;  // comments included
+  std::vector<Token> tokens;             // comments included
   std::vector<std::vector<Token>> args;  // comments and the separator left out
 };
 
