@@ -249,16 +249,21 @@ bool next_token(std::string_view text, std::size_t& pos, std::size_t to, bool ke
   return false;
 }
 
-std::size_t next_code_name(std::string_view text, std::size_t pos, std::size_t to) {
+namespace {
+
+// The first position at or after `pos` in code, outside literals and
+// comments, that `wanted` takes; `to` when there is none. `stops` finds,
+// sixteen bytes at a time, the bytes `wanted` may take besides those that
+// open a literal or comment.
+template <typename Stops, typename Wanted>
+std::size_t next_in_code(std::string_view text, std::size_t pos, std::size_t to, Stops stops,
+                         Wanted wanted) {
   if (to > text.size()) to = text.size();
   const char* data = text.data();
   std::size_t i = pos;
   while (i < to) {
-    // Only these bytes can open a literal or comment or start "Q5"/"XtVa":
-    // look for them sixteen at a time.
-    i = skip_plain_blocks(data, i, to, [](masks::Bytes16 v) {
-      return masks::equal(v, '/') | masks::equal(v, '"') | masks::equal(v, '\'') |
-             masks::equal(v, 'Q') | masks::equal(v, 'X');
+    i = skip_plain_blocks(data, i, to, [&](masks::Bytes16 v) {
+      return masks::equal(v, '/') | masks::equal(v, '"') | masks::equal(v, '\'') | stops(v);
     });
     if (i >= to) break;
     char c = data[i];
@@ -268,14 +273,25 @@ std::size_t next_code_name(std::string_view text, std::size_t pos, std::size_t t
       i = block_comment_end(text, i, to);
     } else if (c == '/' && i + 1 < to && data[i + 1] == '/') {
       i = line_comment_end(text, i, to);
-    } else if ((c == 'Q' || c == 'X') && (i == 0 || !is_identifier_byte(data[i - 1]))) {
-      // A name starts here unless it continues an identifier or number.
+    } else if (wanted(i)) {
       return i;
     } else {
       ++i;
     }
   }
   return to;
+}
+
+}  // namespace
+
+std::size_t next_code_name(std::string_view text, std::size_t pos, std::size_t to) {
+  const char* data = text.data();
+  return next_in_code(
+      text, pos, to, [](masks::Bytes16 v) { return masks::equal(v, 'Q') | masks::equal(v, 'X'); },
+      [&](std::size_t i) {
+        // A name starts here unless it continues an identifier or number.
+        return (data[i] == 'Q' || data[i] == 'X') && (i == 0 || !is_identifier_byte(data[i - 1]));
+      });
 }
 
 bool opens_directive(std::string_view text, std::size_t at) {
@@ -289,29 +305,9 @@ bool opens_directive(std::string_view text, std::size_t at) {
 }
 
 std::size_t next_directive(std::string_view text, std::size_t pos, std::size_t to) {
-  if (to > text.size()) to = text.size();
-  const char* data = text.data();
-  std::size_t i = pos;
-  while (i < to) {
-    i = skip_plain_blocks(data, i, to, [](masks::Bytes16 v) {
-      return masks::equal(v, '/') | masks::equal(v, '"') | masks::equal(v, '\'') |
-             masks::equal(v, '#');
-    });
-    if (i >= to) break;
-    char c = data[i];
-    if (c == '"' || c == '\'') {
-      i = literal_end(text, i, to, c);
-    } else if (c == '/' && i + 1 < to && data[i + 1] == '*') {
-      i = block_comment_end(text, i, to);
-    } else if (c == '/' && i + 1 < to && data[i + 1] == '/') {
-      i = line_comment_end(text, i, to);
-    } else if (c == '#' && opens_directive(text, i)) {
-      return i;
-    } else {
-      ++i;
-    }
-  }
-  return to;
+  return next_in_code(
+      text, pos, to, [](masks::Bytes16 v) { return masks::equal(v, '#'); },
+      [&](std::size_t i) { return text[i] == '#' && opens_directive(text, i); });
 }
 
 std::size_t directive_end(std::string_view text, std::size_t at, std::size_t to) {
