@@ -116,14 +116,14 @@ enum Id : int {
   kVersion,
 };
 
-struct Spec {
+struct OptionRow {
   Id id;
   const char* long_name;
   char short_name;
   bool takes_value;
 };
 
-constexpr Spec kSpecs[] = {
+constexpr OptionRow kOptionRows[] = {
     {kDiff, "diff", 'd', false},
     {kCheck, "check", 'c', false},
     {kInPlace, "in-place", 'i', false},
@@ -153,9 +153,9 @@ constexpr Spec kSpecs[] = {
     {kVersion, "version", 'V', false},
 };
 
-const Spec* spec_of(int value) {
-  for (const Spec& spec : kSpecs)
-    if (spec.id == value || (spec.short_name != 0 && spec.short_name == value)) return &spec;
+const OptionRow* row_of(int value) {
+  for (const OptionRow& row : kOptionRows)
+    if (row.id == value || (row.short_name != 0 && row.short_name == value)) return &row;
   return nullptr;
 }
 
@@ -165,9 +165,9 @@ std::string unknown_long(std::string_view word) {
   std::string_view name = word.substr(2);
   name = name.substr(0, name.find('='));
   std::string possible;
-  for (const Spec& spec : kSpecs)
-    if (spec.long_name != nullptr && std::string_view(spec.long_name).starts_with(name))
-      possible += std::string(" '--") + spec.long_name + "'";
+  for (const OptionRow& row : kOptionRows)
+    if (row.long_name != nullptr && std::string_view(row.long_name).starts_with(name))
+      possible += std::string(" '--") + row.long_name + "'";
   if (!name.empty() && possible.find(' ', 1) != std::string::npos)
     return "option '--" + std::string(name) + "' is ambiguous; possibilities:" + possible;
   return "unrecognized option '" + std::string(word) + "'";
@@ -214,9 +214,9 @@ constexpr std::pair<std::string_view, ColorMode> kColors[] = {
     {"auto", ColorMode::Auto}, {"always", ColorMode::Always}, {"never", ColorMode::Never}};
 
 // How an option was written, for messages: "--check" or "-c".
-std::string shown(const Spec& spec, bool as_long) {
-  if (as_long && spec.long_name != nullptr) return std::string("--") + spec.long_name;
-  return std::string("-") + spec.short_name;
+std::string shown(const OptionRow& row, bool as_long) {
+  if (as_long && row.long_name != nullptr) return std::string("--") + row.long_name;
+  return std::string("-") + row.short_name;
 }
 
 }  // namespace
@@ -234,14 +234,14 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
   // may reorder the array it is given, so it gets a copy.
   std::string short_options = "-:";
   std::vector<option> long_options;
-  for (const Spec& spec : kSpecs) {
-    if (spec.short_name != 0) {
-      short_options += spec.short_name;
-      if (spec.takes_value) short_options += ':';
+  for (const OptionRow& row : kOptionRows) {
+    if (row.short_name != 0) {
+      short_options += row.short_name;
+      if (row.takes_value) short_options += ':';
     }
-    if (spec.long_name != nullptr)
+    if (row.long_name != nullptr)
       long_options.push_back(
-          {spec.long_name, spec.takes_value ? required_argument : no_argument, nullptr, spec.id});
+          {row.long_name, row.takes_value ? required_argument : no_argument, nullptr, row.id});
   }
   long_options.push_back({});
   std::vector<char*> words;
@@ -249,7 +249,7 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
   words.push_back(nullptr);
 
   TreeOptions options;
-  const Spec* mode = nullptr;
+  const OptionRow* mode = nullptr;
   bool mode_long = false;
   ::optind = 0;  // start afresh
   ::opterr = 0;
@@ -260,30 +260,30 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
       continue;
     }
     if (got == '?' || got == ':') {
-      const Spec* spec = spec_of(::optopt);
+      const OptionRow* row = row_of(::optopt);
       std::string_view word = ::optind > 0 ? words[::optind - 1] : "";
       if (got == ':' && ::optopt >= kDiff)
-        return usage_error("option '" + shown(*spec, true) + "' requires an argument");
+        return usage_error("option '" + shown(*row, true) + "' requires an argument");
       if (got == ':')
         return usage_error(std::string("option requires an argument -- '") +
                            static_cast<char>(::optopt) + "'");
       if (::optopt >= kDiff)
-        return usage_error("option '" + shown(*spec, true) + "' doesn't allow an argument");
+        return usage_error("option '" + shown(*row, true) + "' doesn't allow an argument");
       if (::optopt == 0) return usage_error(unknown_long(word));
       return usage_error(std::string("invalid option -- '") + static_cast<char>(::optopt) + "'");
     }
-    const Spec& spec = *spec_of(got);
+    const OptionRow& row = *row_of(got);
     const bool as_long = got >= kDiff;
-    const std::string_view value = spec.takes_value ? ::optarg : "";
+    const std::string_view value = row.takes_value ? ::optarg : "";
     auto set_mode = [&](TreeSink sink) -> bool {
-      if (mode != nullptr && mode->id != spec.id) return false;
-      mode = &spec;
+      if (mode != nullptr && mode->id != row.id) return false;
+      mode = &row;
       mode_long = as_long;
       options.sink = sink;
       return true;
     };
     bool fine = true;
-    switch (spec.id) {
+    switch (row.id) {
       case kDiff:
         fine = set_mode(TreeSink::Diff);
         break;
@@ -331,9 +331,9 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
         break;
       case kSelect:
       case kIgnore: {
-        bool select = spec.id == kSelect;
+        bool select = row.id == kSelect;
         std::string error =
-            add_rules(shown(spec, true), value, select ? options.selected : options.ignored);
+            add_rules(shown(row, true), value, select ? options.selected : options.ignored);
         if (!error.empty()) return usage_error(error);
         options.selecting |= select;
         break;
@@ -350,10 +350,10 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
         break;
       case kOutputFormat:
       case kColor:
-        if (spec.id == kOutputFormat ? !pick(value, kFormats, options.output_format)
-                                     : !pick(value, kColors, options.color))
+        if (row.id == kOutputFormat ? !pick(value, kFormats, options.output_format)
+                                    : !pick(value, kColors, options.color))
           return usage_error("invalid argument '" + std::string(value) + "' for '" +
-                             shown(spec, true) + "'");
+                             shown(row, true) + "'");
         break;
       case kVerbose:
         options.verbose = true;
@@ -376,7 +376,7 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
         return TreeExit{0, std::string(kVersionText), {}};
     }
     if (!fine)
-      return usage_error("options '" + shown(*mode, mode_long) + "' and '" + shown(spec, as_long) +
+      return usage_error("options '" + shown(*mode, mode_long) + "' and '" + shown(row, as_long) +
                          "' cannot be used together");
   }
   for (int i = ::optind; i < argc; ++i) options.paths.emplace_back(argv[i]);
