@@ -235,12 +235,6 @@ void convert_file(const TreeOptions& options, const RunContext& context, const W
 
 }  // namespace
 
-void abandon_prepared(PreparedReplacement& prepared) {
-  if (prepared.next.fd >= 0) discard_replacement(prepared.next);
-  if (prepared.dir_fd >= 0) ::close(prepared.dir_fd);
-  prepared.dir_fd = -1;
-}
-
 void fail_for_memory(FileOutcome& outcome, const TreeOptions& options, const WalkedFile& file) {
   const std::size_t bytes = outcome.size;
   abandon_prepared(outcome.prepared);

@@ -45,9 +45,6 @@ void fail_replacement(FileOutcome& outcome, const TreeOptions& options, const Wa
 // size: left as it is, and whatever was made beside it removed.
 void fail_for_memory(FileOutcome& outcome, const TreeOptions& options, const WalkedFile& file);
 
-// Gives up a new file not yet in place: it is removed.
-void abandon_prepared(PreparedReplacement& prepared);
-
 // Test hook: with Q5UPGRADE_TEST_STOP=walked the process stops itself
 // (SIGSTOP) once the walk is done, with =read after each file is read, so
 // that a test can change the tree at a known point before it continues the

@@ -66,13 +66,13 @@ std::string write_beside(int original_fd, const std::string& shown, std::string_
   return {};
 }
 
-void abandon(PreparedReplacement& prepared) {
+}  // namespace
+
+void abandon_prepared(PreparedReplacement& prepared) {
   if (prepared.next.fd >= 0) discard_replacement(prepared.next);
   if (prepared.dir_fd >= 0) ::close(prepared.dir_fd);
   prepared.dir_fd = -1;
 }
-
-}  // namespace
 
 std::string prepare_replacement(const std::string& shown, int dir_fd, std::string name,
                                 std::string_view contents, std::string_view original,
@@ -98,7 +98,7 @@ std::string prepare_replacement(const std::string& shown, int dir_fd, std::strin
     trouble = write_beside(fd, shown, contents, out);
   }
   if (fd >= 0) ::close(fd);
-  if (!trouble.empty() || out.in_place) abandon(out);
+  if (!trouble.empty() || out.in_place) abandon_prepared(out);
   return trouble;
 }
 
@@ -121,14 +121,14 @@ void put_prepared(std::span<PreparedReplacement> batch, std::span<std::string> t
     for (dev_t d : synced) flushed |= d == p.next.device;
     if (!flushed && !sync_replacement(p.next)) {
       troubles[k] = with_reason("cannot flush the new content");
-      abandon(p);
+      abandon_prepared(p);
       continue;
     }
     struct stat now {};
     if (::fstatat(p.dir_fd, p.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 ||
         !same_as_read(now, p.as_read)) {
       troubles[k] = kChanged;
-      abandon(p);
+      abandon_prepared(p);
       continue;
     }
     PutResult put = put_replacement(p.next, p.dir_fd, p.name.c_str());

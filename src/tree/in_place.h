@@ -34,6 +34,9 @@ std::string prepare_replacement(const std::string& shown, int dir_fd, std::strin
                                 std::string_view contents, std::string_view original,
                                 const struct stat& as_read, PreparedReplacement& out);
 
+// Gives up a new file not yet in place: it is removed.
+void abandon_prepared(PreparedReplacement& prepared);
+
 // Flushes the batch to disk (one sync per file system rather than one per
 // file), then renames each new file over its original unless the original
 // changed since it was read. troubles[k] is set for each file that was left
