@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "files.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -23,13 +25,6 @@ namespace q5 {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
 
 std::vector<Diagnostic> diagnose(const std::string& text) {
   Conversion c = convert_text(text);

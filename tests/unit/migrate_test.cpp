@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "files.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -19,13 +21,6 @@ namespace q5 {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
 
 MacroTable macros_of(std::string_view text) {
   MacroSet set;
