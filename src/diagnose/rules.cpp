@@ -18,6 +18,7 @@ std::span<const RuleInfo> rule_table() {
 }
 
 const RuleInfo& rule_info(Rule rule) { return rule_table()[static_cast<std::size_t>(rule)]; }
+
 std::string_view severity_name(Severity severity) {
   switch (severity) {
     case Severity::Note:

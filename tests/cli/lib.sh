@@ -52,6 +52,22 @@ _run() {
 run() { _run "$BIN" "$@"; }
 run_nobody() { _run "${AS_NOBODY[@]}" "$UBIN" "$@"; }
 
+# trun ARGS: the tool with stdin from $IN (default /dev/null); stdout and
+# stderr kept apart in $SCRATCH/out and $SCRATCH/err (the tree interface
+# writes to both).
+trun() {
+    timeout -k 5 30 "$BIN" "$@" <"${IN:-/dev/null}" >"$SCRATCH/out" 2>"$SCRATCH/err"
+    STATUS=$?
+}
+# tcheck STATUS STDOUT STDERR: after trun, all three exactly.
+tcheck() {
+    ok "exit status $STATUS, expected $1" [ "$STATUS" = "$1" ]
+    printf '%s' "$2" >"$SCRATCH/want"
+    ok "stdout [$(head -c 300 "$SCRATCH/out")], expected [$2]" cmp -s "$SCRATCH/want" "$SCRATCH/out"
+    printf '%s' "$3" >"$SCRATCH/want"
+    ok "stderr [$(head -c 600 "$SCRATCH/err")], expected [$3]" cmp -s "$SCRATCH/want" "$SCRATCH/err"
+}
+
 # check STATUS STDERR: the exit status, and stderr exactly (line ends included).
 check() {
     ok "exit status $STATUS, expected $1" [ "$STATUS" = "$1" ]

@@ -5,10 +5,6 @@
 # --select/--ignore (which change what is reported, never what converts).
 . "$(dirname "$0")/lib.sh"
 
-crun() {
-    timeout -k 5 30 "$BIN" "$@" </dev/null >"$SCRATCH/out" 2>"$SCRATCH/err"
-    STATUS=$?
-}
 # expect STATUS STDOUT [RULE SEVERITY]...: exit status and stdout exactly;
 # stderr names each RULE at SEVERITY once and no other rule.
 expect() {
@@ -40,34 +36,34 @@ fixture
 printf 'bogus = 1\n' >outer/.q5upgrade.toml  # above the repository's root: never read
 cd outer/repo
 WHAT='no file in the repository'
-crun -q --check src
+trun -q --check src
 expect 1 $'src/a.c\nsrc/other.c\nsrc/skip.c\n' q5-shifted-pairing warning
 printf 'exclude = ["skip.c"]\ninclude-dirs = ["include"]\n' >.q5upgrade.toml
 WHAT='file at the root'
-crun -q --check src
+trun -q --check src
 expect 1 $'src/a.c\nsrc/other.c\n' q5-macro-pairs warning
 WHAT='file at the root, from a directory below, -I named from the file'
-(cd src/sub && crun --check .)
+(cd src/sub && trun --check .)
 ok "[$WHAT] status $STATUS" [ "$STATUS" = 1 ]
 ok "[$WHAT] defined at ../../include/pairs.h: $(head -c 300 "$SCRATCH/err")" \
     grep -q "defined at ../../include/pairs.h:1" "$SCRATCH/err"
 printf 'exclude = ["other.c"]\n' >src/.q5upgrade.toml
 WHAT='nearer file wins'
-crun -q --check src
+trun -q --check src
 expect 1 $'src/a.c\nsrc/skip.c\n' q5-shifted-pairing warning
 WHAT='the first PATH decides'
-crun -q --check include src
+trun -q --check include src
 expect 1 $'src/a.c\nsrc/other.c\n' q5-macro-pairs warning
 WHAT='a file as first PATH: its directory'
-crun -q --check src/skip.c src
+trun -q --check src/skip.c src
 expect 1 $'src/skip.c\nsrc/a.c\n' q5-shifted-pairing warning
 WHAT='--config: that file, no lookup'
-crun -q --check --config=.q5upgrade.toml src
+trun -q --check --config=.q5upgrade.toml src
 expect 1 $'src/a.c\nsrc/other.c\n' q5-macro-pairs warning
 WHAT='--isolated: no file'
-crun -q --check --isolated src
+trun -q --check --isolated src
 expect 1 $'src/a.c\nsrc/other.c\nsrc/skip.c\n' q5-shifted-pairing warning
-crun --check --config=../.q5upgrade.toml src
+trun --check --config=../.q5upgrade.toml src
 ok "[--config above the root] exit $STATUS" [ "$STATUS" = 2 ]
 has "$SCRATCH/err" $'q5upgrade: ../.q5upgrade.toml:1: error: unknown key \'bogus\'\n'
 
@@ -80,7 +76,7 @@ printf '%s' "$CALL" | tee src/x.inc include/h.h >/dev/null
 while IFS='|' read -r args want; do
     WHAT=$args
     # shellcheck disable=SC2086 # the row's words
-    crun -q --check $args src include
+    trun -q --check $args src include
     expect 1 "$(printf '%s\n' $want)"$'\n'
 done <<'EOF'
 |src/a.c src/other.c include/h.h
@@ -92,11 +88,11 @@ done <<'EOF'
 EOF
 WHAT='a note names the file for its patterns'
 printf 'exclude = ["nothing/"]\n' >.q5upgrade.toml
-crun --check src
+trun --check src
 ok "[$WHAT] $(cat "$SCRATCH/err")" grep -qx "q5upgrade: note: .q5upgrade.toml: exclude 'nothing/' matched nothing" "$SCRATCH/err"
 printf 'exclude = ["src/skip.c"]\n' >.q5upgrade.toml
 WHAT='patterns with a / match below the file'"'"'s directory'
-crun -q --check src
+trun -q --check src
 expect 1 $'src/a.c\nsrc/other.c\n'
 
 # Errors name the file and line; nothing runs. Row: file text|message.
@@ -131,12 +127,12 @@ while IFS='|' read -r setting args st shown ist; do
     printf 'include-dirs = ["include"]\n[rules]\n%s\n' "$setting" >.q5upgrade.toml
     WHAT="$setting $args --check"
     # shellcheck disable=SC2086 # the row's words
-    crun -q --check $args src/sub
+    trun -q --check $args src/sub
     # shellcheck disable=SC2086
     expect "$st" '' $shown
     WHAT="$setting $args -i"
     # shellcheck disable=SC2086
-    crun -q -i $args src/sub
+    trun -q -i $args src/sub
     # shellcheck disable=SC2086
     expect "$ist" '' $shown
     has src/sub/m.c "$MACRO"
@@ -156,7 +152,7 @@ EOF
 # The row with --werror and no setting.
 printf 'include-dirs = ["include"]\n' >.q5upgrade.toml
 WHAT='--werror'
-crun -q --check --werror src/sub
+trun -q --check --werror src/sub
 expect 2 '' q5-macro-pairs warning
 has src/sub/m.c "$MACRO"
 

@@ -41,14 +41,6 @@ resume() {
         STATUS=$?
     } 2>/dev/null
 }
-# tcheck STATUS STDOUT STDERR: all three exactly.
-tcheck() {
-    ok "exit status $STATUS, expected $1" [ "$STATUS" = "$1" ]
-    printf '%s' "$2" >"$SCRATCH/want"
-    ok "stdout [$(head -c 300 "$SCRATCH/out")], expected [$2]" cmp -s "$SCRATCH/want" "$SCRATCH/out"
-    printf '%s' "$3" >"$SCRATCH/want"
-    ok "stderr [$(head -c 300 "$SCRATCH/err")], expected [$3]" cmp -s "$SCRATCH/want" "$SCRATCH/err"
-}
 err() { printf '%s: error: %s [q5-conversion-failed]\n' "$1" "$2"; }
 
 # ---- A file edited between its read and its replacement is left alone -------

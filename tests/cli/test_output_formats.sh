@@ -5,11 +5,6 @@
 # line on a terminal (a pty) but never elsewhere.
 . "$(dirname "$0")/lib.sh"
 
-# trun ARGS: stdout and stderr kept apart in $SCRATCH/out and $SCRATCH/err.
-trun() {
-    timeout -k 5 30 "$BIN" "$@" </dev/null >"$SCRATCH/out" 2>"$SCRATCH/err"
-    STATUS=$?
-}
 # pty_run OUT CONT ARGS...: runs ARGS with standard error on a terminal and
 # standard output in OUT.out; the terminal's bytes go to OUT. With CONT > 0
 # the process is sent SIGCONT every CONT seconds (for Q5UPGRADE_TEST_STOP);

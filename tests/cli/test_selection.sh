@@ -5,20 +5,6 @@
 # given at once.
 . "$(dirname "$0")/lib.sh"
 
-# srun ARGS: the tool with stdin from $IN (default /dev/null); stdout and
-# stderr in $SCRATCH/out and $SCRATCH/err.
-srun() {
-    timeout -k 5 30 "$BIN" "$@" <"${IN:-/dev/null}" >"$SCRATCH/out" 2>"$SCRATCH/err"
-    STATUS=$?
-}
-# scheck STATUS STDOUT STDERR: all three exactly.
-scheck() {
-    ok "exit status $STATUS, expected $1" [ "$STATUS" = "$1" ]
-    printf '%s' "$2" >"$SCRATCH/want"
-    ok "stdout [$(head -c 300 "$SCRATCH/out")], expected [$2]" cmp -s "$SCRATCH/want" "$SCRATCH/out"
-    printf '%s' "$3" >"$SCRATCH/want"
-    ok "stderr [$(head -c 300 "$SCRATCH/err")], expected [$3]" cmp -s "$SCRATCH/want" "$SCRATCH/err"
-}
 # The tree: every file holds a call to convert.
 fixture() {
     mkdir -p tree/src/SUMA tree/lib/SUMA tree/src/gen/out tree/SUMA
@@ -36,8 +22,8 @@ fixture
 while IFS='|' read -r args want; do
     # shellcheck disable=SC2086 # the row's words
     eval "set -- $args"
-    srun -q --check "$@" tree
-    scheck 1 "$(lines $(printf 'tree/%s ' $want))"$'\n' ''
+    trun -q --check "$@" tree
+    tcheck 1 "$(lines $(printf 'tree/%s ' $want))"$'\n' ''
 done <<'EOF'
 |SUMA/top.h lib/SUMA/t.c src/SUMA/s.c src/a.c src/gen/out/g.c
 --exclude=src/SUMA|SUMA/top.h lib/SUMA/t.c src/a.c src/gen/out/g.c
@@ -56,25 +42,25 @@ done <<'EOF'
 --include='lib/*/*.c' --extend-include=x.inc|lib/SUMA/t.c src/x.inc
 EOF
 # Below the PATH: "src/SUMA" names nothing when src is the PATH.
-srun -q --check --exclude=src/SUMA tree/src
-scheck 1 "$(lines tree/src/SUMA/s.c tree/src/a.c tree/src/gen/out/g.c)"$'\n' ''
+trun -q --check --exclude=src/SUMA tree/src
+tcheck 1 "$(lines tree/src/SUMA/s.c tree/src/a.c tree/src/gen/out/g.c)"$'\n' ''
 # Files named are taken whatever the patterns say.
-srun -q --check --exclude='*.c' --include=none tree/src/a.c
-scheck 1 $'tree/src/a.c\n' ''
+trun -q --check --exclude='*.c' --include=none tree/src/a.c
+tcheck 1 $'tree/src/a.c\n' ''
 
 begin "a note for each pattern that matched nothing, not with -q"
 fixture
-srun --check --exclude=src/SUMA --exclude=nothing/ --extend-include='*.none' tree/src
+trun --check --exclude=src/SUMA --exclude=nothing/ --extend-include='*.none' tree/src
 ok "exit status $STATUS" [ "$STATUS" = 1 ]
 grep '^q5upgrade: note:' "$SCRATCH/err" >notes
 has notes "q5upgrade: note: --extend-include '*.none' matched nothing
 q5upgrade: note: --exclude 'src/SUMA' matched nothing
 q5upgrade: note: --exclude 'nothing/' matched nothing
 "
-srun -q --check --exclude=nothing/ tree
-scheck 1 "$(lines tree/SUMA/top.h tree/lib/SUMA/t.c tree/src/SUMA/s.c tree/src/a.c tree/src/gen/out/g.c)"$'\n' ''
+trun -q --check --exclude=nothing/ tree
+tcheck 1 "$(lines tree/SUMA/top.h tree/lib/SUMA/t.c tree/src/SUMA/s.c tree/src/a.c tree/src/gen/out/g.c)"$'\n' ''
 # No directory walked: the patterns did not apply, no note.
-srun --check --exclude=nothing/ tree/src/a.c
+trun --check --exclude=nothing/ tree/src/a.c
 ok "no note without a walk: $(cat "$SCRATCH/err")" bash -c "! grep -q note: '$SCRATCH/err'"
 
 begin "files git ignores are skipped; --no-ignore takes them"
@@ -87,51 +73,51 @@ printf '%s' "$CALL" | tee tree/build/gen.c tree/src/b.gen.c tree/lib/inner/i.c >
 git init -q tree/lib/inner
 printf 'i.c\n' >tree/lib/inner/.gitignore
 ALL='SUMA/top.h lib/SUMA/t.c src/SUMA/s.c src/a.c src/gen/out/g.c'
-srun -q --check tree
-scheck 1 "$(lines $(printf 'tree/%s ' $ALL))"$'\n' ''
-srun -q --check --no-ignore tree
-scheck 1 "$(lines $(printf 'tree/%s ' SUMA/top.h build/gen.c lib/SUMA/t.c lib/inner/i.c src/SUMA/s.c \
+trun -q --check tree
+tcheck 1 "$(lines $(printf 'tree/%s ' $ALL))"$'\n' ''
+trun -q --check --no-ignore tree
+tcheck 1 "$(lines $(printf 'tree/%s ' SUMA/top.h build/gen.c lib/SUMA/t.c lib/inner/i.c src/SUMA/s.c \
     src/a.c src/b.gen.c src/gen/out/g.c))"$'\n' ''
 # From inside the work tree, and for a PATH below its top.
-(cd tree/lib && srun -q --check ../src)
-scheck 1 "$(lines ../src/SUMA/s.c ../src/a.c ../src/gen/out/g.c)"$'\n' ''
+(cd tree/lib && trun -q --check ../src)
+tcheck 1 "$(lines ../src/SUMA/s.c ../src/a.c ../src/gen/out/g.c)"$'\n' ''
 # A PATH git ignores, named all the same, is walked whole.
-srun -q --check tree/build
-scheck 1 $'tree/build/gen.c\n' ''
+trun -q --check tree/build
+tcheck 1 $'tree/build/gen.c\n' ''
 # A repository below a directory that is none.
 mkdir -p plain/inner
 git init -q plain/inner
 printf 'gen.c\n' >plain/inner/.gitignore
 printf '%s' "$CALL" | tee plain/inner/gen.c plain/inner/kept.c plain/gen.c >/dev/null
-srun -q --check plain
-scheck 1 "$(lines plain/gen.c plain/inner/kept.c)"$'\n' ''
+trun -q --check plain
+tcheck 1 "$(lines plain/gen.c plain/inner/kept.c)"$'\n' ''
 # -i leaves the ignored files as they were.
 keep tree/build/gen.c tree/src/b.gen.c
-srun -q -i tree
-scheck 0 '' ''
+trun -q -i tree
+tcheck 0 '' ''
 kept tree/build/gen.c tree/src/b.gen.c
 has tree/src/a.c "$CONVERTED"
 
 begin "--files-from: a file, standard input, NUL-separated with -0"
 fixture
 printf 'tree/src/x.inc\r\ntree/lib/SUMA/t.c\n\ntree/src/gen\n' >list
-srun -q --check --exclude=SUMA --files-from=list
-scheck 1 "$(lines tree/src/x.inc tree/lib/SUMA/t.c tree/src/gen/out/g.c)"$'\n' ''
+trun -q --check --exclude=SUMA --files-from=list
+tcheck 1 "$(lines tree/src/x.inc tree/lib/SUMA/t.c tree/src/gen/out/g.c)"$'\n' ''
 printf 'tree/SUMA/top.h\0tree/src/a b.c\0' >list0
 printf '%s' "$CALL" >'tree/src/a b.c'
-IN=list0 srun -q --check --files-from=- -0
-scheck 1 "$(lines tree/SUMA/top.h 'tree/src/a b.c')"$'\n' ''
+IN=list0 trun -q --check --files-from=- -0
+tcheck 1 "$(lines tree/SUMA/top.h 'tree/src/a b.c')"$'\n' ''
 # PATHs and the list together; an empty list converts nothing.
-IN=list0 srun -q --check --files-from=- -0 tree/src/a.c
-scheck 1 "$(lines tree/src/a.c tree/SUMA/top.h 'tree/src/a b.c')"$'\n' ''
+IN=list0 trun -q --check --files-from=- -0 tree/src/a.c
+tcheck 1 "$(lines tree/src/a.c tree/SUMA/top.h 'tree/src/a b.c')"$'\n' ''
 : >empty
-srun -q --check --files-from=empty
-scheck 0 '' ''
-srun --check --files-from=missing
-scheck 2 '' $'q5upgrade: missing: error: No such file or directory\n'
+trun -q --check --files-from=empty
+tcheck 0 '' ''
+trun --check --files-from=missing
+tcheck 2 '' $'q5upgrade: missing: error: No such file or directory\n'
 printf 'tree/src/a.c\n-\n' >dash
-IN=dash srun -q --check --files-from=-
-scheck 2 '' $'q5upgrade: standard input: error: lists \'-\', but the list is standard input\n'
+IN=dash trun -q --check --files-from=-
+tcheck 2 '' $'q5upgrade: standard input: error: lists \'-\', but the list is standard input\n'
 
 begin "two modes are a usage error naming both; nothing is touched"
 fixture

@@ -11,20 +11,6 @@ XT_INSERTED=$'    XtVaSetValues(w, Q5LT(XmNwidth, 100), (char *)NULL);\n'
 CONV_OUT=$'/* conv */\nint w;\n'$CONVERTED$XT_INSERTED$'int a;\n'
 usage() { printf 'Usage: %s infile outfile\n       %s -upgrade file\n' "$BIN" "$BIN"; }
 
-# trun ARGS: run the tool with stdin from $IN (default /dev/null); stdout and
-# stderr kept apart in $SCRATCH/out and $SCRATCH/err.
-trun() {
-    timeout -k 5 30 "$BIN" "$@" <"${IN:-/dev/null}" >"$SCRATCH/out" 2>"$SCRATCH/err"
-    STATUS=$?
-}
-# tcheck STATUS STDOUT STDERR: all three exactly.
-tcheck() {
-    ok "exit status $STATUS, expected $1" [ "$STATUS" = "$1" ]
-    printf '%s' "$2" >"$SCRATCH/want"
-    ok "stdout [$(head -c 300 "$SCRATCH/out")], expected [$2]" cmp -s "$SCRATCH/want" "$SCRATCH/out"
-    printf '%s' "$3" >"$SCRATCH/want"
-    ok "stderr [$(head -c 300 "$SCRATCH/err")], expected [$3]" cmp -s "$SCRATCH/want" "$SCRATCH/err"
-}
 # classic FILE: what the classic convert mode makes of FILE.
 classic() { "$BIN" "$1" "$SCRATCH/classic" && cat "$SCRATCH/classic"; }
 

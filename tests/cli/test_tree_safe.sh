@@ -5,19 +5,6 @@
 # the text rules, and the report cannot be lost.
 . "$(dirname "$0")/lib.sh"
 
-# trun ARGS: stdout and stderr kept apart in $SCRATCH/out and $SCRATCH/err.
-trun() {
-    timeout -k 5 30 "$BIN" "$@" </dev/null >"$SCRATCH/out" 2>"$SCRATCH/err"
-    STATUS=$?
-}
-expect() {
-    ok "exit status $STATUS, expected $1" [ "$STATUS" = "$1" ]
-    printf '%s' "$2" >"$SCRATCH/want"
-    ok "stdout [$(head -c 300 "$SCRATCH/out")], expected [$2]" cmp -s "$SCRATCH/want" "$SCRATCH/out"
-    printf '%s' "$3" >"$SCRATCH/want"
-    ok "stderr [$(head -c 600 "$SCRATCH/err")], expected [$3]" cmp -s "$SCRATCH/want" "$SCRATCH/err"
-}
-
 fixture() {
     mkdir -p src include
     printf '#define FG_ARG(c) XmNforeground, (c)\n#define LABEL_ARG(s) XtVaTypedArg, XmNlabelString, XmRString, (s), strlen(s) + 1\n' >include/look.h
@@ -37,18 +24,18 @@ begin "safe by default: a call with a finding is left and listed, again after th
 fixture
 cp src/ui.c ui.orig
 trun -i -I include src
-expect 0 '' "$FG_LEFT"'q5upgrade: 1 file examined, 1 changed, 0 unchanged, 0 failed, 2 calls converted, 1 left as they stand; 1 warning (1 q5-macro-pairs)'$'\n'
+tcheck 0 '' "$FG_LEFT"'q5upgrade: 1 file examined, 1 changed, 0 unchanged, 0 failed, 2 calls converted, 1 left as they stand; 1 warning (1 q5-macro-pairs)'$'\n'
 has src/ui.c "$UI_DONE"
 trun --check -I include src
-expect 1 '' "$FG_LEFT"'q5upgrade: 1 file examined, 0 would change, 1 unchanged, 0 failed, 0 calls to convert, 1 left as they stand; 1 warning (1 q5-macro-pairs)'$'\n'
+tcheck 1 '' "$FG_LEFT"'q5upgrade: 1 file examined, 0 would change, 1 unchanged, 0 failed, 0 calls to convert, 1 left as they stand; 1 warning (1 q5-macro-pairs)'$'\n'
 trun -i -q -I include src
-expect 0 '' "$FG_LEFT"
+tcheck 0 '' "$FG_LEFT"
 has src/ui.c "$UI_DONE"
 
 begin "without -I the header's macros are unknown and their calls left"
 fixture
 trun -q --check src
-expect 1 'src/ui.c'$'\n' "$(cat <<'EOF'
+tcheck 1 'src/ui.c'$'\n' "$(cat <<'EOF'
 src/ui.c:5:22: warning: call left as it stands: resource 'FG_ARG(7)' is a macro call whose definition was not seen: if it expands to other than one argument the pairing after it is shifted (give the directory of its header with -I) [q5-shifted-pairing]
     XtVaSetValues(w, FG_ARG(7), NULL);
                      ^
@@ -72,7 +59,7 @@ ok "warnings shown" grep -q 'warning: .*\[q5-shifted-pairing\]' "$SCRATCH/err"
 begin "calls converted before: plainly wrong pairs are trouble for --check"
 printf 'void f(void *w)\n{\n    XtVaSetValues(w, Q5LT(XmNwidth, 10), Q5LT(8, "20c"), (char *)NULL);\n    XtVaSetValues(w, Q5LT(XmNheight, 2), (char *)NULL);\n}\n' >done.c
 trun -q --check done.c
-expect 1 '' "$(cat <<'EOF'
+tcheck 1 '' "$(cat <<'EOF'
 done.c:3:42: warning: pair 'Q5LT(8, "20c")' has the literal '8' as its resource: the pairing was shifted [q5-malformed-pair]
     XtVaSetValues(w, Q5LT(XmNwidth, 10), Q5LT(8, "20c"), (char *)NULL);
                                          ^
