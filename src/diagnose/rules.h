@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/bytes.h"
+
 namespace q5 {
 
 enum class Severity : unsigned char { Note, Warning, Error };
@@ -38,7 +40,7 @@ enum class Rule : unsigned char {
 
 inline constexpr std::size_t kRuleCount = static_cast<std::size_t>(Rule::UnterminatedList) + 1;
 
-inline constexpr std::size_t kNoOffset = static_cast<std::size_t>(-1);
+inline constexpr std::size_t kNoOffset = npos;  // a diagnostic of the file as a whole
 
 struct Diagnostic {
   Rule rule;

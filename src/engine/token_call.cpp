@@ -54,9 +54,9 @@ std::size_t list_limit(std::string_view text, std::size_t at, CallSearch& search
     }
     while (start < at && (data[start] == ' ' || data[start] == '\t')) ++start;
     search.line_end =
-        start < at && data[start] == '#' ? directive_end(text, start, text.size()) : kNoPlace;
+        start < at && data[start] == '#' ? directive_end(text, start, text.size()) : npos;
   }
-  return search.line_end == kNoPlace ? text.size() : search.line_end;
+  return search.line_end == npos ? text.size() : search.line_end;
 }
 
 // The lexer ends a literal without its closing quote at the line's end.
@@ -91,13 +91,13 @@ void split_list(std::string_view text, std::size_t pos, std::size_t limit, Token
       if (p == "#" && opens_directive(text, t.offset)) {
         std::size_t& mark =
             current.tokens.empty() ? current.directive_before : current.directive_inside;
-        if (mark == kNoPlace) mark = t.offset;
+        if (mark == npos) mark = t.offset;
         pos = directive_end(text, t.offset, limit);
         continue;
       }
       const std::size_t depth = open.size();
       if (depth == 0 && p == ")") {
-        if (!call.args.empty() || !current.tokens.empty() || current.directive_before != kNoPlace)
+        if (!call.args.empty() || !current.tokens.empty() || current.directive_before != npos)
           call.args.push_back(std::move(current));
         call.close = t.offset;
         return;

@@ -11,12 +11,10 @@
 
 namespace q5 {
 
-inline constexpr std::size_t kNoPlace = static_cast<std::size_t>(-1);
-
 struct TokenArg {
-  std::vector<Token> tokens;                // code tokens; comments left out
-  std::size_t directive_before = kNoPlace;  // the first "#" line before its first token
-  std::size_t directive_inside = kNoPlace;  // a "#" line after its first token
+  std::vector<Token> tokens;            // code tokens; comments left out
+  std::size_t directive_before = npos;  // the first "#" line before its first token
+  std::size_t directive_inside = npos;  // a "#" line after its first token
 };
 
 enum class CallShape : unsigned char {
@@ -34,17 +32,17 @@ struct TokenCall {
   bool renamed = false;  // Q5TagGetS: in pair form by its name
   std::size_t name = 0;  // where its name starts
   std::size_t name_end = 0;
-  std::size_t close = kNoPlace;    // the list's ")"
-  std::size_t stopped = kNoPlace;  // Open: the ";" or the line end it reached; Broken*: the spot
-  bool in_definition = false;      // it stands on a #define line
+  std::size_t close = npos;    // the list's ")"
+  std::size_t stopped = npos;  // Open: the ";" or the line end it reached; Broken*: the spot
+  bool in_definition = false;  // it stands on a #define line
   std::vector<TokenArg> args;
 };
 
 // Where a search for calls stands in a text.
 struct CallSearch {
   std::size_t pos = 0;
-  std::size_t asked = 0;            // the last place asked about for its preprocessor line
-  std::size_t line_end = kNoPlace;  // that line's end, when it is a preprocessor line
+  std::size_t asked = 0;        // the last place asked about for its preprocessor line
+  std::size_t line_end = npos;  // that line's end, when it is a preprocessor line
 };
 
 // The next call of a call-table name (or Q5TagGetS) followed by "(" at or

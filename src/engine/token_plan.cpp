@@ -90,8 +90,8 @@ PlannedCall plan_token_call(std::string_view text, const TokenCall& call,
       role = TokenRole::Terminator;
       bool extra = true;
       for (std::size_t k = i + 1; k < count; ++k) {
-        extra = extra && is_terminator(style, text, args[k].tokens) &&
-                args[k].directive_before == kNoPlace;
+        extra =
+            extra && is_terminator(style, text, args[k].tokens) && args[k].directive_before == npos;
         plan.roles[k] = extra ? TokenRole::Extra : TokenRole::After;
       }
       break;

@@ -16,10 +16,10 @@ void check(std::string_view text, const PlannedCall& plan, std::vector<Diagnosti
     const TokenArg& a = args[i];
     std::string where;
     std::size_t at = a.directive_before;
-    if (a.directive_inside != kNoPlace) {
+    if (a.directive_inside != npos) {
       at = a.directive_inside;
       where = "inside argument " + arg_shown(text, plan, i);
-    } else if (at == kNoPlace) {
+    } else if (at == npos) {
       continue;
     } else if (i < plan.first) {
       where = "among the leading arguments";

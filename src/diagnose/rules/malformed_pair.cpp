@@ -50,12 +50,12 @@ std::string pair_problem(std::string_view text, const PlannedCall& plan, Tokens 
 void check(std::string_view text, const PlannedCall& plan, std::vector<Diagnostic>& out) {
   if (!plan.in_pair_form || plan.call->shape != CallShape::Call) return;
   const auto& args = plan.call->args;
-  std::size_t terminator = kNoPlace;
+  std::size_t terminator = npos;
   for (std::size_t i = plan.first; i < args.size(); ++i) {
     Tokens tokens = args[i].tokens;
     if (tokens.empty()) continue;
     const bool cast = plan.style.family == Family::Xt && starts_with_cast(text, tokens);
-    if (terminator != kNoPlace) {
+    if (terminator != npos) {
       if (is_terminator(plan.style, text, tokens) ||
           (cast && is_plain_null(text, tokens.subspan(4))))
         continue;

@@ -28,7 +28,7 @@ std::string arg_shown(std::string_view text, const PlannedCall& plan, std::size_
 std::size_t arg_spot(const PlannedCall& plan, std::size_t i) {
   const TokenArg& a = plan.call->args[i];
   if (!a.tokens.empty()) return a.tokens.front().offset;
-  return a.directive_before != kNoPlace ? a.directive_before : plan.call->name;
+  return a.directive_before != npos ? a.directive_before : plan.call->name;
 }
 
 std::string tag_of_value(std::string_view text, const PlannedCall& plan, std::size_t i) {
