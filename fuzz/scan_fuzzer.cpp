@@ -21,7 +21,7 @@
 #include "diagnose/diagnose.h"
 #include "tree/migrate.h"
 #include "literal_scanner.h"
-#include "engine/scanner.h"
+#include "engine/text/scanner.h"
 #include "engine/call_table.h"
 #include "tree/conversion.h"
 

@@ -22,8 +22,8 @@
 
 #include "base/byte_masks.h"
 #include "base/fd_io.h"
-#include "engine/output.h"
-#include "engine/scanner.h"
+#include "engine/text/output.h"
+#include "engine/text/scanner.h"
 #include "io/overwrite.h"
 #include "io/replace.h"
 #include "io/source.h"

@@ -9,8 +9,8 @@
 
 #include "base/failure.h"
 #include "diagnose/rules.h"
-#include "engine/lexer.h"
-#include "engine/scanner.h"
+#include "engine/reader/lexer.h"
+#include "engine/text/scanner.h"
 
 namespace q5 {
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "engine/output.h"
+#include "engine/text/output.h"
 
 namespace q5 {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "base/failure.h"
-#include "engine/scanner.h"
+#include "engine/text/scanner.h"
 #include "tree/diff.h"
 
 namespace q5 {

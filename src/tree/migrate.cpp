@@ -4,7 +4,7 @@
 
 #include "diagnose/rules/planned.h"
 #include "diagnose/suppression.h"
-#include "engine/token_call.h"
+#include "engine/reader/token_call.h"
 
 namespace q5 {
 

@@ -13,8 +13,8 @@
 
 #include "base/failure.h"
 #include "diagnose/rules.h"
-#include "engine/macros.h"
-#include "engine/token_plan.h"
+#include "engine/reader/macros.h"
+#include "engine/reader/token_plan.h"
 
 namespace q5 {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/macros.h"
+#include "engine/reader/macros.h"
 #include "tree/options.h"
 #include "tree/walk.h"
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The layers of src/: a folder includes only itself and the folders below
-# it, and no source file grows past 500 lines (a file that long holds more
+# it, the engine's two engines keep apart, and no source file grows past 500 lines (a file that long holds more
 # than one job). Prints each offence; exits 1 if there is any.
 set -u
 cd "$(dirname "$0")/../../src" || exit 2
@@ -23,6 +23,15 @@ for layer in "${!below[@]}"; do
       *) echo "src/$file:$line: $layer includes $target, which is not below it"; bad=1 ;;
     esac
   done < <(grep -rnE '^#include "[a-z_]+/' "$layer")
+done
+# The engine holds two engines over one call table: the text rules
+# (engine/text, the classic forms and --unsafe-fixes) and the token reader
+# (engine/reader, the tree's conversion). Neither includes the other.
+for pair in "text reader" "reader text"; do
+  read -r from to <<<"$pair"
+  while IFS=: read -r file line _; do
+    echo "src/$file:$line: engine/$from includes engine/$to: the two engines stay apart"; bad=1
+  done < <(grep -rnE "^#include \"engine/$to/" "engine/$from")
 done
 for dir in */; do
   [ -n "${below[${dir%/}]+set}" ] || { echo "src/$dir is no layer: name it in tests/layout/check_layers.sh"; bad=1; }

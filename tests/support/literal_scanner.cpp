@@ -4,8 +4,8 @@
 #include <utility>
 
 #include "engine/call_table.h"
-#include "engine/splitter.h"
-#include "engine/rewriters.h"
+#include "engine/text/splitter.h"
+#include "engine/text/rewriters.h"
 
 namespace q5::literal {
 

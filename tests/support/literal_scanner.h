@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "base/failure.h"
-#include "engine/output.h"
+#include "engine/text/output.h"
 
 namespace q5::literal {
 

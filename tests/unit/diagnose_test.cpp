@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "diagnose/format.h"
-#include "engine/lexer.h"
+#include "engine/reader/lexer.h"
 #include "diagnose/sarif.h"
 #include "tree/conversion.h"
 

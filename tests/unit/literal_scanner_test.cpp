@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "literal_scanner.h"
-#include "engine/scanner.h"
+#include "engine/text/scanner.h"
 
 namespace q5 {
 namespace {

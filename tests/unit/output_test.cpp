@@ -2,7 +2,7 @@
 // buffer over a device that fails past a given size. Both must take the same
 // pieces, report the same failure message and write a prefix of the same
 // bytes; without a failure, the same bytes.
-#include "engine/output.h"
+#include "engine/text/output.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

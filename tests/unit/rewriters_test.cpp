@@ -1,14 +1,14 @@
 // The rewriters on argument lists built by hand: the cases a golden file
 // cannot reach (fewer arguments than the fixed ones, exact failure messages
 // of every write).
-#include "engine/rewriters.h"
+#include "engine/text/rewriters.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "engine/splitter.h"
+#include "engine/text/splitter.h"
 
 namespace q5 {
 namespace {

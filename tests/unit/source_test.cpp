@@ -2,7 +2,7 @@
 // cut short under its mapping is a read failure, not a crash.
 #include "io/source.h"
 
-#include "engine/scanner.h"
+#include "engine/text/scanner.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,6 +1,6 @@
 // Splitting one call's argument list: what each argument text holds, and
 // how the list's failures are reported.
-#include "engine/splitter.h"
+#include "engine/text/splitter.h"
 
 #include <gtest/gtest.h>
 

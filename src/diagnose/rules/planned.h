@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "diagnose/rules.h"
-#include "engine/argument_kinds.h"
-#include "engine/token_plan.h"
+#include "engine/reader/argument_kinds.h"
+#include "engine/reader/token_plan.h"
 
 namespace q5 {
 

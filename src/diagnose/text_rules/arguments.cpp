@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "engine/call_table.h"
-#include "engine/rewriters.h"
+#include "engine/text/rewriters.h"
 
 namespace q5::text_rules {
 

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "engine/call_table.h"
-#include "engine/rewriters.h"
+#include "engine/text/rewriters.h"
 
 namespace q5::text_rules {
 

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "diagnose/rules.h"
-#include "engine/argument_kinds.h"
-#include "engine/scanner.h"
-#include "engine/token_plan.h"
+#include "engine/reader/argument_kinds.h"
+#include "engine/reader/token_plan.h"
+#include "engine/text/scanner.h"
 
 namespace q5::text_rules {
 

@@ -1,4 +1,4 @@
-#include "engine/scanner.h"
+#include "engine/text/scanner.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -10,8 +10,8 @@
 #include "base/byte_masks.h"
 #include "base/bytes.h"
 #include "engine/call_table.h"
-#include "engine/rewriters.h"
-#include "engine/splitter.h"
+#include "engine/text/rewriters.h"
+#include "engine/text/splitter.h"
 
 namespace q5 {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/lexer.h"
+#include "engine/reader/lexer.h"
 
 namespace q5 {
 

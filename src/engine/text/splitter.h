@@ -9,7 +9,7 @@
 
 #include "base/failure.h"
 #include "engine/call_table.h"
-#include "engine/output.h"
+#include "engine/text/output.h"
 
 namespace q5 {
 

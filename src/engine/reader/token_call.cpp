@@ -1,12 +1,12 @@
-#include "engine/token_call.h"
+#include "engine/reader/token_call.h"
 
 #include <string.h>
 
 #include <algorithm>
 #include <cstring>
 
-#include "engine/argument_kinds.h"
 #include "engine/call_table.h"
+#include "engine/reader/argument_kinds.h"
 
 namespace q5 {
 

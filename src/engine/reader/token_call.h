@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/lexer.h"
+#include "engine/reader/lexer.h"
 
 namespace q5 {
 

@@ -1,10 +1,10 @@
-#include "engine/splitter.h"
+#include "engine/text/splitter.h"
 
 #include <cstring>
 
 #include "base/byte_masks.h"
 #include "base/bytes.h"
-#include "engine/rewriters.h"
+#include "engine/text/rewriters.h"
 
 namespace q5 {
 

@@ -1,11 +1,11 @@
-#include "engine/rewriters.h"
+#include "engine/text/rewriters.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 
 #include "engine/call_table.h"
-#include "engine/splitter.h"
+#include "engine/text/splitter.h"
 
 namespace q5 {
 

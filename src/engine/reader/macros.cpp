@@ -1,12 +1,12 @@
-#include "engine/macros.h"
+#include "engine/reader/macros.h"
 
 #include <algorithm>
 #include <optional>
 #include <unordered_set>
 
 #include "base/byte_masks.h"
-#include "engine/argument_kinds.h"
-#include "engine/lexer.h"
+#include "engine/reader/argument_kinds.h"
+#include "engine/reader/lexer.h"
 
 namespace q5 {
 

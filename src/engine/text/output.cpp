@@ -1,4 +1,4 @@
-#include "engine/output.h"
+#include "engine/text/output.h"
 
 #include <sys/uio.h>
 #include <unistd.h>

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "base/failure.h"
-#include "engine/output.h"
-#include "engine/rewriters.h"
+#include "engine/text/output.h"
+#include "engine/text/rewriters.h"
 
 namespace q5 {
 

@@ -1,9 +1,9 @@
-#include "engine/token_plan.h"
+#include "engine/reader/token_plan.h"
 
 #include <algorithm>
 
-#include "engine/argument_kinds.h"
 #include "engine/call_table.h"
+#include "engine/reader/argument_kinds.h"
 
 namespace q5 {
 

@@ -1,4 +1,4 @@
-#include "engine/lexer.h"
+#include "engine/reader/lexer.h"
 
 #include <algorithm>
 #include <array>

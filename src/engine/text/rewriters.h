@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/call_table.h"
-#include "engine/output.h"
+#include "engine/text/output.h"
 
 namespace q5 {
 

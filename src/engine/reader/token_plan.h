@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "engine/call_table.h"
-#include "engine/macros.h"
-#include "engine/token_call.h"
+#include "engine/reader/macros.h"
+#include "engine/reader/token_call.h"
 
 namespace q5 {
 

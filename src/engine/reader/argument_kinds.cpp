@@ -1,4 +1,4 @@
-#include "engine/argument_kinds.h"
+#include "engine/reader/argument_kinds.h"
 
 #include <algorithm>
 #include <iterator>
