@@ -183,8 +183,8 @@ void convert_file(const TreeOptions& options, const RunContext& context, const W
       if (keeps_sarif(options)) outcome.text = std::move(before);
       return;
     }
-    outcome.calls = migration.converted;
-    to_convert = std::move(migration.converted_at);
+    outcome.calls = migration.calls.size();
+    for (const ConvertedCall& call : migration.calls) to_convert.push_back(call.name);
     outcome.left = migration.left;
     outcome.diagnostics = std::move(migration.diagnostics);
     // --check needs only to know that something changes.

@@ -49,11 +49,11 @@ Migration migrate_text(std::string_view text, const MacroTable& macros) {
     const std::size_t before = m.insertions.size();
     add_insertions(text, plan, m.insertions);
     if (m.insertions.size() > before) {
-      ++m.converted;
-      m.converted_at.push_back(call.name);
+      for (std::size_t k = before; k < m.insertions.size(); ++k)
+        m.insertions[k].call = m.calls.size();
+      m.calls.push_back({call.name, call.close + 1});
     }
   }
-  std::sort(m.converted_at.begin(), m.converted_at.end());
   std::stable_sort(m.insertions.begin(), m.insertions.end(),
                    [](const Insertion& a, const Insertion& b) { return a.offset < b.offset; });
   std::stable_sort(m.diagnostics.begin(), m.diagnostics.end(),

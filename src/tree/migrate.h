@@ -18,12 +18,17 @@
 
 namespace q5 {
 
+// A call given insertions: from its name to just past its ")".
+struct ConvertedCall {
+  std::size_t name;
+  std::size_t end;
+};
+
 struct Migration {
-  std::vector<Insertion> insertions;      // in offset order
-  std::vector<Diagnostic> diagnostics;    // in offset order
-  std::size_t converted = 0;              // calls given insertions
-  std::vector<std::size_t> converted_at;  // where each such call's name starts, in order
-  std::size_t left = 0;                   // calls left as they stand for a finding
+  std::vector<Insertion> insertions;    // in offset order; each names its call
+  std::vector<Diagnostic> diagnostics;  // in offset order
+  std::vector<ConvertedCall> calls;     // the calls given insertions, in order of their names
+  std::size_t left = 0;                 // calls left as they stand for a finding
   // Broken C that no call can be read from: a string literal in a list
   // that does not end on its line, a list that does not end before the
   // end of the file. The file is then left as it is.

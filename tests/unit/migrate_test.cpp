@@ -90,9 +90,16 @@ TEST(MigrateCalls, WhereEachConvertedCallStarts) {
       "f(Q5TagGet(t, A, &a, Q5TAG_END), XtVaGetValues(w, B, &b, NULL));\n";
   const Migration m = migrate_text(text, macros_of(text));
   EXPECT_EQ(m.left, 1u);
-  EXPECT_EQ(m.converted, 3u);
-  EXPECT_EQ(m.converted_at, (std::vector<std::size_t>{text.find("Q5SetAttrs"), text.find("Q5TagGet"),
-                                                     text.find("XtVaGetValues")}));
+  std::vector<std::size_t> names;
+  for (const ConvertedCall& call : m.calls) names.push_back(call.name);
+  EXPECT_EQ(names, (std::vector<std::size_t>{text.find("Q5SetAttrs"), text.find("Q5TagGet"),
+                                             text.find("XtVaGetValues")}));
+  // Each insertion lies within the call it names, so one call's can be taken back alone.
+  for (const Insertion& i : m.insertions) {
+    ASSERT_LT(i.call, m.calls.size());
+    EXPECT_GT(i.offset, m.calls[i.call].name);
+    EXPECT_LE(i.offset, m.calls[i.call].end);
+  }
 }
 
 TEST(MacroShapes, ExpansionsCountTheirListArguments) {

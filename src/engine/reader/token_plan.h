@@ -60,6 +60,7 @@ PlannedCall plan_token_call(std::string_view text, const TokenCall& call, const 
 struct Insertion {
   std::size_t offset;
   std::string_view text;  // one of the pair macros' pieces: static storage
+  std::size_t call = 0;   // which converted call it belongs to (see Migration::calls)
 };
 
 // Appends what puts the planned call in pair form.
