@@ -36,9 +36,10 @@ enum class Rule : unsigned char {
   MacroPairs,
   MalformedPair,
   UnterminatedList,
+  TooComplex,
 };
 
-inline constexpr std::size_t kRuleCount = static_cast<std::size_t>(Rule::UnterminatedList) + 1;
+inline constexpr std::size_t kRuleCount = static_cast<std::size_t>(Rule::TooComplex) + 1;
 
 inline constexpr std::size_t kNoOffset = npos;  // a diagnostic of the file as a whole
 

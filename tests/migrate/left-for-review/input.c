@@ -4,7 +4,7 @@
 void review(void *w, void *obj)
 {
     XtVaSetValues(w, XmNwidth, XmNheight, 10, NULL);
-    XtVaSetValues(w, "width", 10, NULL);
+    Q5SetAttrs(obj, "width", 10, Q5TAG_END);
     XtVaSetValues(w, 100, XmNwidth, NULL);
     XtVaSetValues(w, XmNwidth, 10, XmNheight);
     XtVaSetValues(w, XmNwidth, NULL);
