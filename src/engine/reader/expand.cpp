@@ -21,10 +21,11 @@ constexpr std::size_t kMostRuns = 16;  // counts under the definitions that diff
 struct PTok {
   std::string_view s;  // its spelling
   TokenKind kind = TokenKind::Other;
-  bool space = false;        // blanks before it
-  bool noexpand = false;     // a macro name met inside its own expansion
-  bool paste = false;        // a replacement list's '##'
-  bool placemarker = false;  // an empty argument next to '##'
+  bool space = false;                     // blanks before it
+  bool noexpand = false;                  // a macro name met inside its own expansion
+  bool paste = false;                     // a replacement list's '##'
+  bool placemarker = false;               // an empty argument next to '##'
+  const MacroDefinition* from = nullptr;  // the replacement list it comes from
 };
 
 std::string_view punct(const PTok& t) {
@@ -89,6 +90,7 @@ std::vector<PTok> body_of(const MacroDefinition& def) {
   for (std::size_t k = 0; k < def.tokens.size(); ++k) {
     const Token& t = def.tokens[k];
     PTok p{token_raw(text, t), t.kind};
+    p.from = &def;
     p.space = k > 0 && t.offset > token_end(def.tokens[k - 1]);
     p.paste = punct(p) == "##";
     body.push_back(p);
@@ -135,6 +137,7 @@ bool paste_all(Run& r, std::vector<PTok>& tokens) {
       return r.fail(ShapeStatus::Unsure, "pasting '" + std::string(left.s) + "' and '" +
                                              std::string(right.s) + "' gives no single token");
     made.space = left.space;
+    made.from = left.from;
     left = made;
   }
   std::erase_if(out, [](const PTok& t) { return t.placemarker; });
@@ -327,9 +330,12 @@ bool expand_list(Run& r, std::vector<PTok> input, std::vector<PTok>& out) {
   return ok;
 }
 
-// The list arguments an expansion makes: commas outside brackets separate them.
+// The list arguments an expansion makes: commas outside brackets separate
+// them. The macro whose replacement list holds the first such comma is the
+// one named.
 ArgShape shape_of(const std::vector<PTok>& tokens) {
   ArgShape shape;
+  const MacroDefinition* comma_from = nullptr;
   std::size_t depth = 0, commas = 0, first_end = tokens.size(), first_close = npos;
   bool balanced = true;
   for (std::size_t k = 0; k < tokens.size() && balanced; ++k) {
@@ -341,6 +347,7 @@ ArgShape shape_of(const std::vector<PTok>& tokens) {
       if (balanced && --depth == 0 && first_close == npos) first_close = k;
     } else if (p == "," && depth == 0 && commas++ == 0) {
       first_end = k;
+      comma_from = tokens[k].from;
     }
   }
   if (!balanced || depth != 0) {
@@ -354,6 +361,10 @@ ArgShape shape_of(const std::vector<PTok>& tokens) {
                punct(tokens[1]) == "(" && first_close == tokens.size() - 1;
   if (first_end == 1 && (head == "XtVaTypedArg" || head == "XtVaNestedList"))
     shape.special = head == "XtVaTypedArg" ? "XtVaTypedArg" : "XtVaNestedList";
+  if (comma_from != nullptr) {
+    shape.macro = comma_from->name;
+    shape.where = comma_from->where;
+  }
   return shape;
 }
 
@@ -404,8 +415,10 @@ ArgShape argument_shape(std::string_view text, Tokens tokens, const MacroTable& 
       shape.status = r.status;
       shape.reason = r.reason;
     }
-    shape.macro = r.first_macro;
-    shape.where = r.first_where;
+    if (shape.macro.empty()) {
+      shape.macro = r.first_macro;
+      shape.where = r.first_where;
+    }
     if (shape.status != ShapeStatus::Known) return shape;
     if (agreed && !same_shape(*agreed, shape)) {
       shape.status = ShapeStatus::Unsure;
