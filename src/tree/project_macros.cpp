@@ -94,7 +94,7 @@ RunContext prepare_context(const TreeOptions& options, const std::vector<WalkedF
     std::move(set.definitions.begin(), set.definitions.end(), std::back_inserter(all.definitions));
     std::move(set.undefined.begin(), set.undefined.end(), std::back_inserter(all.undefined));
   }
-  context.macros = resolve_macros(all);
+  context.macros = resolve_macros(std::move(all));
   return context;
 }
 

@@ -45,8 +45,11 @@ bool starts_with_name(std::string_view text, const Token& t, std::string_view pr
 }
 
 // NULL or 0 itself, possibly behind casts or in parentheses: what an Xt
-// list's terminator should be. One pass and a stack, whatever the nesting.
+// list's terminator should be. One pass and a stack; a terminator is a few
+// tokens long, so a long argument is none (and costs nothing).
 bool is_plain_null(std::string_view text, Tokens tokens) {
+  constexpr std::size_t kLongest = 64;
+  if (tokens.size() > kLongest) return false;
   // The core: the last token that is no ")"; everything after it closes
   // groups that enclose it.
   std::size_t core = tokens.size();

@@ -11,36 +11,39 @@ namespace q5 {
 
 namespace {
 
-// How far back a name's start is checked for being part of a number
-// ("1.XtVa..." is one pp-number); past that a name is not taken.
-constexpr std::size_t kNumberLookBack = 4096;
-
 bool in_number_run(char c) { return is_identifier_byte(c) || c == '.' || c == '+' || c == '-'; }
 
-// Whether the '.', '+' or '-' at `p` (in code) is part of a pp-number:
-// back to where a token must start, then lexed forward.
-bool inside_number(std::string_view text, std::size_t p) {
+// Whether the '.', '+' or '-' at `p` (in code) is part of a pp-number
+// ("1.XtVa..." is one): back to where a token must start, then lexed
+// forward. What was lexed is remembered, so that each byte is walked over
+// once however the candidates fall.
+bool inside_number(std::string_view text, std::size_t p, CodeCursor& cursor) {
+  if (p < cursor.number_end) return true;
   std::size_t start = p;
-  for (std::size_t steps = 0;; ++steps) {
+  while (start > cursor.lexed_to) {
     std::size_t before = before_splices(text, start);
-    if (before == npos || !in_number_run(text[before])) break;
-    if (steps == kNumberLookBack) return true;
+    if (before == npos || before < cursor.lexed_to || !in_number_run(text[before])) break;
     start = before;
   }
   Token t{};
-  for (std::size_t pos = start; next_token(text, pos, text.size(), false, t);)
-    if (token_end(t) > p) return t.kind == TokenKind::Number && t.offset <= p;
+  for (std::size_t pos = start; next_token(text, pos, text.size(), false, t);) {
+    if (token_end(t) <= p) continue;
+    cursor.lexed_to = token_end(t);
+    if (t.kind != TokenKind::Number || t.offset > p) return false;
+    cursor.number_end = token_end(t);
+    return true;
+  }
   return false;
 }
 
 // A name starts at `at` unless the character before it (splices walked
 // over) continues an identifier or a number.
-bool starts_name(std::string_view text, std::size_t at) {
+bool starts_name(std::string_view text, std::size_t at, CodeCursor& cursor) {
   std::size_t before = before_splices(text, at);
   if (before == npos) return true;
   char c = text[before];
   if (is_identifier_byte(c)) return false;
-  return !((c == '.' || c == '+' || c == '-') && inside_number(text, before));
+  return !((c == '.' || c == '+' || c == '-') && inside_number(text, before, cursor));
 }
 
 // The end of the literal whose quote is at `at`: a raw string when a raw
@@ -131,7 +134,7 @@ CodeStop next_stop(std::string_view text, CodeCursor& cursor, std::size_t to, st
         return CodeStop::Directive;
       }
       i = end;
-    } else if ((c == 'Q' || c == 'X') && names && starts_name(text, i)) {
+    } else if ((c == 'Q' || c == 'X') && names && starts_name(text, i, cursor)) {
       cursor.pos = at = i;
       return CodeStop::Name;
     } else {

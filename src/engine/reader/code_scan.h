@@ -20,6 +20,9 @@ struct CodeCursor {
   // The block comments passed, as (start, end): a directive's '#' may have
   // some before it on its line.
   std::vector<std::pair<std::size_t, std::size_t>> comments;
+  // Where telling a name from part of a number last lexed to, and the end
+  // of the last number a name was found inside.
+  std::size_t lexed_to = 0, number_end = 0;
 };
 
 // The next spot at or after `cursor.pos` and before `to`: a name, or the
