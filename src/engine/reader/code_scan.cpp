@@ -47,8 +47,9 @@ bool starts_name(std::string_view text, std::size_t at, CodeCursor& cursor) {
 }
 
 // The end of the literal whose quote is at `at`: a raw string when a raw
-// prefix stands right before it.
-std::size_t any_literal_end(std::string_view text, std::size_t at, std::size_t to) {
+// prefix stands right before it, as a token of its own.
+std::size_t any_literal_end(std::string_view text, std::size_t at, std::size_t to,
+                            CodeCursor& cursor) {
   if (text[at] == '"') {
     std::string word;
     std::size_t k = at;
@@ -58,19 +59,24 @@ std::size_t any_literal_end(std::string_view text, std::size_t at, std::size_t t
       word.insert(word.begin(), text[before]);
       k = before;
     }
-    if (is_raw_prefix(word))
+    if (is_raw_prefix(word) && starts_name(text, k, cursor))
       if (std::size_t end = raw_literal_end(text, at, to); end != npos) return end;
   }
   return literal_end(text, at, to);
 }
 
-// Where the "#" or "%:" at `at` ends, and whether it is "##" or "%:%:".
+// Where the "#" or "%:" at `at` ends, and whether it is "##" or "%:%:"
+// (the same spelling twice: "%:#" is two tokens).
 std::size_t hash_end(std::string_view text, std::size_t at, std::size_t to, bool& doubled) {
-  std::size_t end = text[at] == '#' ? at + 1 : past_splices(text, at + 1, to) + 1;
+  const bool digraph = text[at] == '%';
+  std::size_t end = digraph ? past_splices(text, at + 1, to) + 1 : at + 1;
   std::size_t next = past_splices(text, end, to);
-  doubled = next < to &&
-            (text[next] == '#' || (text[next] == '%' && past_splices(text, next + 1, to) < to &&
-                                   text[past_splices(text, next + 1, to)] == ':'));
+  if (!digraph) {
+    doubled = next < to && text[next] == '#';
+  } else {
+    std::size_t colon = next < to && text[next] == '%' ? past_splices(text, next + 1, to) : to;
+    doubled = colon < to && text[colon] == ':';
+  }
   return end;
 }
 
@@ -113,7 +119,7 @@ CodeStop next_stop(std::string_view text, CodeCursor& cursor, std::size_t to, st
     if (i >= to) break;
     const char c = data[i];
     if (c == '"' || c == '\'') {
-      i = any_literal_end(text, i, to);
+      i = any_literal_end(text, i, to, cursor);
     } else if (c == '/') {
       std::size_t second = past_splices(text, i + 1, to);
       if (second < to && text[second] == '*') {
@@ -148,6 +154,8 @@ CodeStop next_stop(std::string_view text, CodeCursor& cursor, std::size_t to, st
 std::size_t directive_end(std::string_view text, std::size_t at, std::size_t to) {
   if (to > text.size()) to = text.size();
   const char* data = text.data();
+  CodeCursor cursor;
+  cursor.lexed_to = at;
   std::size_t i = at;
   while (i < to) {
     i = masks::skip_blocks(data, i, to, [](masks::Bytes16 v) {
@@ -169,7 +177,7 @@ std::size_t directive_end(std::string_view text, std::size_t at, std::size_t to)
       else
         ++i;
     } else {
-      i = any_literal_end(text, i, to);
+      i = any_literal_end(text, i, to, cursor);
     }
   }
   return to;
