@@ -45,7 +45,6 @@ RunContext prepare_context(const TreeOptions& options, const std::vector<WalkedF
     context.cwd = cwd;
     std::free(cwd);
   }
-  if (options.unsafe_fixes) return context;
   std::vector<WalkedFile> sources = files;
   if (!options.macro_dirs.empty()) {
     TreeOptions headers;
