@@ -36,6 +36,12 @@ void settings(void *w, void *obj)
                             labelWidgetClass,
 #endif
                             w, Q5LT(XmNwidth, 1), (char *)NULL);
+    /* Terminators repeated inside branches: left. */
+    XtVaSetValues(w, XmNwidth, 1, NULL,
+#ifdef TALL
+                  NULL,
+#endif
+                  NULL);
     /* A branch that holds half a pair. */
     XtVaSetValues(w,
 #ifdef TALL

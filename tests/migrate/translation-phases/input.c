@@ -9,6 +9,9 @@
 #define HEIGHT_RES XmNheight
 %:define SET_FG(w) XtVaSetValues(w, XmNforeground, 1, NULL)
 # /* a comment before the name */ define SET_BG(w) XtVaSetValues(w, XmNbackground, 2, NULL)
+	#define TABBED(w) XtVaSetValues(w, XmNwidth, 7, NULL)
+#define LABELLED(w, s) XtVaSetValues(w, XmNlabel, \
+    #s, NULL)
 
 void phases(void *w, void *tags, void *list, char *s)
 {
