@@ -38,20 +38,26 @@ def read(path):
 class Run:
     """One run of the tool over a copy of the tree."""
 
-    def __init__(self, tool, tree, include, extra, label):
+    def __init__(self, tool, source, tree, include, extra, label):
+        """Copies the files of `source` to `tree` and converts them there."""
         self.tree, self.label = tree, label
         argv = [tool, "-i", "--isolated", "--output-format=json", "-I", include] + extra
         self.crashed, self.findings = [], collections.defaultdict(list)
+        names = sorted(n for n in os.listdir(source) if n.endswith(".c"))
+        os.makedirs(tree)
+        for name in names:
+            shutil.copy(os.path.join(source, name), os.path.join(tree, name))
         proc = subprocess.run(argv + [tree], capture_output=True)
         self.status = proc.returncode
         if proc.returncode < 0:
-            # One file took the process down: run file by file to name it.
-            for name in sorted(os.listdir(tree)):
-                if name.endswith(".c"):
-                    p = subprocess.run(argv + [os.path.join(tree, name)], capture_output=True)
-                    if p.returncode < 0:
-                        self.crashed.append(name)
-                    self._parse(p.stderr)
+            # One file took the process down: start again file by file, to
+            # name it.
+            for name in names:
+                shutil.copy(os.path.join(source, name), os.path.join(tree, name))
+                p = subprocess.run(argv + [os.path.join(tree, name)], capture_output=True)
+                if p.returncode < 0:
+                    self.crashed.append(name)
+                self._parse(p.stderr)
         else:
             self._parse(proc.stderr)
 
@@ -88,7 +94,8 @@ def gcc_errors(args):
             place = int(m.group(2))
     if place:
         lines.add(place)
-    first = [ln for ln in out.splitlines() if ": error: " in ln][:3]
+    first = [ln.replace(os.path.dirname(path) + "/", "") for ln in out.splitlines()
+             if ": error: " in ln][:3]
     return lines, first
 
 
@@ -228,6 +235,56 @@ def compile_alone(args, scratch, names, expect, first, compiled, flags):
     return run_gcc(args, jobs)
 
 
+def compare_default(seg, out, got):
+    """The default mode's text and findings for one segment: (check,
+    detail) for each difference."""
+    problems = []
+    if out is None or out not in seg["expected"]:
+        problems.append(("text", excerpt(seg["input"], seg["expected"][0], out)))
+    # One finding at least per call left, of its rule where that is fixed;
+    # none where nothing is left.
+    left = [x for x in seg["calls"] if x["outcome"] == "left"]
+    rules = collections.Counter(d["rule"] for d in got if d.get("left"))
+    want = collections.Counter(x["rule"] for x in left if x["rule"])
+    if want - rules or sum(rules.values()) < len(left) or any(not d.get("left") for d in got):
+        problems.append(("findings", "    expected: %s\n    actual: %s" % (
+            ", ".join("left [%s]" % (x["rule"] or "any rule") for x in left) or "none",
+            "; ".join("%s:%s %s [%s]%s" % (d["line"], d["column"], d["severity"], d["rule"],
+                                            " (left)" if d.get("left") else "")
+                      for d in got) or "none")))
+    return problems
+
+
+def compare_second(out, out2, got, got2):
+    """A second run over the output converts nothing more and reports what
+    the first left."""
+    problems = []
+    if out2 != out:
+        problems.append(("second-run-text", excerpt(out, out, out2)))
+    key = lambda ds: sorted((d["line"], d["rule"]) for d in ds)
+    if key(got2) != key(got):
+        problems.append(("second-run-findings", "    first: %s\n    second: %s" % (
+            key(got), key(got2))))
+    return problems
+
+
+def compare_unsafe(seg, got, outu, gotu):
+    """--unsafe-fixes: at least the default mode's findings on calls it
+    leaves; a comment stays one; the terminator gets its cast or a
+    warning."""
+    problems = []
+    lost = collections.Counter(d["rule"] for d in got if d.get("left")) - \
+        collections.Counter(d["rule"] for d in gotu)
+    if lost:
+        problems.append(("unsafe-findings", "    lost: " + ", ".join(sorted(lost.elements()))))
+    if seg["unsafe"] == "unchanged" and outu != seg["input"]:
+        problems.append(("unsafe-comment", excerpt(seg["input"], seg["input"], outu)))
+    if seg["unsafe"] == "terminator" and not gotu and not re.search(
+            r"\(char \*\)\s*NULL\s*\)\s*;", outu or ""):
+        problems.append(("unsafe-terminator", excerpt(seg["input"], seg["input"], outu)))
+    return problems
+
+
 def check(args, scratch):
     gen = os.path.join(scratch, "gen")
     subprocess.run([sys.executable, os.path.join(HERE, "generate.py"), "--seed",
@@ -237,16 +294,10 @@ def check(args, scratch):
     expect = {n: json.load(open(os.path.join(src, n[:-2] + ".json"))) for n in names}
     if args.self_test:
         return self_test(args, scratch, src, include, names, expect)
-    for sub in ("default", "unsafe"):
-        os.makedirs(os.path.join(scratch, sub))
-        for n in names:
-            shutil.copy(os.path.join(src, n), os.path.join(scratch, sub, n))
-
-    first = Run(args.tool, os.path.join(scratch, "default"), include, [], "default")
-    shutil.copytree(os.path.join(scratch, "default"), os.path.join(scratch, "again"))
-    again = Run(args.tool, os.path.join(scratch, "again"), include, [], "second run")
-    unsafe = Run(args.tool, os.path.join(scratch, "unsafe"), include, ["--unsafe-fixes"],
-                 "unsafe")
+    path = lambda sub: os.path.join(scratch, sub)
+    first = Run(args.tool, src, path("default"), include, [], "default")
+    again = Run(args.tool, path("default"), path("again"), include, [], "second run")
+    unsafe = Run(args.tool, src, path("unsafe"), include, ["--unsafe-fixes"], "unsafe")
     stdout = subprocess.run([args.tool, "--stdout", "--isolated", "-q", "-I", include, src],
                             capture_output=True).stdout.decode("latin-1")
 
@@ -321,48 +372,18 @@ def check(args, scratch):
             if errors and k not in errors:
                 blocked[c] += 1
                 continue
-            if out[k] is None or out[k] not in seg["expected"]:
-                fail(c, "text", (where(k), excerpt(seg["input"], seg["expected"][0], out[k])))
-            # Findings: one at least per call left, of its rule where fixed;
-            # none where nothing is left.
-            got = found.get(k, [])
-            left = [x for x in seg["calls"] if x["outcome"] == "left"]
-            rules = collections.Counter(d["rule"] for d in got if d.get("left"))
-            want = collections.Counter(x["rule"] for x in left if x["rule"])
-            if (want - rules or len([d for d in got if d.get("left")]) < len(left)
-                    or any(not d.get("left") for d in got)):
-                fail(c, "findings", (where(k), "    expected: %s\n    actual: %s" % (
-                    ", ".join("left [%s]" % (x["rule"] or "any rule") for x in left) or "none",
-                    "; ".join("%s:%s %s [%s]%s" % (d["line"], d["column"], d["severity"],
-                                                    d["rule"], " (left)" if d.get("left")
-                                                    else "") for d in got) or "none")))
+            problems = compare_default(seg, out[k], found.get(k, []))
             if alone.get((n, k)):
                 blamed = True
-                fail(c, "compile-after", (where(k), "\n".join(
+                problems.append(("compile-after", "\n".join(
                     "    " + e for e in alone[(n, k)][1])))
-            if out2[k] != out[k]:
-                fail(c, "second-run-text", (where(k), excerpt(out[k], out[k], out2[k])))
-            key = lambda ds: collections.Counter((d["line"], d["rule"]) for d in ds)
-            if key(found2.get(k, [])) != key(got):
-                fail(c, "second-run-findings", (where(k), "    first: %s\n    second: %s" % (
-                    sorted(key(got).elements()), sorted(key(found2.get(k, [])).elements()))))
-            # --unsafe-fixes: at least the default mode's findings; a comment
-            # stays one; the terminator gets its cast or a warning.
+            problems += compare_second(out[k], out2[k], found.get(k, []), found2.get(k, []))
             if unsafe_failed:
                 blocked_unsafe[c] += 1
-                continue
-            lost = collections.Counter(d["rule"] for d in got if d.get("left")) - \
-                collections.Counter(d["rule"] for d in foundu.get(k, []))
-            if lost:
-                fail(c, "unsafe-findings", (where(k), "    lost: %s" % ", ".join(
-                    sorted(lost.elements()))))
-            if seg["unsafe"] == "unchanged" and outu[k] != seg["input"]:
-                fail(c, "unsafe-comment", (where(k), excerpt(seg["input"], seg["input"],
-                                                             outu[k])))
-            if seg["unsafe"] == "terminator" and not foundu.get(k) and not re.search(
-                    r"\(char \*\)\s*NULL\s*\)\s*;", outu[k] or ""):
-                fail(c, "unsafe-terminator", (where(k), excerpt(seg["input"], seg["input"],
-                                                                outu[k])))
+            else:
+                problems += compare_unsafe(seg, found.get(k, []), outu[k], foundu.get(k, []))
+            for what, detail in problems:
+                fail(c, what, (where(k), detail))
         if after and not blamed:
             fail("frame", "compile-after", (n, "\n".join("    " + e for e in after[1])))
     if stdout != "".join(walk):

@@ -7,7 +7,9 @@ result of every statement:
 OUTDIR/src/hNNN.c are the files, OUTDIR/src/hNNN.json what the tree
 interface must make of them, OUTDIR/include/hostile.h a header of macros
 the files include (given to the tool with -I). The same seed writes the
-same bytes. `generate.py --list` names the constructs.
+same bytes. `generate.py --list` names the constructs; `generate.py
+--seeds DIR` writes one small file for each of a few of them (fuzzing
+seeds).
 
 Each file is cut into segments by sentinel comment lines (/*@@N@@*/);
 the JSON lists, per segment, the construct it shows, its first line, the
@@ -1059,9 +1061,38 @@ def write_file(path, segs, eol):
     return text
 
 
+# The constructs written as fuzzing seeds by --seeds.
+SEEDS = ["splice-in-name", "splice-joins-identifier", "splice-line-comment",
+         "splice-comment-delimiters", "splice-in-arguments", "directive-between-pairs",
+         "directive-comment-spanning", "hash-not-directive", "digraphs", "kr-definition",
+         "define-body-parameter", "macro-many-arguments", "brace-comma", "trigraphs"]
+
+
+def write_seeds(outdir):
+    """One small file per construct of SEEDS, and the lone-CR tail: the
+    construct alone in a function, without includes or sentinels."""
+    os.makedirs(outdir, exist_ok=True)
+    made = [(c, CONSTRUCTS[c]) for c in SEEDS] + [("lone-cr", lambda f: ([], [lone_cr_tail(f)]))]
+    for k, (name, make) in enumerate(made):
+        f = File(900 + k, random.Random("seed/%s" % name))
+        f.instance = 1
+        tops, bodies = make(f)
+        text = "".join("".join(t.inp) for t in tops)
+        if name == "lone-cr":
+            text += "".join(bodies[0].inp)
+        else:
+            text += "void f(Widget w, Q5Object *obj)\n{\n%s}\n" % "".join(
+                "".join(b.inp) for b in bodies)
+        with open(os.path.join(outdir, "hostile-%s.c" % name), "wb") as fh:
+            fh.write(realise(text, "\n").encode("latin-1"))
+
+
 def main(argv):
     if argv[1:2] == ["--list"]:
         print("\n".join(list(CONSTRUCTS) + FILE_CONSTRUCTS))
+        return 0
+    if argv[1:2] == ["--seeds"] and len(argv) == 3:
+        write_seeds(argv[2])
         return 0
     seed, only = 22, None
     args = argv[1:]
