@@ -30,7 +30,8 @@ std::string pair_problem(std::string_view text, const PlannedCall& plan, Tokens 
   const std::string noun(plan.style.noun);
   if (held != 2)
     return "holds " + std::to_string(held) + " arguments, not a " + noun + " and its value";
-  if (is_name(text, parts[0], "XtVaTypedArg") || is_name(text, parts[0], "XtVaNestedList"))
+  if (plan.style.family == Family::Xt &&
+      (is_name(text, parts[0], "XtVaTypedArg") || is_name(text, parts[0], "XtVaNestedList")))
     return "holds " + quoted(text, parts[0]) + " as its " + noun +
            ": that group's arguments were paired as if they were resources and values";
   // The Xt calls take resource names as strings too.

@@ -1,0 +1,1 @@
+Q5SetAttrs(o, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1,A, 1, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1,XtVaNestedList, 1, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1, A, 1, Q5TAG_END);
