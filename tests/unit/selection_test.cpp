@@ -58,6 +58,65 @@ TEST(Patterns, MatchAsGitignoreDoes) {
   EXPECT_FALSE(pattern_matches(make_pattern("src/*.c"), "src/a.c", false, false));
 }
 
+// One part as git's wildmatch reads it: '*', '?', classes with ranges,
+// negation and POSIX names, and backslash escapes; bytes, not characters.
+TEST(Patterns, OnePartAsWildmatchReadsIt) {
+  struct Case {
+    const char* pattern;
+    const char* name;
+    bool matches;
+  } cases[] = {
+      {"a*b*c", "aXbYc", true},   {"a*b*c", "aXbY", false},  {"*", "", true},
+      {"a?c", "abc", true},       {"a?c", "ac", false},      {"*.[ch]", "x.h", true},
+      {"*.[ch]", "x.o", false},   {"[a-c]x", "bx", true},    {"[a-c]x", "dx", false},
+      {"[!a-c]x", "dx", true},    {"[^a-c]x", "ax", false},  {"[]a]", "]", true},
+      {"[a-]", "-", true},        {"[[:digit:]]*", "7up", true},
+      {"[[:upper:][:digit:]]", "q", false},                  {"\\*", "*", true},
+      {"\\*", "x", false},        {"\\[a]", "[a]", true},     {"a\\?", "a?", true},
+      {"\xff*", "\xff\xfe", true}, {"[\x80-\xff]", "\xe9", true},
+      {"*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*b", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa",
+       false},
+      {"*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa",
+       true},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(pattern_matches(make_pattern(c.pattern), c.name, false), c.matches)
+        << c.pattern << " on " << c.name;
+}
+
+// Many "**" against a deep path: solved once per pair of parts, so such a
+// pattern answers at once, matching or not.
+TEST(Patterns, ManyDoubleStarsAgainstDeepPaths) {
+  std::string pattern, deep;
+  for (int i = 0; i < 20; ++i) pattern += "**/";
+  for (int i = 0; i < 200; ++i) deep += "d/";
+  EXPECT_TRUE(pattern_matches(make_pattern(pattern + "x.c"), deep + "x.c", false));
+  EXPECT_FALSE(pattern_matches(make_pattern(pattern + "y.c"), deep + "x.c", false));
+  EXPECT_TRUE(pattern_matches(make_pattern(pattern + "d/**/d/x.c"), deep + "x.c", false));
+  EXPECT_FALSE(pattern_matches(make_pattern(pattern + "e/**/x.c"), deep + "x.c", false));
+  // "**" only as a whole part; elsewhere it is '*'.
+  EXPECT_FALSE(pattern_matches(make_pattern("a**/b"), "a/x/b", false));
+  EXPECT_TRUE(pattern_matches(make_pattern("a**/b"), "abc/b", false));
+}
+
+TEST(Patterns, NegationAndWhatIsNoPattern) {
+  const Pattern negated = make_pattern("!src/*.c");
+  EXPECT_TRUE(negated.negated && negated.anchored);
+  EXPECT_TRUE(pattern_matches(negated, "src/a.c", false));  // negation is the list's
+  EXPECT_FALSE(make_pattern("\\!a").negated);
+  EXPECT_TRUE(pattern_matches(make_pattern("\\!a"), "!a", false));
+  struct Case {
+    const char* pattern;
+    const char* error;
+  } cases[] = {
+      {"[", "unclosed '['"},        {"a[b", "unclosed '['"},   {"[!]", "unclosed '['"},
+      {"x\\", "ends with '\\'"},    {"[[:nope:]]", "unknown class '[:nope:]'"},
+      {"", "matches nothing"},      {"!", "matches nothing"}, {"/", "matches nothing"},
+      {"*.c", ""},                  {"[]]", ""},              {"!a/", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(pattern_error(c.pattern), c.error) << c.pattern;
+}
+
 TEST(RuleSettings, NamesAndPrefixes) {
   EXPECT_EQ(rules_named("q5-macro-pairs"), std::vector<Rule>{Rule::MacroPairs});
   EXPECT_EQ(rules_named("q5-macro"), std::vector<Rule>{Rule::MacroPairs});
