@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +21,7 @@
 
 #include "base/fd_io.h"
 #include "io/read_file.h"
+#include "tree/patterns.h"
 
 namespace q5 {
 
@@ -74,9 +74,10 @@ std::string config_error(const std::string& file, const toml::source_region& whe
          ": error: " + std::string(what) + "\n";
 }
 
-// An array of strings, or the error.
+// An array of strings (of patterns, each checked, when `patterns`), or the
+// error.
 std::string string_list(const std::string& file, std::string_view key, const toml::node& node,
-                        std::vector<std::string>& out) {
+                        std::vector<std::string>& out, bool patterns = false) {
   const toml::array* array = node.as_array();
   if (array == nullptr)
     return config_error(file, node.source(),
@@ -87,6 +88,10 @@ std::string string_list(const std::string& file, std::string_view key, const tom
     if (text == nullptr)
       return config_error(file, item.source(),
                           "'" + std::string(key) + "' must be an array of strings");
+    if (std::string error = patterns ? pattern_error(text->get()) : ""; !error.empty())
+      return config_error(
+          file, item.source(),
+          "invalid pattern '" + text->get() + "' in '" + std::string(key) + "': " + error);
     out.push_back(text->get());
   }
   return {};
@@ -184,7 +189,7 @@ std::string apply_config(TreeOptions& options, const std::string& path) {
                              [&](const ListKey& k) { return k.key == name; });
     if (list != std::end(lists)) {
       std::vector<std::string> patterns;
-      trouble = string_list(path, name, value, patterns);
+      trouble = string_list(path, name, value, patterns, true);
       if (trouble.empty() && !list->given) {
         *list->list = std::move(patterns);
         *list->origin = origin;
@@ -198,14 +203,18 @@ std::string apply_config(TreeOptions& options, const std::string& path) {
       }
     } else if (name == "jobs") {
       const toml::value<std::int64_t>* jobs = value.as_integer();
-      if (jobs == nullptr || jobs->get() < 1 || jobs->get() > INT_MAX)
-        trouble = config_error(path, value.source(), "'jobs' must be a positive integer");
+      if (jobs == nullptr || jobs->get() < 1 || jobs->get() > kMostJobs)
+        trouble = config_error(path, value.source(),
+                               "'jobs' must be an integer from 1 to " + std::to_string(kMostJobs));
       else if (!options.given.jobs)
         options.jobs = static_cast<int>(jobs->get());
-    } else if (name == "unsafe-fixes") {
+    } else if (name == "unsafe-fixes" || name == "force-exclude") {
       const toml::value<bool>* on = value.as_boolean();
       if (on == nullptr)
-        trouble = config_error(path, value.source(), "'unsafe-fixes' must be true or false");
+        trouble =
+            config_error(path, value.source(), "'" + std::string(name) + "' must be true or false");
+      else if (name == "force-exclude")
+        options.force_exclude |= on->get();
       else if (!options.given.unsafe_fixes)
         options.unsafe_fixes = on->get();
     } else if (name == "rules") {

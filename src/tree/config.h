@@ -7,6 +7,7 @@
 //   include-dirs = ["include"]        # -I, relative to the file's directory
 //   jobs = 4
 //   unsafe-fixes = false
+//   force-exclude = true              # the excludes apply to files named too
 //   [rules]
 //   q5-comment-removed = "off"        # "error", "warning", "note" or "off"
 //

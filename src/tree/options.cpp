@@ -6,6 +6,8 @@
 #include <iterator>
 #include <string_view>
 
+#include "tree/patterns.h"
+
 namespace q5 {
 
 namespace {
@@ -26,17 +28,19 @@ constexpr std::string_view kHelpText =
     "                       repeatable)\n"
     "      --extend-include=PATTERN  files taken besides those (repeatable)\n"
     "      --exclude=PATTERN  files and directories skipped when walking (repeatable)\n"
+    "      --force-exclude  skip the PATHs named that the excludes match, too\n"
     "      --no-ignore      walk the files git ignores too\n"
     "      --files-from=FILE  convert the files FILE names, one a line (- for standard\n"
     "                       input), as if named on the command line\n"
     "  -0                   with --files-from: each name ends with a NUL byte instead\n"
     "  -I DIR               read the macros of the headers in DIR too (repeatable)\n"
-    "  -j, --jobs=N         files converted at a time (default: the processors available;\n"
-    "                       at most 256)\n"
+    "  -j, --jobs=N         files converted at a time, 1 to 256 (default: the processors\n"
+    "                       available)\n"
     "PATTERNs are as in .gitignore: a name alone matches at any depth, one with a '/'\n"
-    "matches the path below the PATH walked, ** any number of directories, and a\n"
-    "trailing '/' directories only. Inside a git work tree the files git ignores are\n"
-    "skipped. Files named on the command line are always taken.\n"
+    "the path from the working directory, ** any number of directories, a trailing\n"
+    "'/' directories only; a leading '!' takes back what an earlier one matched.\n"
+    "Inside a git work tree the files git ignores are skipped. Files named on the\n"
+    "command line are taken whatever the patterns say, unless --force-exclude.\n"
     "\n"
     "Rules and their findings:\n"
     "      --select=RULE    report only these rules (names or prefixes, comma-separated;\n"
@@ -97,6 +101,7 @@ enum Id : int {
   kExtendInclude,
   kExclude,
   kNoIgnore,
+  kForceExclude,
   kFilesFrom,
   kFilesFromNul,
   kMacroDir,
@@ -134,6 +139,7 @@ constexpr OptionRow kOptionRows[] = {
     {kExtendInclude, "extend-include", 0, true},
     {kExclude, "exclude", 0, true},
     {kNoIgnore, "no-ignore", 0, false},
+    {kForceExclude, "force-exclude", 0, false},
     {kFilesFrom, "files-from", 0, true},
     {kFilesFromNul, nullptr, '0', false},
     {kMacroDir, nullptr, 'I', true},
@@ -251,6 +257,7 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
   TreeOptions options;
   const OptionRow* mode = nullptr;
   bool mode_long = false;
+  bool null_long = false;
   ::optind = 0;  // start afresh
   ::opterr = 0;
   for (int got; (got = ::getopt_long(argc, words.data(), short_options.c_str(), long_options.data(),
@@ -298,26 +305,37 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
         break;
       case kNull:
         options.null_separated = true;
+        null_long = as_long;
         break;
       case kJobs:
         if (!parse_jobs(value, options.jobs))
           return usage_error("invalid number of jobs: '" + std::string(value) + "'");
+        if (options.jobs > kMostJobs)
+          return usage_error("invalid number of jobs: '" + std::string(value) + "' (at most " +
+                             std::to_string(kMostJobs) + ")");
         options.given.jobs = true;
         break;
       case kInclude:
-        options.includes.emplace_back(value);
-        options.given.includes = true;
-        break;
       case kExtendInclude:
-        options.extend_includes.emplace_back(value);
-        options.given.extend_includes = true;
+      case kExclude: {
+        if (std::string error = pattern_error(value); !error.empty())
+          return usage_error("invalid pattern '" + std::string(value) + "' for '" +
+                             shown(row, true) + "': " + error);
+        const bool include = row.id == kInclude, extend = row.id == kExtendInclude;
+        (include  ? options.includes
+         : extend ? options.extend_includes
+                  : options.excludes)
+            .emplace_back(value);
+        (include  ? options.given.includes
+         : extend ? options.given.extend_includes
+                  : options.given.excludes) = true;
         break;
-      case kExclude:
-        options.excludes.emplace_back(value);
-        options.given.excludes = true;
-        break;
+      }
       case kNoIgnore:
         options.no_ignore = true;
+        break;
+      case kForceExclude:
+        options.force_exclude = true;
         break;
       case kFilesFrom:
         options.files_from = value;
@@ -385,6 +403,12 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
     return usage_error("options '--config' and '--isolated' cannot be used together");
   if (options.files_from_nul && options.files_from.empty())
     return usage_error("option '-0' needs '--files-from'");
+  // What only the --check list takes.
+  const std::string null_shown = null_long ? "--null" : "-z";
+  for (auto [given, name] : {std::pair{options.verbose, std::string("--verbose")},
+                             std::pair{options.null_separated, null_shown}})
+    if (given && options.sink != TreeSink::Check)
+      return usage_error("option '" + name + "' needs '--check'");
   if (options.paths.empty() && options.files_from.empty()) return usage_error("no PATH given");
   for (const std::string& path : options.paths) {
     if (path != "-") continue;

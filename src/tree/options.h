@@ -12,12 +12,16 @@ namespace q5 {
 
 enum class TreeSink { Diff, Check, InPlace, Stdout };
 
+// Files converted at a time, at most: threads enough for the largest
+// machines; more would only cost memory and descriptors.
+inline constexpr int kMostJobs = 256;
+
 // How diagnostics and errors are written to standard error.
 enum class OutputFormat { Text, Json, Github, Sarif };
 enum class ColorMode { Auto, Always, Never };
 
 // Where a list of patterns comes from: the command line (file empty;
-// patterns with a '/' then match below each PATH walked) or a
+// patterns with a '/' then match below the working directory) or a
 // configuration file (shown as `file`; such patterns match below `dir`,
 // the file's directory as an absolute path).
 struct PatternOrigin {
@@ -36,6 +40,7 @@ struct TreeOptions {
   std::vector<std::string> extend_includes;  // taken besides the includes
   PatternOrigin include_origin, exclude_origin, extend_origin;
   bool no_ignore = false;       // walk the files git ignores too
+  bool force_exclude = false;   // the excludes apply to PATHs named too
   std::string files_from;       // a list of files to convert ("-": standard input)
   bool files_from_nul = false;  // -0: that list's names each end with a NUL
   std::string config;           // --config: this configuration file, no lookup

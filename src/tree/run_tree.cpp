@@ -94,19 +94,18 @@ void erase_progress(Progress& progress) {
   write_all(2, "\r\033[K");
 }
 
-// Threads enough for the largest machines; more only cost memory, and
-// descriptors for the files they hold open.
-constexpr std::size_t kMaxJobs = 256;
-
 int run_files(const TreeOptions& options) {
   int report_fd = -1;
   if (!options.report.empty() && (report_fd = open_report(options.report)) < 0) return 2;
   // With the log on standard output, it is all that goes there.
   const bool print_out = options.report != "-";
-  std::vector<std::string> notes;
-  const std::vector<WalkedFile> files = walk_paths(options, &notes);
+  WalkReport walked;
+  const std::vector<WalkedFile> files = walk_paths(options, &walked);
   if (!options.quiet)
-    for (const std::string& note : notes) write_all(2, note);
+    for (const std::string& note : walked.notes) write_all(2, note);
+  // A gate that checked nothing must not pass.
+  const bool found_none = files.empty() && walked.walked_directory && walked.skipped_named == 0;
+  if (found_none) write_all(2, "q5upgrade: warning: no C file found in the PATHs given\n");
   stop_for_test("walked");
 
   // Workers take files in walk order; results are printed in that order as
@@ -117,7 +116,7 @@ int run_files(const TreeOptions& options) {
   std::condition_variable finished;
   std::size_t jobs = options.jobs > 0 ? static_cast<std::size_t>(options.jobs)
                                       : static_cast<std::size_t>(available_processors());
-  jobs = std::min(jobs, kMaxJobs);
+  jobs = std::min(jobs, static_cast<std::size_t>(kMostJobs));
   // New files in place wait in batches, so that one sync flushes many of
   // them; the workers and the batches stay inside the descriptors this
   // process may open, and the signal handlers track every new file.
@@ -266,8 +265,9 @@ int run_files(const TreeOptions& options) {
   for (std::thread& worker : workers) worker.join();
 
   // A rule set to "error" is trouble whenever it fires.
-  trouble |=
-      tally.failed > 0 || tally.counts.errors > 0 || (options.werror && tally.counts.warnings > 0);
+  trouble |= tally.failed > 0 || tally.counts.errors > 0 ||
+             (options.werror && tally.counts.warnings > 0) ||
+             (found_none && options.sink == TreeSink::Check);
   if (report_fd >= 0 && !write_report(report_fd, options.report, logged, report_lost))
     trouble = true;
   if (options.output_format == OutputFormat::Sarif &&

@@ -104,8 +104,10 @@ while IFS='|' read -r text message; do
     refused 2 "q5upgrade: .q5upgrade.toml:$message"$'\n' -q --check src/a.c
 done <<'EOF'
 jobs = 2\n\nfoo = 1\n|3: error: unknown key 'foo'
-jobs = "two"\n|1: error: 'jobs' must be a positive integer
-jobs = 0\n|1: error: 'jobs' must be a positive integer
+jobs = "two"\n|1: error: 'jobs' must be an integer from 1 to 256
+jobs = 0\n|1: error: 'jobs' must be an integer from 1 to 256
+jobs = 257\n|1: error: 'jobs' must be an integer from 1 to 256
+force-exclude = "yes"\n|1: error: 'force-exclude' must be true or false
 exclude = "sub/"\n|1: error: 'exclude' must be an array of strings
 include = ["*.c",\n  3]\n|2: error: 'include' must be an array of strings
 unsafe-fixes = 1\n|1: error: 'unsafe-fixes' must be true or false

@@ -188,8 +188,8 @@ while IFS='|' read -r limit jobs; do
     ok "stray files: $(ls -A tree | grep -vc '^f[0-9]*\.c$')" [ "$(ls -A tree | wc -l)" = 1300 ]
 done <<'EOF'
 256|1
-20000|300
-256|300
+20000|256
+256|256
 EOF
 
 # ---- SIGQUIT -------------------------------------------------------------------

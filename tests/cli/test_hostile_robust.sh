@@ -177,12 +177,12 @@ fi
 
 # No thread beyond the main one (a process limit): the files are converted
 # all the same, by the main thread. (The leak checker needs a thread too.)
-begin "-j100000 where no thread can be made: every file converted"
+begin "-j256 where no thread can be made: every file converted"
 mkdir d
 for i in 1 2 3 4 5; do printf '%s' "$CALL" >d/f$i.c; done
 own d d/*
 ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 \
-    _run bash -c 'ulimit -u 1 && exec "$@"' _ "${AS_NOBODY[@]}" "$UBIN" -i -j100000 d
+    _run bash -c 'ulimit -u 1 && exec "$@"' _ "${AS_NOBODY[@]}" "$UBIN" -i -j256 d
 check 0 $'q5upgrade: 5 files examined, 5 changed, 0 unchanged, 0 failed, 5 calls converted\n'
 for i in 1 2 3 4 5; do has d/f$i.c "$CONVERTED"; done
 only d f1.c f2.c f3.c f4.c f5.c

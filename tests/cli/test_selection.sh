@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Which files the tree interface takes: gitignore-style --include/--exclude
-# patterns, --extend-include, what git ignores (and --no-ignore), lists from
-# --files-from, the note for a pattern that matched nothing, and two modes
-# given at once.
+# patterns (from the working directory, as in the configuration file from
+# its directory; "!" negation; a pattern that is none), --extend-include,
+# --force-exclude, what git ignores (and --no-ignore), lists from
+# --files-from, the note for a pattern that matched nothing, a run that
+# finds no C file, and two modes given at once.
 . "$(dirname "$0")/lib.sh"
 
 # The tree: every file holds a call to convert.
@@ -17,7 +19,7 @@ fixture() {
 lines() { (($#)) && printf '%s\n' "$@"; }
 
 # Row: args|files --check names (below tree/, in walk order).
-begin "gitignore-style patterns, relative to the PATH walked"
+begin "gitignore-style patterns, from the working directory; the last that matches decides"
 fixture
 while IFS='|' read -r args want; do
     # shellcheck disable=SC2086 # the row's words
@@ -26,24 +28,38 @@ while IFS='|' read -r args want; do
     tcheck 1 "$(lines $(printf 'tree/%s ' $want))"$'\n' ''
 done <<'EOF'
 |SUMA/top.h lib/SUMA/t.c src/SUMA/s.c src/a.c src/gen/out/g.c
---exclude=src/SUMA|SUMA/top.h lib/SUMA/t.c src/a.c src/gen/out/g.c
---exclude=/src/SUMA|SUMA/top.h lib/SUMA/t.c src/a.c src/gen/out/g.c
---exclude='*/SUMA/*'|SUMA/top.h src/a.c src/gen/out/g.c
+--exclude=tree/src/SUMA|SUMA/top.h lib/SUMA/t.c src/a.c src/gen/out/g.c
+--exclude=/tree/src/SUMA|SUMA/top.h lib/SUMA/t.c src/a.c src/gen/out/g.c
+--exclude='tree/*/SUMA/*'|SUMA/top.h src/a.c src/gen/out/g.c
+--exclude='*/SUMA/*'|lib/SUMA/t.c src/SUMA/s.c src/a.c src/gen/out/g.c
 --exclude='**/SUMA'|src/a.c src/gen/out/g.c
 --exclude=SUMA|src/a.c src/gen/out/g.c
 --exclude=SUMA/ --exclude='*.h'|src/a.c src/gen/out/g.c
---exclude='src/**/g.c'|SUMA/top.h lib/SUMA/t.c src/SUMA/s.c src/a.c
---exclude=src/gen/out/|SUMA/top.h lib/SUMA/t.c src/SUMA/s.c src/a.c
+--exclude='tree/src/**/g.c'|SUMA/top.h lib/SUMA/t.c src/SUMA/s.c src/a.c
+--exclude=tree/src/gen/out/|SUMA/top.h lib/SUMA/t.c src/SUMA/s.c src/a.c
 --exclude=gen/out/|SUMA/top.h lib/SUMA/t.c src/SUMA/s.c src/a.c src/gen/out/g.c
+--exclude=SUMA --exclude='!tree/lib/SUMA'|lib/SUMA/t.c src/a.c src/gen/out/g.c
+--exclude='tree/src/**' --exclude='!a.c'|SUMA/top.h lib/SUMA/t.c src/a.c
+--exclude='!a.c' --exclude='tree/src/**'|SUMA/top.h lib/SUMA/t.c
+--exclude='\!x' --exclude='[[:upper:]]???'|src/a.c src/gen/out/g.c
 --include='*.inc'|src/x.inc
 --extend-include='*.inc'|SUMA/top.h lib/SUMA/t.c src/SUMA/s.c src/a.c src/gen/out/g.c src/x.inc
---include='src/**'|src/SUMA/s.c src/a.c src/gen/out/g.c src/x.inc
+--include='tree/src/**'|src/SUMA/s.c src/a.c src/gen/out/g.c src/x.inc
 --include=SUMA/|SUMA/top.h lib/SUMA/t.c src/SUMA/s.c
---include='lib/*/*.c' --extend-include=x.inc|lib/SUMA/t.c src/x.inc
+--include='*.[ch]' --include='![!a]*.c'|SUMA/top.h src/a.c
+--include='tree/lib/*/*.c' --extend-include=x.inc|lib/SUMA/t.c src/x.inc
 EOF
-# Below the PATH: "src/SUMA" names nothing when src is the PATH.
+# A pattern with a '/' starts from the working directory, on the command
+# line as in a configuration file there: "src/SUMA" names nothing from
+# above tree/, and tree/src/SUMA from inside it.
 trun -q --check --exclude=src/SUMA tree/src
 tcheck 1 "$(lines tree/src/SUMA/s.c tree/src/a.c tree/src/gen/out/g.c)"$'\n' ''
+(cd tree && trun -q --check --exclude=src/SUMA src)
+tcheck 1 "$(lines src/a.c src/gen/out/g.c)"$'\n' ''
+printf 'exclude = ["src/SUMA"]\n' >tree/.q5upgrade.toml
+(cd tree && trun -q --check src)
+tcheck 1 "$(lines src/a.c src/gen/out/g.c)"$'\n' ''
+rm tree/.q5upgrade.toml
 # Files named are taken whatever the patterns say.
 trun -q --check --exclude='*.c' --include=none tree/src/a.c
 tcheck 1 $'tree/src/a.c\n' ''
@@ -62,6 +78,43 @@ tcheck 1 "$(lines tree/SUMA/top.h tree/lib/SUMA/t.c tree/src/SUMA/s.c tree/src/a
 # No directory walked: the patterns did not apply, no note.
 trun --check --exclude=nothing/ tree/src/a.c
 ok "no note without a walk: $(cat "$SCRATCH/err")" bash -c "! grep -q note: '$SCRATCH/err'"
+
+# --force-exclude (and force-exclude = true) applies the excludes to the
+# PATHs named, files or directories, and to what is below an excluded
+# directory; such a PATH skipped is no "no C file found".
+begin "--force-exclude: the excludes skip PATHs named too"
+fixture
+NAMED=(tree/SUMA/top.h tree/src/a.c tree/src/gen/out/g.c tree/lib)
+trun -q --check --exclude=SUMA --exclude=gen "${NAMED[@]}"
+tcheck 1 "$(lines tree/SUMA/top.h tree/src/a.c tree/src/gen/out/g.c)"$'\n' ''
+trun -q --check --exclude=SUMA --exclude=gen --force-exclude "${NAMED[@]}"
+tcheck 1 $'tree/src/a.c\n' ''
+printf 'exclude = ["SUMA", "gen"]\nforce-exclude = true\n' >.q5upgrade.toml
+trun -q --check "${NAMED[@]}"
+tcheck 1 $'tree/src/a.c\n' ''
+trun -q --check tree/SUMA tree/src/gen/out/g.c
+tcheck 0 '' ''
+
+begin "a pattern that is none is a usage error; finding no C file is a warning, trouble for --check"
+fixture
+for row in "--include=[|'[' for '--include': unclosed '['" \
+    "--exclude=a\\|'a\\' for '--exclude': ends with '\\'" \
+    "--extend-include=[[:nope:]]|'[[:nope:]]' for '--extend-include': unknown class '[:nope:]'" \
+    "--exclude=!|'!' for '--exclude': matches nothing"; do
+    refused 2 "q5upgrade: invalid pattern ${row#*|}
+Try 'q5upgrade --help' for more information.
+" --check "${row%%|*}" tree
+done
+printf 'exclude = ["ok", "[z"]\n' >.q5upgrade.toml
+refused 2 $'q5upgrade: .q5upgrade.toml:1: error: invalid pattern \'[z\' in \'exclude\': unclosed \'[\'\n' --check tree
+rm .q5upgrade.toml
+trun --check --include='*.none' tree
+tcheck 2 '' "q5upgrade: note: --include '*.none' matched nothing
+q5upgrade: warning: no C file found in the PATHs given
+q5upgrade: 0 files examined, 0 would change, 0 unchanged, 0 failed, 0 calls to convert
+"
+trun -q --diff --include='*.none' tree
+tcheck 0 '' $'q5upgrade: warning: no C file found in the PATHs given\n'
 
 begin "files git ignores are skipped; --no-ignore takes them"
 fixture

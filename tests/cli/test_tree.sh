@@ -165,7 +165,13 @@ done <<'EOF'
 2|-x src
 2|--jobs=0 src
 2|-j abc src
+2|-j 257 src
 2|-i -
+2|--verbose src
+2|-z --diff src
+2|--check --include=[ src
+2|--check --include=*.none src
+0|--diff -q --include=*.none src
 EOF
 kept src/conv.c
 for args in --help -h --version -V "--help src" "-q --version"; do

@@ -229,6 +229,12 @@ TEST(TreeOptionParser, UsageErrors) {
        "options '--config' and '--isolated' cannot be used together"},
       {{"-0", "src"}, "option '-0' needs '--files-from'"},
       {{"-q"}, "no PATH given"},
+      {{"-j257", "src"}, "invalid number of jobs: '257' (at most 256)"},
+      {{"--include=a[", "src"}, "invalid pattern 'a[' for '--include': unclosed '['"},
+      {{"--exclude", "", "src"}, "invalid pattern '' for '--exclude': matches nothing"},
+      {{"--verbose", "src"}, "option '--verbose' needs '--check'"},
+      {{"-iz", "src"}, "option '-z' needs '--check'"},
+      {{"--null", "--diff", "src"}, "option '--null' needs '--check'"},
       {{"-i", "-"}, "standard input (-) cannot be converted in place"},
       {{"--files-from=-", "-"}, "standard input (-) cannot be both a PATH and the list of files"},
   };
@@ -274,6 +280,9 @@ TEST(TreeOptionParser, SpellingsOrderAndValues) {
   // A list of files alone is enough.
   parsed = parse({"--files-from=list", "-0"});
   EXPECT_TRUE(std::get<TreeOptions>(parsed).files_from_nul);
+  parsed = parse({"--force-exclude", "-c", "-j256", "src"});
+  EXPECT_TRUE(std::get<TreeOptions>(parsed).force_exclude);
+  EXPECT_EQ(std::get<TreeOptions>(parsed).jobs, 256);
 }
 
 }  // namespace
