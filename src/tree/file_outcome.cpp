@@ -204,6 +204,7 @@ void convert_file(const TreeOptions& options, const RunContext& context, const W
       if (outcome.changed)
         outcome.out = unified_diff(patch_path(file.path, context.cwd), before, conversion.text,
                                    conversion.spans);
+      if (outcome.changed && options.diff_colour) outcome.out = colour_diff(outcome.out);
       break;
     case TreeSink::Check:
       if (!outcome.changed) break;

@@ -62,6 +62,7 @@ struct TreeOptions {
   std::vector<std::string> macro_dirs;  // -I: headers whose macros count
   OutputFormat output_format = OutputFormat::Text;
   ColorMode color = ColorMode::Auto;
+  bool diff_colour = false;     // the diff on standard output coloured, as git colours it
   bool verbose = false;         // --check also names each call still to convert
   bool statistics = false;      // counts by rule at the end
   bool null_separated = false;  // -z: --check names raw, each ended by a NUL

@@ -77,11 +77,16 @@ struct Progress {
   bool stdout_terminal = false;
   double started = 0, drawn_at = 0;
   bool on_screen = false;
+  // Test hook: Q5UPGRADE_TEST_CLOCK=S makes the clock read S seconds per
+  // file done, so that what is drawn does not depend on the machine's pace.
+  double seconds_per_file = -1;
 };
 
 void draw_progress(Progress& progress, std::size_t done, std::size_t total) {
   if (!progress.enabled) return;
-  const double now = seconds_now();
+  const double now = progress.seconds_per_file >= 0
+                         ? progress.seconds_per_file * static_cast<double>(done)
+                         : seconds_now();
   if (now - progress.started < 1.0 || now - progress.drawn_at < 0.25) return;
   progress.drawn_at = now;
   progress.on_screen = true;
@@ -125,6 +130,7 @@ int run_files(const TreeOptions& options) {
   const std::size_t batch_size = budget.batch;
   if (options.sink == TreeSink::InPlace) reserve_cleanup_slots(jobs * (batch_size + 1) + 16);
   bool trouble = false;
+  bool stdout_closed = false;
   const RunContext context = prepare_context(options, files, jobs, trouble);
   auto work = [&] {
     auto publish = [&](std::size_t i, FileOutcome&& outcome) {
@@ -204,7 +210,9 @@ int run_files(const TreeOptions& options) {
   Progress progress;
   progress.enabled = !options.quiet && ::isatty(2) == 1;
   progress.stdout_terminal = ::isatty(1) == 1;
-  progress.started = seconds_now();
+  if (const char* step = std::getenv("Q5UPGRADE_TEST_CLOCK"))
+    progress.seconds_per_file = std::atof(step);
+  progress.started = progress.seconds_per_file >= 0 ? 0 : seconds_now();
   const bool keep_log = keeps_sarif(options);
   bool report_lost = false;
   Tally tally;
@@ -223,11 +231,16 @@ int run_files(const TreeOptions& options) {
     if (!outcome.err.empty() || (progress.stdout_terminal && print_out && !outcome.out.empty()))
       erase_progress(progress);
     if (print_out && !write_all(1, outcome.out)) {
-      // Nobody reads any more (a pipe into head): stop taking files.
+      // Nobody reads any more (a pipe into head): stop taking files, and
+      // end quietly as the tools that do not ignore SIGPIPE end.
       erase_progress(progress);
-      write_all(2, "q5upgrade: standard output: error: ");
-      write_all(2, std::strerror(errno));
-      write_all(2, "\n");
+      if (errno == EPIPE) {
+        stdout_closed = true;
+      } else {
+        write_all(2, "q5upgrade: standard output: error: ");
+        write_all(2, std::strerror(errno));
+        write_all(2, "\n");
+      }
       trouble = true;
       next = files.size();
       break;
@@ -263,6 +276,7 @@ int run_files(const TreeOptions& options) {
   }
   erase_progress(progress);
   for (std::thread& worker : workers) worker.join();
+  if (stdout_closed) return kStdoutClosed;
 
   // A rule set to "error" is trouble whenever it fires.
   trouble |= tally.failed > 0 || tally.counts.errors > 0 ||
@@ -305,9 +319,14 @@ int run_tree(int argc, const char* const* argv) {
       write_all(2, trouble);
       return 2;
     }
+    // The diff is coloured for standard output as git colours it, the
+    // findings for standard error.
+    const char* no_color = std::getenv("NO_COLOR");
+    options.diff_colour =
+        resolve_colour(options.color, ::isatty(1) == 1, no_color) == ColorMode::Always;
     options.color = options.output_format != OutputFormat::Text
                         ? ColorMode::Never
-                        : resolve_colour(options.color, ::isatty(2) == 1, std::getenv("NO_COLOR"));
+                        : resolve_colour(options.color, ::isatty(2) == 1, no_color);
     return run_files(options);
   } catch (const std::bad_alloc&) {
     write_all(2, "q5upgrade: error: ");

@@ -186,13 +186,18 @@ for word in -d -q --check -i --bogus; do
 done
 kept src/conv.c
 
-begin "a reader that leaves stops the run"
+# As GNU tools end: killed by SIGPIPE (141 in the shell), with no message
+# and no summary, in every format that writes to standard output.
+begin "a reader that leaves stops the run, quietly"
 mkdir big
 for i in $(seq 40); do for k in $(seq 100); do printf '%s' "$CALL"; done >"big/f$i.c"; done
-"$BIN" --diff big 2>"$SCRATCH/err" | head -c 10 >/dev/null
-status=${PIPESTATUS[0]}
-ok "exit $status, expected 2" [ "$status" = 2 ]
-ok "stderr names the broken pipe: $(head -c 200 "$SCRATCH/err")" grep -q '^q5upgrade: standard output: error: ' "$SCRATCH/err"
+for args in --diff --check "--check --verbose"; do
+    "$BIN" $args big 2>"$SCRATCH/err" | head -c 10 >/dev/null
+    status=${PIPESTATUS[0]}
+    ok "[$args] exit $status, expected 141" [ "$status" = 141 ]
+    ok "[$args] no message of the run: $(grep '^q5upgrade' "$SCRATCH/err" | head -c 200)" \
+        bash -c "! grep -q '^q5upgrade' '$SCRATCH/err'"
+done
 
 begin "classic convert mode prints nothing on stdout"
 printf '%s' "$CALL" >in.c
