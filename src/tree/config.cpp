@@ -27,6 +27,13 @@ namespace q5 {
 
 namespace {
 
+// Every key the file may hold; the schema (schema/q5upgrade.schema.json)
+// names the same ones.
+constexpr std::string_view kConfigKeys[] = {
+    "include", "exclude",      "extend-include", "include-dirs",     "jobs",
+    "rules",   "unsafe-fixes", "force-exclude",  "per-file-ignores",
+};
+
 std::string real_path(const std::string& path) {
   std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
   return real ? std::string(real.get()) : std::string();
@@ -97,6 +104,32 @@ std::string string_list(const std::string& file, std::string_view key, const tom
   return {};
 }
 
+// [per-file-ignores]: patterns, each to a list of rule names or starts of
+// names.
+std::string read_per_file_ignores(const std::string& file, const toml::node& node,
+                                  std::vector<PerFileIgnore>& out) {
+  const toml::table* table = node.as_table();
+  if (table == nullptr)
+    return config_error(file, node.source(), "'per-file-ignores' must be a table");
+  out.clear();
+  for (auto&& [key, value] : *table) {
+    const std::string pattern(key.str());
+    if (std::string error = pattern_error(pattern); !error.empty())
+      return config_error(file, key.source(),
+                          "invalid pattern '" + pattern + "' in 'per-file-ignores': " + error);
+    std::vector<std::string> names;
+    if (std::string error = string_list(file, pattern, value, names); !error.empty()) return error;
+    PerFileIgnore ignore{make_pattern(pattern), {}};
+    for (const std::string& name : names) {
+      std::vector<Rule> rules = rules_named(name);
+      if (rules.empty()) return config_error(file, value.source(), "unknown rule '" + name + "'");
+      ignore.rules.insert(ignore.rules.end(), rules.begin(), rules.end());
+    }
+    out.push_back(std::move(ignore));
+  }
+  return {};
+}
+
 std::string read_rules(const std::string& file, const toml::node& node, RuleSettings& rules) {
   const toml::table* table = node.as_table();
   if (table == nullptr) return config_error(file, node.source(), "'rules' must be a table");
@@ -117,6 +150,8 @@ std::string read_rules(const std::string& file, const toml::node& node, RuleSett
 }
 
 }  // namespace
+
+std::span<const std::string_view> config_keys() { return kConfigKeys; }
 
 std::string find_config(const TreeOptions& options) {
   if (options.isolated) return {};
@@ -187,7 +222,9 @@ std::string apply_config(TreeOptions& options, const std::string& path) {
     std::string trouble;
     auto list = std::find_if(std::begin(lists), std::end(lists),
                              [&](const ListKey& k) { return k.key == name; });
-    if (list != std::end(lists)) {
+    if (std::find(std::begin(kConfigKeys), std::end(kConfigKeys), name) == std::end(kConfigKeys)) {
+      trouble = config_error(path, key.source(), "unknown key '" + std::string(name) + "'");
+    } else if (list != std::end(lists)) {
       std::vector<std::string> patterns;
       trouble = string_list(path, name, value, patterns, true);
       if (trouble.empty() && !list->given) {
@@ -219,8 +256,11 @@ std::string apply_config(TreeOptions& options, const std::string& path) {
         options.unsafe_fixes = on->get();
     } else if (name == "rules") {
       trouble = read_rules(path, value, from_file);
+    } else if (name == "per-file-ignores") {
+      trouble = read_per_file_ignores(path, value, options.per_file_ignores);
+      options.per_file_origin = origin;
     } else {
-      trouble = config_error(path, key.source(), "unknown key '" + std::string(name) + "'");
+      trouble = config_error(path, key.source(), "key '" + std::string(name) + "' is not read");
     }
     if (!trouble.empty()) return trouble;
   }

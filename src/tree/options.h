@@ -7,6 +7,7 @@
 
 #include "base/failure.h"
 #include "diagnose/rule_settings.h"
+#include "tree/patterns.h"
 
 namespace q5 {
 
@@ -27,6 +28,13 @@ enum class ColorMode { Auto, Always, Never };
 struct PatternOrigin {
   std::string file;
   std::string dir;
+};
+
+// A configuration file's [per-file-ignores]: the rules not reported in the
+// files a pattern matches (or, negated, does not match).
+struct PerFileIgnore {
+  Pattern pattern;
+  std::vector<Rule> rules;
 };
 
 struct TreeOptions {
@@ -50,12 +58,15 @@ struct TreeOptions {
   std::vector<Rule> selected, ignored;
   bool selecting = false;
   RuleSettings rules = default_rule_settings();
+  std::vector<PerFileIgnore> per_file_ignores;  // from the configuration file
+  PatternOrigin per_file_origin;
   // What the command line set, which a configuration file then leaves.
   struct {
     bool jobs, includes, excludes, extend_includes, macro_dirs, unsafe_fixes;
   } given{};
   bool quiet = false;
   bool werror = false;
+  bool exit_zero = false;  // findings and files to change leave the status 0
   // Calls that a finding leaves as they stand are converted too, with the
   // text rules: the whole file as the classic conversion does it.
   bool unsafe_fixes = false;

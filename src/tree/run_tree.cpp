@@ -278,26 +278,38 @@ int run_files(const TreeOptions& options) {
   for (std::thread& worker : workers) worker.join();
   if (stdout_closed) return kStdoutClosed;
 
-  // A rule set to "error" is trouble whenever it fires.
-  trouble |= tally.failed > 0 || tally.counts.errors > 0 ||
-             (options.werror && tally.counts.warnings > 0) ||
-             (found_none && options.sink == TreeSink::Check);
+  // Calls to convert are work to do, which exit 1 says already: --werror
+  // does not count them.
+  const std::size_t warnings =
+      tally.counts.warnings - tally.counts.by_severity[static_cast<std::size_t>(Severity::Warning)]
+                                                      [static_cast<std::size_t>(Rule::Convertible)];
+  // What the findings make of the run: a rule set to "error" is trouble
+  // whenever it fires; none of it with --exit-zero.
+  const bool found_trouble = tally.counts.errors > 0 || (options.werror && warnings > 0);
+  trouble |= tally.failed > 0 || (found_none && options.sink == TreeSink::Check) ||
+             (found_trouble && !options.exit_zero);
   if (report_fd >= 0 && !write_report(report_fd, options.report, logged, report_lost))
     trouble = true;
-  if (options.output_format == OutputFormat::Sarif &&
-      !write_report(2, "standard error", logged, report_lost))
+  if (options.output_format == OutputFormat::Sarif && options.report != "-" &&
+      !write_report(1, "standard output", logged, report_lost))
     trouble = true;
-  // The JSON and SARIF formats leave standard error to their data.
-  const bool machine =
-      options.output_format == OutputFormat::Json || options.output_format == OutputFormat::Sarif;
-  if (!options.quiet && !machine)
-    write_all(2, summary_line(tally, options.sink == TreeSink::InPlace));
+  if (!options.quiet) write_all(2, summary_line(tally, options.sink == TreeSink::InPlace));
   if (options.statistics) write_all(2, format_statistics(tally.by_rule));
   if (trouble) return 2;
-  bool would_change = options.sink == TreeSink::Diff || options.sink == TreeSink::Check;
-  // By default a finding is work left to do, like a file still to convert.
-  bool to_do = tally.changed > 0 || (!options.unsafe_fixes && tally.counts.warnings > 0);
-  return would_change && to_do ? 1 : 0;
+  if (options.exit_zero) return 0;
+  switch (options.sink) {
+    case TreeSink::Diff:
+    case TreeSink::Check:
+      // By default a finding is work left to do, like a file still to convert.
+      return tally.changed > 0 || (!options.unsafe_fixes && tally.counts.warnings > 0) ? 1 : 0;
+    case TreeSink::InPlace:
+      // Done only when nothing is left to look at: a call left as it
+      // stands, or any other warning.
+      return warnings > 0 ? 1 : 0;
+    case TreeSink::Stdout:
+      break;
+  }
+  return 0;
 }
 
 }  // namespace

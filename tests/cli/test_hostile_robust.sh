@@ -210,13 +210,18 @@ printf '    Q5SetAttrs(obj, /* w */ Q5A_Width, 100, Q5TAG_END);\n' >"$odd"
 printf '    Q5SetAttrs(obj, "w, Q5TAG_END);\n' >$'bad\001\a\b\v\f\r\177.c'
 printf '%s' "$CALL" >plain.c
 shown='"./a\tb\n\"c\\\303\251.c"'
-diagnostics="$shown:1:21: note: comment removed from the argument list [q5-comment-removed]
+diagnostics="$shown:1:5: warning: call to 'Q5SetAttrs' to convert to the pair form [q5-convertible]
+    Q5SetAttrs(obj, /* w */ Q5A_Width, 100, Q5TAG_END);
+    ^
+$shown:1:21: note: comment removed from the argument list [q5-comment-removed]
     Q5SetAttrs(obj, /* w */ Q5A_Width, 100, Q5TAG_END);
                     ^
 \"./bad\\001\\a\\b\\v\\f\\r\\177.c\":1:21: error: unterminated string [q5-conversion-failed]
     Q5SetAttrs(obj, \"w, Q5TAG_END);
                     ^
-q5upgrade: 3 files examined, 2 would change, 0 unchanged, 1 failed, 2 calls to convert; 1 note (1 q5-comment-removed)
+./plain.c:1:5: warning: call to 'Q5SetAttrs' to convert to the pair form [q5-convertible]
+$CALL    ^
+q5upgrade: 3 files examined, 2 would change, 0 unchanged, 1 failed, 2 calls to convert; 2 warnings (2 q5-convertible), 1 note (1 q5-comment-removed)
 "
 "$BIN" --unsafe-fixes -c . >"$SCRATCH/got.out" 2>"$SCRATCH/stderr"
 STATUS=$?

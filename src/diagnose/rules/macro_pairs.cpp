@@ -41,11 +41,12 @@ extern const RuleInfo kRuleMacroPairs = {
     "q5-macro-pairs",
     Severity::Warning,
     "A macro in the list expands to other than one argument.",
-    "The macro's definition (named in the message) expands to several list arguments, such as "
-    "a whole resource and its value, or to none. A pair macro cannot be put around part of a "
-    "macro's expansion at the call site, so the call is left as it stands. Change the "
-    "definition to expand to whole pairs, each wrapped in the pair macro, or convert the call "
-    "by hand.",
-    check};
+    "The macro's definition (named in the message) expands to several list arguments, such as a "
+    "whole resource and its value, or to none. A pair macro cannot be put around part of a macro's "
+    "expansion at the call site, so the call is left as it stands.",
+    check,
+    "#define FG_ARG(c) XmNforeground, (c)\nXtVaSetValues(w, FG_ARG(7), NULL);\n",
+    "Change the definition to expand to whole pairs, each in its pair macro (#define FG_ARG(c) "
+    "Q5LT(XmNforeground, (c))), or convert the call by hand."};
 
 }  // namespace q5

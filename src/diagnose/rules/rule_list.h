@@ -22,5 +22,8 @@ extern const RuleInfo kRuleCommentRemoved;
 extern const RuleInfo kRuleMacroPairs;
 extern const RuleInfo kRuleMalformedPair;
 extern const RuleInfo kRuleUnterminatedList;
+extern const RuleInfo kRuleConvertible;
+extern const RuleInfo kRuleUnusedSuppression;
+extern const RuleInfo kRuleMalformedSuppression;
 
 }  // namespace q5
