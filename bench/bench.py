@@ -34,6 +34,7 @@ GROWTH_LIMIT = 8.5           # time(64 MiB) / time(8 MiB), files 8x bigger
 SMALL_VS_CAT = 1.2
 TREE_CHECK_VS_FIND_CAT = 1.5  # `q5upgrade --check TREE` / `find TREE ... -exec cat {} +`
 TREE_INPLACE_SPEEDUP = 5.0    # classic upgrade, one process per file / `q5upgrade -i TREE`
+PATTERN_GROWTH_LIMIT = 12.0  # time(10N files) / time(N files), pathological patterns
 RSS_SLACK = 32 * MIB         # peak RSS <= input size + this
 GROWTH_KINDS = ("typical", "adversarial", "dense")
 
@@ -305,6 +306,47 @@ def tree_runs(b, tree, files):
     return (statistics.median(tc), statistics.median(tf)), (statistics.median(ti), statistics.median(tu))
 
 
+# Patterns that a backtracking matcher takes exponential time over: twenty
+# "**" parts before a name no path has, against paths 21 parts deep, and a
+# part of many '*' that a long name almost matches.
+DEEP = 20
+MANY_DOUBLE_STARS = "**/" * DEEP + "nothing.c"
+MANY_STARS = "*a" * 24 + "*b"
+
+
+def pattern_tree(root, n):
+    """n files of one line, DEEP directories down, names of many 'a'; and a
+    configuration file at the top whose patterns, matching below it, are
+    tried on every entry."""
+    deep = os.path.join(root, *("d%02d" % i for i in range(DEEP)))
+    os.makedirs(deep, exist_ok=True)
+    for i in range(n):
+        with open(os.path.join(deep, "%s%05d.c" % ("a" * 60, i)), "w") as f:
+            f.write("int a;\n")
+    with open(os.path.join(root, ".q5upgrade.toml"), "w") as f:
+        f.write('exclude = ["%s", "/%s"]\nextend-include = ["%s"]\n'
+                % (MANY_DOUBLE_STARS, MANY_DOUBLE_STARS, MANY_STARS))
+    return root
+
+
+def pattern_runs(b, small, large):
+    """--check over `small` and `large` (10 times the files) with and
+    without the pathological patterns: the medians, keyed by case."""
+    out = {}
+    for label, tree in (("small", small), ("large", large)):
+        config = "--config=" + os.path.join(tree, ".q5upgrade.toml")
+        for kind, extra in (("patterns", [config]), ("plain", ["--isolated"])):
+            argv = [b.tool, "--check", "-q", "--no-ignore"] + extra + [tree]
+            times = []
+            for i in range(b.reps + 1):
+                t, code, _ = run(argv, os.devnull, b.err, b.timeout)
+                b._check("patterns", tree, code)
+                if i:
+                    times.append(t)
+            out[(label, kind)] = statistics.median(times)
+    return out
+
+
 def _unlink(path):
     try:
         os.unlink(path)
@@ -486,6 +528,9 @@ def _bench(args, tool, cat, scratch, sizes, n_small):
         os.makedirs(d, exist_ok=True)
     jobs += [(gen.write_typical, p, 32 * 1024, 6000 + i, "typical") for i, p in enumerate(tree_files)]
     generate(jobs)
+    n_patterns = 2000 if not args.quick else 200
+    pattern_small = pattern_tree(os.path.join(scratch, "patterns-small"), n_patterns)
+    pattern_large = pattern_tree(os.path.join(scratch, "patterns-large"), 10 * n_patterns)
     print("inputs generated in %.1f s" % (time.perf_counter() - t_start))
     print()
 
@@ -531,6 +576,18 @@ def _bench(args, tool, cat, scratch, sizes, n_small):
     except ToolFailed as e:
         b.failures.append(str(e))
         print("%-24s TOOL FAILED" % tree_label)
+    try:
+        pt = pattern_runs(b, pattern_small, pattern_large)
+        growth = pt[("large", "patterns")] / pt[("small", "patterns")]
+        results["patterns"] = (pt[("large", "patterns")], pt[("large", "plain")], 0, 0)
+        results["patterns growth"] = growth
+        for label, n in (("small", n_patterns), ("large", 10 * n_patterns)):
+            print("%-24s %10s %11s %11s %7.2fx   (vs the same walk without patterns)" % (
+                "patterns, %d files" % n, "-", fmt_ms(pt[(label, "patterns")]),
+                fmt_ms(pt[(label, "plain")]), pt[(label, "patterns")] / pt[(label, "plain")]))
+    except ToolFailed as e:
+        b.failures.append(str(e))
+        print("%-24s TOOL FAILED" % "patterns")
     if timer:
         print("(tool RSS: %s -f %%M on one extra run per input)" % timer)
     else:
@@ -579,6 +636,12 @@ def _bench(args, tool, cat, scratch, sizes, n_small):
                        ">= %.1fx" % TREE_INPLACE_SPEEDUP, tu / ti >= TREE_INPLACE_SPEEDUP))
     else:
         checks.append(("tree -i speed-up vs upgrade per file", "-", "", None))
+    if "patterns growth" in results:
+        g = results["patterns growth"]
+        checks.append(("patterns growth, 10x the files", "%.2f" % g,
+                       "<= %.1f" % PATTERN_GROWTH_LIMIT, g <= PATTERN_GROWTH_LIMIT))
+    else:
+        checks.append(("patterns growth, 10x the files", "-", "", None))
     for label, _, _, _ in inputs + [(small_label, None, None, None)]:
         name = "peak RSS %s" % label
         if label in results:

@@ -17,6 +17,15 @@ _q5upgrade_paths() {
     [[ ${#COMPREPLY[@]} -eq 0 ]] && COMPREPLY=($(compgen -f -- "$1"))
 }
 
+_q5upgrade_rules() {
+    echo q5-char-literal-split q5-comment-removed q5-conversion-failed \
+        q5-convertible q5-declaration q5-directive-in-list q5-dropped-arguments \
+        q5-lost-tokens q5-macro-pairs q5-malformed-pair q5-malformed-suppression \
+        q5-missed-call q5-shifted-pairing q5-terminator-as-value q5-terminator-guess \
+        q5-too-complex q5-unclosed-pair q5-unterminated-list q5-unused-suppression \
+        q5-xt-special-argument
+}
+
 # _q5upgrade_value OPTION WORD: completes the value of OPTION; returns 1
 # when OPTION takes no value.
 _q5upgrade_value() {
@@ -25,13 +34,8 @@ _q5upgrade_value() {
             COMPREPLY=($(compgen -W 'text json github sarif' -- "$2")) ;;
         --color)
             COMPREPLY=($(compgen -W 'auto always never' -- "$2")) ;;
-        --select | --ignore)
-            COMPREPLY=($(compgen -W 'q5-char-literal-split q5-comment-removed
-                q5-conversion-failed q5-declaration q5-directive-in-list
-                q5-dropped-arguments q5-lost-tokens q5-macro-pairs
-                q5-malformed-pair q5-missed-call q5-shifted-pairing
-                q5-terminator-as-value q5-terminator-guess q5-unclosed-pair
-                q5-too-complex q5-unterminated-list q5-xt-special-argument' -- "$2")) ;;
+        --select | --ignore | --explain)
+            COMPREPLY=($(compgen -W "$(_q5upgrade_rules)" -- "$2")) ;;
         --report | --files-from | --config)
             local IFS=$'\n'
             compopt -o filenames 2>/dev/null
@@ -77,10 +81,11 @@ _q5upgrade() {
 
     if [[ $cur == -* ]]; then
         local options='-d --diff -c --check -i --in-place --stdout -j --jobs=
-            --include= --extend-include= --exclude= --no-ignore --files-from=
-            -0 -z --null -I --config= --isolated --select= --ignore= --unsafe-fixes
-            --statistics --output-format= --color= --report= --werror
-            --verbose -q --quiet -h --help -V --version'
+            --include= --extend-include= --exclude= --force-exclude --no-ignore
+            --files-from= -0 -z --null -I --config= --isolated --select= --ignore=
+            --unsafe-fixes --statistics --output-format= --color= --report= --werror
+            --exit-zero --verbose -q --quiet --list-rules --explain= -h --help
+            -V --version'
         # The classic "-upgrade file" form, only as the first word (after
         # a tree option it would be read as one).
         ((COMP_CWORD == 1)) && options+=' -upgrade'

@@ -1,6 +1,7 @@
 // q5upgrade: rewrites C sources' varargs toolkit calls into their
 // pair-macro form. The work is in the core library; this only reports.
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -36,7 +37,13 @@ int main(int argc, char** argv) {
   // writing, and a closed pipe or a file-size limit is a failed write, not
   // a death that leaves a half-written file behind.
   q5::prepare_process_signals();
-  if (q5::wants_tree_interface(argc, argv)) return q5::run_tree(argc, argv);
+  if (q5::wants_tree_interface(argc, argv)) {
+    const int status = q5::run_tree(argc, argv);
+    if (status != q5::kStdoutClosed) return status;
+    ::signal(SIGPIPE, SIG_DFL);
+    ::raise(SIGPIPE);
+    return 128 + SIGPIPE;
+  }
   q5::Failure outcome = q5::run_command_line(argc, argv);
   std::fwrite(outcome.message.data(), 1, outcome.message.size(), stderr);
   return outcome.exit_code;

@@ -8,11 +8,13 @@ namespace q5 {
 
 std::span<const RuleInfo> rule_table() {
   static const RuleInfo kRules[] = {
-      kRuleConversionFailed, kRuleDroppedArguments, kRuleTerminatorGuess,   kRuleTerminatorAsValue,
-      kRuleUnclosedPair,     kRuleDirectiveInList,  kRuleXtSpecialArgument, kRuleCharLiteralSplit,
-      kRuleDeclaration,      kRuleShiftedPairing,   kRuleLostTokens,        kRuleMissedCall,
-      kRuleCommentRemoved,   kRuleMacroPairs,       kRuleMalformedPair,     kRuleUnterminatedList,
-      kRuleTooComplex,
+      kRuleConversionFailed,  kRuleDroppedArguments,     kRuleTerminatorGuess,
+      kRuleTerminatorAsValue, kRuleUnclosedPair,         kRuleDirectiveInList,
+      kRuleXtSpecialArgument, kRuleCharLiteralSplit,     kRuleDeclaration,
+      kRuleShiftedPairing,    kRuleLostTokens,           kRuleMissedCall,
+      kRuleCommentRemoved,    kRuleMacroPairs,           kRuleMalformedPair,
+      kRuleUnterminatedList,  kRuleTooComplex,           kRuleConvertible,
+      kRuleUnusedSuppression, kRuleMalformedSuppression,
   };
   static_assert(std::size(kRules) == kRuleCount);
   return kRules;

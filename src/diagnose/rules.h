@@ -37,11 +37,24 @@ enum class Rule : unsigned char {
   MalformedPair,
   UnterminatedList,
   TooComplex,
+  // A call the tree would convert (--check, --diff), and the suppression
+  // comments themselves.
+  Convertible,
+  UnusedSuppression,
+  MalformedSuppression,
 };
 
-inline constexpr std::size_t kRuleCount = static_cast<std::size_t>(Rule::TooComplex) + 1;
+inline constexpr std::size_t kRuleCount = static_cast<std::size_t>(Rule::MalformedSuppression) + 1;
 
 inline constexpr std::size_t kNoOffset = npos;  // a diagnostic of the file as a whole
+
+// One change of a fix: `length` bytes at `offset` of the input replaced by
+// `text` (an insertion when `length` is 0).
+struct TextEdit {
+  std::size_t offset;
+  std::size_t length;
+  std::string text;
+};
 
 struct Diagnostic {
   Rule rule;
@@ -52,6 +65,9 @@ struct Diagnostic {
   std::vector<Rule> merged;
   // The finding left its call as it stands (the tree's safe conversion).
   bool call_left = false;
+  // What converts the call, in offset order (q5-convertible), for the
+  // SARIF log's "fixes".
+  std::vector<TextEdit> fix = {};
 };
 
 struct PlannedCall;
@@ -63,14 +79,17 @@ using PlannedCheck = void (*)(std::string_view text, const PlannedCall& plan,
 
 // One rule: its name and texts beside its checks, each in a file of its own
 // under diagnose/rules/. The checks of the text-rule conversion are in
-// diagnose.cpp.
+// diagnose.cpp. The texts are what --list-rules, --explain and the SARIF
+// log say of the rule; the manual page and the README say the same.
 struct RuleInfo {
   Rule rule;
   std::string_view id;  // "q5-..."
   Severity severity;
-  std::string_view short_description;
-  std::string_view help;
+  std::string_view short_description;  // one sentence
+  std::string_view help;               // what a finding means, and why it matters
   PlannedCheck check_planned = nullptr;
+  std::string_view example = {};  // C that gets the finding, lines ending in "\n"
+  std::string_view fix = {};      // what to do about it
 };
 
 std::span<const RuleInfo> rule_table();

@@ -22,7 +22,9 @@ struct FileReport {
 
 // The whole log, pretty-printed, ending in a newline. Paths become URI
 // references: relative ones stay relative, absolute ones become file URIs.
-std::string sarif_log(std::span<const FileReport> files, std::string_view tool_version);
+// A finding with a fix (q5-convertible) carries it as the result's "fixes".
+std::string sarif_log(std::span<const FileReport> files, std::string_view tool_version,
+                      std::string_view information_uri);
 
 // A path as a URI reference: bytes other than unreserved ones and "/"
 // percent-encoded.

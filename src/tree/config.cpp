@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -22,10 +21,18 @@
 
 #include "base/fd_io.h"
 #include "io/read_file.h"
+#include "tree/patterns.h"
 
 namespace q5 {
 
 namespace {
+
+// Every key the file may hold; the schema (schema/q5upgrade.schema.json)
+// names the same ones.
+constexpr std::string_view kConfigKeys[] = {
+    "include", "exclude",      "extend-include", "include-dirs",     "jobs",
+    "rules",   "unsafe-fixes", "force-exclude",  "per-file-ignores",
+};
 
 std::string real_path(const std::string& path) {
   std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
@@ -74,9 +81,10 @@ std::string config_error(const std::string& file, const toml::source_region& whe
          ": error: " + std::string(what) + "\n";
 }
 
-// An array of strings, or the error.
+// An array of strings (of patterns, each checked, when `patterns`), or the
+// error.
 std::string string_list(const std::string& file, std::string_view key, const toml::node& node,
-                        std::vector<std::string>& out) {
+                        std::vector<std::string>& out, bool patterns = false) {
   const toml::array* array = node.as_array();
   if (array == nullptr)
     return config_error(file, node.source(),
@@ -87,7 +95,37 @@ std::string string_list(const std::string& file, std::string_view key, const tom
     if (text == nullptr)
       return config_error(file, item.source(),
                           "'" + std::string(key) + "' must be an array of strings");
+    if (std::string error = patterns ? pattern_error(text->get()) : ""; !error.empty())
+      return config_error(
+          file, item.source(),
+          "invalid pattern '" + text->get() + "' in '" + std::string(key) + "': " + error);
     out.push_back(text->get());
+  }
+  return {};
+}
+
+// [per-file-ignores]: patterns, each to a list of rule names or starts of
+// names.
+std::string read_per_file_ignores(const std::string& file, const toml::node& node,
+                                  std::vector<PerFileIgnore>& out) {
+  const toml::table* table = node.as_table();
+  if (table == nullptr)
+    return config_error(file, node.source(), "'per-file-ignores' must be a table");
+  out.clear();
+  for (auto&& [key, value] : *table) {
+    const std::string pattern(key.str());
+    if (std::string error = pattern_error(pattern); !error.empty())
+      return config_error(file, key.source(),
+                          "invalid pattern '" + pattern + "' in 'per-file-ignores': " + error);
+    std::vector<std::string> names;
+    if (std::string error = string_list(file, pattern, value, names); !error.empty()) return error;
+    PerFileIgnore ignore{make_pattern(pattern), {}};
+    for (const std::string& name : names) {
+      std::vector<Rule> rules = rules_named(name);
+      if (rules.empty()) return config_error(file, value.source(), "unknown rule '" + name + "'");
+      ignore.rules.insert(ignore.rules.end(), rules.begin(), rules.end());
+    }
+    out.push_back(std::move(ignore));
   }
   return {};
 }
@@ -112,6 +150,8 @@ std::string read_rules(const std::string& file, const toml::node& node, RuleSett
 }
 
 }  // namespace
+
+std::span<const std::string_view> config_keys() { return kConfigKeys; }
 
 std::string find_config(const TreeOptions& options) {
   if (options.isolated) return {};
@@ -182,9 +222,11 @@ std::string apply_config(TreeOptions& options, const std::string& path) {
     std::string trouble;
     auto list = std::find_if(std::begin(lists), std::end(lists),
                              [&](const ListKey& k) { return k.key == name; });
-    if (list != std::end(lists)) {
+    if (std::find(std::begin(kConfigKeys), std::end(kConfigKeys), name) == std::end(kConfigKeys)) {
+      trouble = config_error(path, key.source(), "unknown key '" + std::string(name) + "'");
+    } else if (list != std::end(lists)) {
       std::vector<std::string> patterns;
-      trouble = string_list(path, name, value, patterns);
+      trouble = string_list(path, name, value, patterns, true);
       if (trouble.empty() && !list->given) {
         *list->list = std::move(patterns);
         *list->origin = origin;
@@ -198,20 +240,27 @@ std::string apply_config(TreeOptions& options, const std::string& path) {
       }
     } else if (name == "jobs") {
       const toml::value<std::int64_t>* jobs = value.as_integer();
-      if (jobs == nullptr || jobs->get() < 1 || jobs->get() > INT_MAX)
-        trouble = config_error(path, value.source(), "'jobs' must be a positive integer");
+      if (jobs == nullptr || jobs->get() < 1 || jobs->get() > kMostJobs)
+        trouble = config_error(path, value.source(),
+                               "'jobs' must be an integer from 1 to " + std::to_string(kMostJobs));
       else if (!options.given.jobs)
         options.jobs = static_cast<int>(jobs->get());
-    } else if (name == "unsafe-fixes") {
+    } else if (name == "unsafe-fixes" || name == "force-exclude") {
       const toml::value<bool>* on = value.as_boolean();
       if (on == nullptr)
-        trouble = config_error(path, value.source(), "'unsafe-fixes' must be true or false");
+        trouble =
+            config_error(path, value.source(), "'" + std::string(name) + "' must be true or false");
+      else if (name == "force-exclude")
+        options.force_exclude |= on->get();
       else if (!options.given.unsafe_fixes)
         options.unsafe_fixes = on->get();
     } else if (name == "rules") {
       trouble = read_rules(path, value, from_file);
+    } else if (name == "per-file-ignores") {
+      trouble = read_per_file_ignores(path, value, options.per_file_ignores);
+      options.per_file_origin = origin;
     } else {
-      trouble = config_error(path, key.source(), "unknown key '" + std::string(name) + "'");
+      trouble = config_error(path, key.source(), "key '" + std::string(name) + "' is not read");
     }
     if (!trouble.empty()) return trouble;
   }

@@ -7,20 +7,28 @@
 //   include-dirs = ["include"]        # -I, relative to the file's directory
 //   jobs = 4
 //   unsafe-fixes = false
+//   force-exclude = true              # the excludes apply to files named too
 //   [rules]
 //   q5-comment-removed = "off"        # "error", "warning", "note" or "off"
+//   [per-file-ignores]
+//   "legacy/**" = ["q5-shifted-pairing"]
 //
 // Patterns with a '/' match below the file's directory. Options on the
 // command line override the file; a list given there replaces the file's.
 #pragma once
 
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "tree/options.h"
 
 namespace q5 {
 
 inline constexpr const char kConfigName[] = ".q5upgrade.toml";
+
+// The keys of the file's top level.
+std::span<const std::string_view> config_keys();
 
 // The file a run reads: --config's, none with --isolated, else the nearest
 // .q5upgrade.toml in the first PATH's directory (the PATH itself for a

@@ -5,7 +5,6 @@
 
 #include "engine/reader/code_scan.h"
 #include "engine/text/output.h"
-#include "tree/migrate.h"
 
 namespace q5 {
 
@@ -60,13 +59,11 @@ void keep_calls_outside_code(std::string_view before, Conversion& conversion) {
   conversion.text = std::move(out);
 }
 
-void add_reader_findings(std::string_view text, const MacroTable& macros,
-                         std::vector<Diagnostic>& diagnostics) {
-  Migration migration = migrate_text(text, macros);
+void add_reader_findings(std::vector<Diagnostic> reader, std::vector<Diagnostic>& diagnostics) {
   auto by_offset = [](const Diagnostic& a, const Diagnostic& b) { return a.offset < b.offset; };
   std::stable_sort(diagnostics.begin(), diagnostics.end(), by_offset);
   const std::size_t had = diagnostics.size();
-  for (Diagnostic& d : migration.diagnostics) {
+  for (Diagnostic& d : reader) {
     // The text rules convert the call that the safe conversion leaves.
     constexpr std::string_view kLeft = "call left as it stands: ";
     if (d.message.starts_with(kLeft)) d.message.erase(0, kLeft.size());

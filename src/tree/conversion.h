@@ -8,7 +8,6 @@
 
 #include "base/failure.h"
 #include "diagnose/rules.h"
-#include "engine/reader/macros.h"
 #include "engine/text/scanner.h"
 #include "tree/diff.h"
 
@@ -27,11 +26,10 @@ Conversion convert_text(std::string_view text);
 // sees a comment or a literal (a "//" comment that a splice continues).
 void keep_calls_outside_code(std::string_view before, Conversion& conversion);
 
-// Adds what the safe conversion finds in `text` to the text rules'
-// findings: a call converted by the text rules keeps every warning the safe
-// conversion would leave it with.
-void add_reader_findings(std::string_view text, const MacroTable& macros,
-                         std::vector<Diagnostic>& diagnostics);
+// Adds the safe conversion's findings (`reader`) to the text rules'
+// findings, once per spot and rule: a call converted by the text rules
+// keeps every warning the safe conversion would leave it with.
+void add_reader_findings(std::vector<Diagnostic> reader, std::vector<Diagnostic>& diagnostics);
 
 // The replaced spans whose text changed.
 std::vector<ReplacedSpan> replacements_of(const Conversion& conversion);

@@ -216,4 +216,41 @@ std::string unified_diff(std::string_view path, std::string_view before, std::st
   return diff;
 }
 
+std::string colour_diff(std::string_view diff) {
+  std::string out;
+  out.reserve(diff.size() + diff.size() / 8);
+  // The first two lines are the headers; after them each line says by its
+  // first byte what it is.
+  std::size_t line = 0;
+  while (!diff.empty()) {
+    std::size_t end = diff.find('\n');
+    std::string_view text = diff.substr(0, end);
+    std::string_view ending = end == std::string_view::npos ? "" : "\n";
+    if (text.ends_with('\r')) {
+      text.remove_suffix(1);
+      ending = end == std::string_view::npos ? "\r" : "\r\n";
+    }
+    std::string_view colour;
+    if (line < 2)
+      colour = "\033[1m";
+    else if (text.starts_with("@@"))
+      colour = "\033[36m";
+    else if (text.starts_with('-'))
+      colour = "\033[31m";
+    else if (text.starts_with('+'))
+      colour = "\033[32m";
+    if (colour.empty()) {
+      out += text;
+    } else {
+      out += colour;
+      out += text;
+      out += "\033[m";
+    }
+    out += ending;
+    ++line;
+    diff = end == std::string_view::npos ? std::string_view{} : diff.substr(end + 1);
+  }
+  return out;
+}
+
 }  // namespace q5

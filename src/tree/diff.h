@@ -30,4 +30,9 @@ std::string patch_path(std::string_view path, std::string_view cwd);
 std::string unified_diff(std::string_view path, std::string_view before, std::string_view after,
                          const std::vector<ReplacedSpan>& replacements);
 
+// A diff as unified_diff makes it, coloured as git colours it: the headers
+// bold, "@@" lines cyan, removed lines red, added lines green (each line's
+// colour reset before its line end).
+std::string colour_diff(std::string_view diff);
+
 }  // namespace q5

@@ -11,10 +11,10 @@
 #include "diagnose/diagnose.h"
 #include "diagnose/format.h"
 #include "diagnose/rule_settings.h"
-#include "diagnose/suppression.h"
 #include "io/read_file.h"
 #include "tree/conversion.h"
 #include "tree/diff.h"
+#include "tree/findings.h"
 #include "tree/messages.h"
 #include "tree/migrate.h"
 
@@ -62,7 +62,8 @@ void fail_file(FileOutcome& outcome, const TreeOptions& options, const WalkedFil
   error.offset = text.empty() ? kNoOffset : failure.offset;
   error.message = message;
   outcome.errors.push_back(std::move(error));
-  outcome.err = render_diagnostics(options, file.path, text, std::span(&outcome.errors.back(), 1));
+  (findings_on_stdout(options) ? outcome.out : outcome.err) =
+      render_diagnostics(options, file.path, text, std::span(&outcome.errors.back(), 1));
 }
 
 }  // namespace
@@ -71,9 +72,10 @@ void fail_file(FileOutcome& outcome, const TreeOptions& options, const WalkedFil
 // already shown for it stay.
 void fail_replacement(FileOutcome& outcome, const TreeOptions& options, const WalkedFile& file,
                       const std::string& trouble) {
-  std::string shown = std::move(outcome.err);
+  std::string& stream = findings_on_stdout(options) ? outcome.out : outcome.err;
+  std::string shown = std::move(stream);
   fail_file(outcome, options, file, {}, Failure{ExitWriteFailed, trouble}, trouble);
-  outcome.err = shown + outcome.err;
+  stream = shown + stream;
 }
 
 namespace {
@@ -164,16 +166,11 @@ void convert_file(const TreeOptions& options, const RunContext& context, const W
     keep_calls_outside_code(before, classic);
     to_convert = changed_calls(before, classic);
     outcome.calls = to_convert.size();
-    outcome.diagnostics = diagnose_conversion(before, classic.calls, classic.text);
-    add_reader_findings(before, context.macros, outcome.diagnostics);
-    if (before.find(kSilenceMark) != std::string::npos)
-      for (const CallRecord& call : classic.calls) {
-        std::vector<Rule> silenced = silenced_rules(before, call.begin);
-        std::erase_if(outcome.diagnostics, [&](const Diagnostic& d) {
-          return d.offset >= call.begin && d.offset < call.end &&
-                 std::find(silenced.begin(), silenced.end(), d.rule) != silenced.end();
-        });
-      }
+    // The safe conversion's findings stay with the calls the text rules
+    // convert.
+    Migration reader = migrate_text(before, context.macros);
+    outcome.diagnostics =
+        text_rule_findings(before, classic, to_convert, reports_convertible(options), reader);
     conversion.spans = replacements_of(classic);
     conversion.text = std::move(classic.text);
   } else {
@@ -188,7 +185,7 @@ void convert_file(const TreeOptions& options, const RunContext& context, const W
     outcome.calls = migration.calls.size();
     for (const ConvertedCall& call : migration.calls) to_convert.push_back(call.name);
     outcome.left = migration.left;
-    outcome.diagnostics = std::move(migration.diagnostics);
+    outcome.diagnostics = safe_findings(before, migration, reports_convertible(options));
     // --check needs only to know that something changes.
     if (options.sink != TreeSink::Check) {
       conversion.text = apply_insertions(before, migration.insertions);
@@ -198,17 +195,22 @@ void convert_file(const TreeOptions& options, const RunContext& context, const W
   }
   if (options.unsafe_fixes) outcome.changed = conversion.text != before;
   // What the user chose to hear: the conversion above is the same either way.
-  settle_diagnostics(outcome.diagnostics, options.rules);
-  outcome.err = render_diagnostics(options, file.path, before, outcome.diagnostics);
+  settle_diagnostics(outcome.diagnostics, settings_for_file(options, file.path));
+  const bool machine = findings_on_stdout(options);
+  (machine ? outcome.out : outcome.err) =
+      render_diagnostics(options, file.path, before, outcome.diagnostics);
 
+  // A machine format's findings are all that standard output carries.
   switch (options.sink) {
     case TreeSink::Diff:
-      if (outcome.changed)
+      if (outcome.changed && !machine)
         outcome.out = unified_diff(patch_path(file.path, context.cwd), before, conversion.text,
                                    conversion.spans);
+      if (outcome.changed && !machine && options.diff_colour)
+        outcome.out = colour_diff(outcome.out);
       break;
     case TreeSink::Check:
-      if (!outcome.changed) break;
+      if (!outcome.changed || machine) break;
       if (options.verbose)
         outcome.out = call_places(file.path, before, to_convert, options.null_separated);
       else

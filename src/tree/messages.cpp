@@ -28,6 +28,10 @@ std::string render_diagnostics(const TreeOptions& options, std::string_view path
   return {};
 }
 
+bool findings_on_stdout(const TreeOptions& options) {
+  return options.output_format != OutputFormat::Text;
+}
+
 bool keeps_sarif(const TreeOptions& options) {
   return !options.report.empty() || options.output_format == OutputFormat::Sarif;
 }

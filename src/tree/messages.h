@@ -19,11 +19,15 @@ namespace q5 {
 // ever coloured.
 ColorMode resolve_colour(ColorMode mode, bool terminal, const char* no_color);
 
-// One file's diagnostics and errors for standard error, in the run's
-// format, each line "PATH:LINE:COL: severity: message [rule]" in text.
+// One file's diagnostics and errors, in the run's format, each line
+// "PATH:LINE:COL: severity: message [rule]" in text.
 // Nothing for --output-format=sarif: its log is written at the end.
 std::string render_diagnostics(const TreeOptions& options, std::string_view path,
                                std::string_view text, std::span<const Diagnostic> diagnostics);
+
+// Whether findings go to standard output, alone there: in the json,
+// github and sarif formats. The text format writes them to standard error.
+bool findings_on_stdout(const TreeOptions& options);
 
 // Whether files' texts and diagnostics are kept for a SARIF log.
 bool keeps_sarif(const TreeOptions& options);

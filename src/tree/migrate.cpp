@@ -21,7 +21,7 @@ Migration migrate_text(std::string_view text, const MacroTable& macros) {
   CallSearch search;
   TokenCall call;
   ExpandBudget budget = budget_for(text);
-  const bool may_silence = text.find(kSilenceMark) != std::string_view::npos;
+  m.suppressions = find_suppressions(text);
   while (next_token_call(text, macros, search, call)) {
     if (call.shape == CallShape::BrokenString) {
       m.failure = Failure{ExitUnterminated, "Unterminated string\n", call.stopped,
@@ -35,10 +35,11 @@ Migration migrate_text(std::string_view text, const MacroTable& macros) {
     }
     const PlannedCall plan = plan_token_call(text, call, macros, budget);
     std::vector<Diagnostic> found = check_planned_call(text, plan);
-    const std::vector<Rule> silenced =
-        found.empty() || !may_silence ? std::vector<Rule>{} : silenced_rules(text, call.name);
+    auto silenced = [&](const Diagnostic& d) {
+      return silences(m.suppressions, text, d.rule, call.name, d.offset);
+    };
     if (plan.in_pair_form) {
-      drop_silenced(found, silenced);
+      std::erase_if(found, silenced);
       std::move(found.begin(), found.end(), std::back_inserter(m.diagnostics));
       continue;
     }
@@ -49,8 +50,7 @@ Migration migrate_text(std::string_view text, const MacroTable& macros) {
       // calls inside it are left too.
       warning->message = "call left as it stands: " + warning->message;
       warning->call_left = true;
-      if (std::find(silenced.begin(), silenced.end(), warning->rule) == silenced.end())
-        m.diagnostics.push_back(std::move(*warning));
+      if (!silenced(*warning)) m.diagnostics.push_back(std::move(*warning));
       ++m.left;
       if (call.shape == CallShape::Call) skip_inside(search, call);
       continue;

@@ -13,6 +13,7 @@
 
 #include "base/failure.h"
 #include "diagnose/rules.h"
+#include "diagnose/suppression.h"
 #include "engine/reader/macros.h"
 #include "engine/reader/token_plan.h"
 
@@ -29,6 +30,9 @@ struct Migration {
   std::vector<Diagnostic> diagnostics;  // in offset order
   std::vector<ConvertedCall> calls;     // the calls given insertions, in order of their names
   std::size_t left = 0;                 // calls left as they stand for a finding
+  // The file's suppression comments, each name marked where it silenced a
+  // finding above (see suppression_findings).
+  Suppressions suppressions;
   // Broken C that no call can be read from: a string literal in a list
   // that does not end on its line, a list that does not end before the
   // end of the file. The file is then left as it is.

@@ -6,72 +6,13 @@
 #include <iterator>
 #include <string_view>
 
+#include "diagnose/rule_help.h"
+#include "tree/help.h"
+#include "tree/patterns.h"
+
 namespace q5 {
 
 namespace {
-
-constexpr std::string_view kHelpText =
-    "Usage: q5upgrade [OPTION]... PATH...\n"
-    "Convert the varargs toolkit calls of C sources into the V8 pair-macro form.\n"
-    "PATH is a file or a directory (walked for *.c and *.h); - is standard input.\n"
-    "\n"
-    "What to do (one of them):\n"
-    "  -d, --diff           print a unified diff of every change; write nothing (the default)\n"
-    "  -c, --check          write nothing; name each file that would change\n"
-    "  -i, --in-place       convert the files in place\n"
-    "      --stdout         write the converted text of each PATH to standard output\n"
-    "\n"
-    "Which files:\n"
-    "      --include=PATTERN  files taken when walking a directory (default *.c and *.h;\n"
-    "                       repeatable)\n"
-    "      --extend-include=PATTERN  files taken besides those (repeatable)\n"
-    "      --exclude=PATTERN  files and directories skipped when walking (repeatable)\n"
-    "      --no-ignore      walk the files git ignores too\n"
-    "      --files-from=FILE  convert the files FILE names, one a line (- for standard\n"
-    "                       input), as if named on the command line\n"
-    "  -0                   with --files-from: each name ends with a NUL byte instead\n"
-    "  -I DIR               read the macros of the headers in DIR too (repeatable)\n"
-    "  -j, --jobs=N         files converted at a time (default: the processors available;\n"
-    "                       at most 256)\n"
-    "PATTERNs are as in .gitignore: a name alone matches at any depth, one with a '/'\n"
-    "matches the path below the PATH walked, ** any number of directories, and a\n"
-    "trailing '/' directories only. Inside a git work tree the files git ignores are\n"
-    "skipped. Files named on the command line are always taken.\n"
-    "\n"
-    "Rules and their findings:\n"
-    "      --select=RULE    report only these rules (names or prefixes, comma-separated;\n"
-    "                       repeatable)\n"
-    "      --ignore=RULE    report none of these rules\n"
-    "      --werror         warnings count as trouble (exit 2)\n"
-    "      --unsafe-fixes   also convert the calls that are left as they stand by default,\n"
-    "                       with the text rules alone\n"
-    "Calls a rule flags are left as they stand whether it is reported or not.\n"
-    "\n"
-    "Output:\n"
-    "  -z, --null           with --check: names as they are, each followed by a NUL byte\n"
-    "      --report=FILE    write every diagnostic and error as a SARIF 2.1.0 log (- for stdout)\n"
-    "      --output-format=FORMAT  diagnostics as text, json, github or sarif\n"
-    "      --color=WHEN     colour the output: auto, always or never\n"
-    "      --verbose        with --check: name each call still to convert too\n"
-    "      --statistics     count the diagnostics by rule at the end\n"
-    "  -q, --quiet          no summary line and no notes\n"
-    "\n"
-    "Configuration:\n"
-    "      --config=FILE    read the settings from FILE\n"
-    "      --isolated       read no configuration file\n"
-    "Without either, the settings come from the nearest .q5upgrade.toml in the first\n"
-    "PATH's directory or above it, up to the repository's root. Options given here\n"
-    "override the file's settings; a list given here replaces the file's list.\n"
-    "\n"
-    "  -h, --help           show this help and exit\n"
-    "  -V, --version        show the version and exit\n"
-    "\n"
-    "Exit status: 0 nothing to change (with --in-place: every change made),\n"
-    "1 some file would change (--diff, --check), 2 trouble.\n"
-    "\n"
-    "The classic forms convert one file:\n"
-    "  q5upgrade infile outfile\n"
-    "  q5upgrade -upgrade file\n";
 
 constexpr std::string_view kVersionText = "q5upgrade " Q5UPGRADE_VERSION "\n";
 
@@ -97,12 +38,14 @@ enum Id : int {
   kExtendInclude,
   kExclude,
   kNoIgnore,
+  kForceExclude,
   kFilesFrom,
   kFilesFromNul,
   kMacroDir,
   kSelect,
   kIgnore,
   kWerror,
+  kExitZero,
   kUnsafeFixes,
   kReport,
   kOutputFormat,
@@ -114,6 +57,8 @@ enum Id : int {
   kIsolated,
   kHelp,
   kVersion,
+  kListRules,
+  kExplain,
 };
 
 struct OptionRow {
@@ -134,12 +79,14 @@ constexpr OptionRow kOptionRows[] = {
     {kExtendInclude, "extend-include", 0, true},
     {kExclude, "exclude", 0, true},
     {kNoIgnore, "no-ignore", 0, false},
+    {kForceExclude, "force-exclude", 0, false},
     {kFilesFrom, "files-from", 0, true},
     {kFilesFromNul, nullptr, '0', false},
     {kMacroDir, nullptr, 'I', true},
     {kSelect, "select", 0, true},
     {kIgnore, "ignore", 0, true},
     {kWerror, "werror", 0, false},
+    {kExitZero, "exit-zero", 0, false},
     {kUnsafeFixes, "unsafe-fixes", 0, false},
     {kReport, "report", 0, true},
     {kOutputFormat, "output-format", 0, true},
@@ -151,6 +98,8 @@ constexpr OptionRow kOptionRows[] = {
     {kIsolated, "isolated", 0, false},
     {kHelp, "help", 'h', false},
     {kVersion, "version", 'V', false},
+    {kListRules, "list-rules", 0, false},
+    {kExplain, "explain", 0, true},
 };
 
 const OptionRow* row_of(int value) {
@@ -176,6 +125,19 @@ std::string unknown_long(std::string_view word) {
 bool parse_jobs(std::string_view text, int& jobs) {
   auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), jobs);
   return error == std::errc{} && end == text.data() + text.size() && jobs >= 1;
+}
+
+// The rule --explain names: by its whole name, or a start only it has.
+std::variant<const RuleInfo*, std::string> explained_rule(std::string_view word) {
+  for (const RuleInfo& rule : rule_table())
+    if (rule.id == word) return &rule;
+  std::vector<Rule> found = rules_named(word);
+  if (found.size() == 1) return &rule_info(found.front());
+  if (found.empty()) return "unknown rule '" + std::string(word) + "' for '--explain'";
+  std::string names;
+  for (Rule rule : found)
+    names += std::string(names.empty() ? "" : ", ") + std::string(rule_info(rule).id);
+  return "'" + std::string(word) + "' names several rules for '--explain': " + names;
 }
 
 // "--select=q5-macro,q5-lost": each word a rule's name or the start of
@@ -210,6 +172,12 @@ constexpr std::pair<std::string_view, OutputFormat> kFormats[] = {{"text", Outpu
                                                                   {"json", OutputFormat::Json},
                                                                   {"github", OutputFormat::Github},
                                                                   {"sarif", OutputFormat::Sarif}};
+std::string_view format_name(OutputFormat format) {
+  for (auto [name, value] : kFormats)
+    if (value == format) return name;
+  return "text";
+}
+
 constexpr std::pair<std::string_view, ColorMode> kColors[] = {
     {"auto", ColorMode::Auto}, {"always", ColorMode::Always}, {"never", ColorMode::Never}};
 
@@ -224,7 +192,9 @@ std::string shown(const OptionRow& row, bool as_long) {
 bool wants_tree_interface(int argc, const char* const* argv) {
   if (argc < 2) return false;
   std::string_view first = argv[1];
-  if (argc == 2) return first == "--help" || first == "-h" || first == "--version" || first == "-V";
+  if (argc == 2)
+    return first == "--help" || first == "-h" || first == "--version" || first == "-V" ||
+           first == "--list-rules" || first.starts_with("--explain=");
   return first.size() > 1 && first[0] == '-' && first != "-upgrade";
 }
 
@@ -251,6 +221,7 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
   TreeOptions options;
   const OptionRow* mode = nullptr;
   bool mode_long = false;
+  bool null_long = false;
   ::optind = 0;  // start afresh
   ::opterr = 0;
   for (int got; (got = ::getopt_long(argc, words.data(), short_options.c_str(), long_options.data(),
@@ -298,26 +269,37 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
         break;
       case kNull:
         options.null_separated = true;
+        null_long = as_long;
         break;
       case kJobs:
         if (!parse_jobs(value, options.jobs))
           return usage_error("invalid number of jobs: '" + std::string(value) + "'");
+        if (options.jobs > kMostJobs)
+          return usage_error("invalid number of jobs: '" + std::string(value) + "' (at most " +
+                             std::to_string(kMostJobs) + ")");
         options.given.jobs = true;
         break;
       case kInclude:
-        options.includes.emplace_back(value);
-        options.given.includes = true;
-        break;
       case kExtendInclude:
-        options.extend_includes.emplace_back(value);
-        options.given.extend_includes = true;
+      case kExclude: {
+        if (std::string error = pattern_error(value); !error.empty())
+          return usage_error("invalid pattern '" + std::string(value) + "' for '" +
+                             shown(row, true) + "': " + error);
+        const bool include = row.id == kInclude, extend = row.id == kExtendInclude;
+        (include  ? options.includes
+         : extend ? options.extend_includes
+                  : options.excludes)
+            .emplace_back(value);
+        (include  ? options.given.includes
+         : extend ? options.given.extend_includes
+                  : options.given.excludes) = true;
         break;
-      case kExclude:
-        options.excludes.emplace_back(value);
-        options.given.excludes = true;
-        break;
+      }
       case kNoIgnore:
         options.no_ignore = true;
+        break;
+      case kForceExclude:
+        options.force_exclude = true;
         break;
       case kFilesFrom:
         options.files_from = value;
@@ -340,6 +322,9 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
       }
       case kWerror:
         options.werror = true;
+        break;
+      case kExitZero:
+        options.exit_zero = true;
         break;
       case kUnsafeFixes:
         options.unsafe_fixes = true;
@@ -371,9 +356,16 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
         options.isolated = true;
         break;
       case kHelp:
-        return TreeExit{0, std::string(kHelpText), {}};
+        return TreeExit{0, std::string(tree_help_text()), {}};
       case kVersion:
         return TreeExit{0, std::string(kVersionText), {}};
+      case kListRules:
+        return TreeExit{0, list_rules_text(), {}};
+      case kExplain: {
+        auto rule = explained_rule(value);
+        if (auto* error = std::get_if<std::string>(&rule)) return usage_error(*error);
+        return TreeExit{0, explain_rule_text(*std::get<const RuleInfo*>(rule)), {}};
+      }
     }
     if (!fine)
       return usage_error("options '" + shown(*mode, mode_long) + "' and '" + shown(row, as_long) +
@@ -385,6 +377,24 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
     return usage_error("options '--config' and '--isolated' cannot be used together");
   if (options.files_from_nul && options.files_from.empty())
     return usage_error("option '-0' needs '--files-from'");
+  // What only the --check list takes, or the text format.
+  const std::string null_shown = null_long ? "--null" : "-z";
+  for (auto [given, name] : {std::pair{options.verbose, std::string("--verbose")},
+                             std::pair{options.null_separated, null_shown}})
+    if (given && options.sink != TreeSink::Check)
+      return usage_error("option '" + name + "' needs '--check'");
+  if (options.output_format != OutputFormat::Text) {
+    const std::string format = "--output-format=" + std::string(format_name(options.output_format));
+    for (auto [given, name] :
+         {std::pair{options.verbose, std::string("--verbose")},
+          std::pair{options.null_separated, null_shown},
+          std::pair{options.sink == TreeSink::Stdout, std::string("--stdout")},
+          std::pair{options.report == "-" && options.output_format != OutputFormat::Sarif,
+                    std::string("--report=-")}})
+      if (given)
+        return usage_error("options '" + name + "' and '" + format +
+                           "' cannot be used together: the findings alone go to standard output");
+  }
   if (options.paths.empty() && options.files_from.empty()) return usage_error("no PATH given");
   for (const std::string& path : options.paths) {
     if (path != "-") continue;

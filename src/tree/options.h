@@ -7,22 +7,34 @@
 
 #include "base/failure.h"
 #include "diagnose/rule_settings.h"
+#include "tree/patterns.h"
 
 namespace q5 {
 
 enum class TreeSink { Diff, Check, InPlace, Stdout };
+
+// Files converted at a time, at most: threads enough for the largest
+// machines; more would only cost memory and descriptors.
+inline constexpr int kMostJobs = 256;
 
 // How diagnostics and errors are written to standard error.
 enum class OutputFormat { Text, Json, Github, Sarif };
 enum class ColorMode { Auto, Always, Never };
 
 // Where a list of patterns comes from: the command line (file empty;
-// patterns with a '/' then match below each PATH walked) or a
+// patterns with a '/' then match below the working directory) or a
 // configuration file (shown as `file`; such patterns match below `dir`,
 // the file's directory as an absolute path).
 struct PatternOrigin {
   std::string file;
   std::string dir;
+};
+
+// A configuration file's [per-file-ignores]: the rules not reported in the
+// files a pattern matches (or, negated, does not match).
+struct PerFileIgnore {
+  Pattern pattern;
+  std::vector<Rule> rules;
 };
 
 struct TreeOptions {
@@ -36,6 +48,7 @@ struct TreeOptions {
   std::vector<std::string> extend_includes;  // taken besides the includes
   PatternOrigin include_origin, exclude_origin, extend_origin;
   bool no_ignore = false;       // walk the files git ignores too
+  bool force_exclude = false;   // the excludes apply to PATHs named too
   std::string files_from;       // a list of files to convert ("-": standard input)
   bool files_from_nul = false;  // -0: that list's names each end with a NUL
   std::string config;           // --config: this configuration file, no lookup
@@ -45,18 +58,22 @@ struct TreeOptions {
   std::vector<Rule> selected, ignored;
   bool selecting = false;
   RuleSettings rules = default_rule_settings();
+  std::vector<PerFileIgnore> per_file_ignores;  // from the configuration file
+  PatternOrigin per_file_origin;
   // What the command line set, which a configuration file then leaves.
   struct {
     bool jobs, includes, excludes, extend_includes, macro_dirs, unsafe_fixes;
   } given{};
   bool quiet = false;
   bool werror = false;
+  bool exit_zero = false;  // findings and files to change leave the status 0
   // Calls that a finding leaves as they stand are converted too, with the
   // text rules: the whole file as the classic conversion does it.
   bool unsafe_fixes = false;
   std::vector<std::string> macro_dirs;  // -I: headers whose macros count
   OutputFormat output_format = OutputFormat::Text;
   ColorMode color = ColorMode::Auto;
+  bool diff_colour = false;     // the diff on standard output coloured, as git colours it
   bool verbose = false;         // --check also names each call still to convert
   bool statistics = false;      // counts by rule at the end
   bool null_separated = false;  // -z: --check names raw, each ended by a NUL

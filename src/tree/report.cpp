@@ -26,7 +26,7 @@ bool write_report(int fd, const std::string& path, std::span<const FileReport> f
   errno = ENOMEM;
   if (!lost) {
     try {
-      written = write_all(fd, sarif_log(files, Q5UPGRADE_VERSION));
+      written = write_all(fd, sarif_log(files, Q5UPGRADE_VERSION, Q5UPGRADE_HOMEPAGE));
     } catch (const std::bad_alloc&) {
       errno = ENOMEM;
     }

@@ -77,11 +77,16 @@ struct Progress {
   bool stdout_terminal = false;
   double started = 0, drawn_at = 0;
   bool on_screen = false;
+  // Test hook: Q5UPGRADE_TEST_CLOCK=S makes the clock read S seconds per
+  // file done, so that what is drawn does not depend on the machine's pace.
+  double seconds_per_file = -1;
 };
 
 void draw_progress(Progress& progress, std::size_t done, std::size_t total) {
   if (!progress.enabled) return;
-  const double now = seconds_now();
+  const double now = progress.seconds_per_file >= 0
+                         ? progress.seconds_per_file * static_cast<double>(done)
+                         : seconds_now();
   if (now - progress.started < 1.0 || now - progress.drawn_at < 0.25) return;
   progress.drawn_at = now;
   progress.on_screen = true;
@@ -94,19 +99,18 @@ void erase_progress(Progress& progress) {
   write_all(2, "\r\033[K");
 }
 
-// Threads enough for the largest machines; more only cost memory, and
-// descriptors for the files they hold open.
-constexpr std::size_t kMaxJobs = 256;
-
 int run_files(const TreeOptions& options) {
   int report_fd = -1;
   if (!options.report.empty() && (report_fd = open_report(options.report)) < 0) return 2;
   // With the log on standard output, it is all that goes there.
   const bool print_out = options.report != "-";
-  std::vector<std::string> notes;
-  const std::vector<WalkedFile> files = walk_paths(options, &notes);
+  WalkReport walked;
+  const std::vector<WalkedFile> files = walk_paths(options, &walked);
   if (!options.quiet)
-    for (const std::string& note : notes) write_all(2, note);
+    for (const std::string& note : walked.notes) write_all(2, note);
+  // A gate that checked nothing must not pass.
+  const bool found_none = files.empty() && walked.walked_directory && walked.skipped_named == 0;
+  if (found_none) write_all(2, "q5upgrade: warning: no C file found in the PATHs given\n");
   stop_for_test("walked");
 
   // Workers take files in walk order; results are printed in that order as
@@ -117,7 +121,7 @@ int run_files(const TreeOptions& options) {
   std::condition_variable finished;
   std::size_t jobs = options.jobs > 0 ? static_cast<std::size_t>(options.jobs)
                                       : static_cast<std::size_t>(available_processors());
-  jobs = std::min(jobs, kMaxJobs);
+  jobs = std::min(jobs, static_cast<std::size_t>(kMostJobs));
   // New files in place wait in batches, so that one sync flushes many of
   // them; the workers and the batches stay inside the descriptors this
   // process may open, and the signal handlers track every new file.
@@ -126,6 +130,7 @@ int run_files(const TreeOptions& options) {
   const std::size_t batch_size = budget.batch;
   if (options.sink == TreeSink::InPlace) reserve_cleanup_slots(jobs * (batch_size + 1) + 16);
   bool trouble = false;
+  bool stdout_closed = false;
   const RunContext context = prepare_context(options, files, jobs, trouble);
   auto work = [&] {
     auto publish = [&](std::size_t i, FileOutcome&& outcome) {
@@ -205,7 +210,9 @@ int run_files(const TreeOptions& options) {
   Progress progress;
   progress.enabled = !options.quiet && ::isatty(2) == 1;
   progress.stdout_terminal = ::isatty(1) == 1;
-  progress.started = seconds_now();
+  if (const char* step = std::getenv("Q5UPGRADE_TEST_CLOCK"))
+    progress.seconds_per_file = std::atof(step);
+  progress.started = progress.seconds_per_file >= 0 ? 0 : seconds_now();
   const bool keep_log = keeps_sarif(options);
   bool report_lost = false;
   Tally tally;
@@ -224,11 +231,16 @@ int run_files(const TreeOptions& options) {
     if (!outcome.err.empty() || (progress.stdout_terminal && print_out && !outcome.out.empty()))
       erase_progress(progress);
     if (print_out && !write_all(1, outcome.out)) {
-      // Nobody reads any more (a pipe into head): stop taking files.
+      // Nobody reads any more (a pipe into head): stop taking files, and
+      // end quietly as the tools that do not ignore SIGPIPE end.
       erase_progress(progress);
-      write_all(2, "q5upgrade: standard output: error: ");
-      write_all(2, std::strerror(errno));
-      write_all(2, "\n");
+      if (errno == EPIPE) {
+        stdout_closed = true;
+      } else {
+        write_all(2, "q5upgrade: standard output: error: ");
+        write_all(2, std::strerror(errno));
+        write_all(2, "\n");
+      }
       trouble = true;
       next = files.size();
       break;
@@ -264,26 +276,40 @@ int run_files(const TreeOptions& options) {
   }
   erase_progress(progress);
   for (std::thread& worker : workers) worker.join();
+  if (stdout_closed) return kStdoutClosed;
 
-  // A rule set to "error" is trouble whenever it fires.
-  trouble |=
-      tally.failed > 0 || tally.counts.errors > 0 || (options.werror && tally.counts.warnings > 0);
+  // Calls to convert are work to do, which exit 1 says already: --werror
+  // does not count them.
+  const std::size_t warnings =
+      tally.counts.warnings - tally.counts.by_severity[static_cast<std::size_t>(Severity::Warning)]
+                                                      [static_cast<std::size_t>(Rule::Convertible)];
+  // What the findings make of the run: a rule set to "error" is trouble
+  // whenever it fires; none of it with --exit-zero.
+  const bool found_trouble = tally.counts.errors > 0 || (options.werror && warnings > 0);
+  trouble |= tally.failed > 0 || (found_none && options.sink == TreeSink::Check) ||
+             (found_trouble && !options.exit_zero);
   if (report_fd >= 0 && !write_report(report_fd, options.report, logged, report_lost))
     trouble = true;
-  if (options.output_format == OutputFormat::Sarif &&
-      !write_report(2, "standard error", logged, report_lost))
+  if (options.output_format == OutputFormat::Sarif && options.report != "-" &&
+      !write_report(1, "standard output", logged, report_lost))
     trouble = true;
-  // The JSON and SARIF formats leave standard error to their data.
-  const bool machine =
-      options.output_format == OutputFormat::Json || options.output_format == OutputFormat::Sarif;
-  if (!options.quiet && !machine)
-    write_all(2, summary_line(tally, options.sink == TreeSink::InPlace));
+  if (!options.quiet) write_all(2, summary_line(tally, options.sink == TreeSink::InPlace));
   if (options.statistics) write_all(2, format_statistics(tally.by_rule));
   if (trouble) return 2;
-  bool would_change = options.sink == TreeSink::Diff || options.sink == TreeSink::Check;
-  // By default a finding is work left to do, like a file still to convert.
-  bool to_do = tally.changed > 0 || (!options.unsafe_fixes && tally.counts.warnings > 0);
-  return would_change && to_do ? 1 : 0;
+  if (options.exit_zero) return 0;
+  switch (options.sink) {
+    case TreeSink::Diff:
+    case TreeSink::Check:
+      // By default a finding is work left to do, like a file still to convert.
+      return tally.changed > 0 || (!options.unsafe_fixes && tally.counts.warnings > 0) ? 1 : 0;
+    case TreeSink::InPlace:
+      // Done only when nothing is left to look at: a call left as it
+      // stands, or any other warning.
+      return warnings > 0 ? 1 : 0;
+    case TreeSink::Stdout:
+      break;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -305,9 +331,14 @@ int run_tree(int argc, const char* const* argv) {
       write_all(2, trouble);
       return 2;
     }
+    // The diff is coloured for standard output as git colours it, the
+    // findings for standard error.
+    const char* no_color = std::getenv("NO_COLOR");
+    options.diff_colour =
+        resolve_colour(options.color, ::isatty(1) == 1, no_color) == ColorMode::Always;
     options.color = options.output_format != OutputFormat::Text
                         ? ColorMode::Never
-                        : resolve_colour(options.color, ::isatty(2) == 1, std::getenv("NO_COLOR"));
+                        : resolve_colour(options.color, ::isatty(2) == 1, no_color);
     return run_files(options);
   } catch (const std::bad_alloc&) {
     write_all(2, "q5upgrade: error: ");

@@ -7,8 +7,13 @@
 
 namespace q5 {
 
-// Runs the whole interface and gives the exit status: 0 nothing to change
-// (in place: every change made), 1 some file would change, 2 trouble.
+// What run_tree gives when standard output was closed under it (a pipe
+// into head): main then ends the process by SIGPIPE, quietly, as a tool
+// that does not ignore the signal ends.
+inline constexpr int kStdoutClosed = -2;
+
+// Runs the whole interface and gives the exit status: 0 done, 1 work left
+// (files that would change, warnings), 2 trouble; or kStdoutClosed.
 int run_tree(int argc, const char* const* argv);
 
 }  // namespace q5

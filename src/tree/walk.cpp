@@ -43,13 +43,14 @@ PatternList make_list(const char* option, const PatternOrigin& origin,
   return list;
 }
 
-// Whether any pattern of the list matches the entry at `rel` (below the
-// PATH walked); every one that does is marked. With `below_dirs`, a
-// pattern ending in '/' also matches every file below a directory it
-// matches (includes take such files).
+// Whether the list takes the entry at `rel` (below the PATH walked): the
+// last pattern that matches it decides, taking it unless negated. Every
+// pattern that matches is marked. With `below_dirs`, a pattern ending in
+// '/' also matches every file below a directory it matches (includes take
+// such files).
 bool list_matches(PatternList& list, std::string_view rel, bool is_dir, bool below_dirs = false) {
   const std::string path = list.prefix + std::string(rel);
-  bool any = false;
+  bool taken = false;
   for (std::size_t k = 0; k < list.patterns.size(); ++k) {
     const Pattern& pattern = list.patterns[k];
     bool match = pattern_matches(pattern, path, is_dir, list.reachable);
@@ -58,10 +59,11 @@ bool list_matches(PatternList& list, std::string_view rel, bool is_dir, bool bel
          slash = path.find('/', slash + 1))
       match =
           pattern_matches(pattern, std::string_view(path).substr(0, slash), true, list.reachable);
-    if (match) list.hit[k] = true;
-    any |= match;
+    if (!match) continue;
+    list.hit[k] = true;
+    taken = !pattern.negated;
   }
-  return any;
+  return taken;
 }
 
 // The repository whose ignore rules hold in a directory, and the
@@ -78,6 +80,7 @@ struct Walk {
   PatternList includes = {}, extends = {}, excludes = {};
   bool default_includes = true;
   bool walked_directory = false;
+  std::size_t skipped_named = 0;  // named, but excluded (--force-exclude)
   bool git_ready = false;
   std::string git_trouble = {};
   std::vector<GitRepositoryHandle> repositories = {};
@@ -230,21 +233,48 @@ bool in_git_work_tree(const std::string& dir) {
   return false;
 }
 
-// Sets where the list's patterns start for a walk of `path`: below the
-// PATH itself for the command line's, below its file's directory for a
-// configuration file's.
-void place_list(PatternList& list, const std::string& path) {
-  list.prefix.clear();
-  list.reachable = true;
-  if (list.origin.file.empty()) return;
-  const std::string real = real_path(path);
+// Where `real` (an absolute path) lies from the list's base: `prefix` is
+// "" for the base itself, "sub/dir/" below it; false when it is not below.
+bool from_base(const PatternList& list, const std::string& real, std::string& prefix) {
   const std::string& base = list.origin.dir;
-  if (real == base) return;
-  if (!base.empty() && real.starts_with(base) && (base == "/" || real[base.size()] == '/')) {
-    list.prefix = real.substr(base == "/" ? 1 : base.size() + 1) + '/';
-    return;
+  prefix.clear();
+  if (base.empty() || real.empty()) return false;
+  if (real == base) return true;
+  if (real.starts_with(base) && (base == "/" || real[base.size()] == '/')) {
+    prefix = real.substr(base == "/" ? 1 : base.size() + 1) + '/';
+    return true;
   }
-  list.reachable = false;
+  return false;
+}
+
+// Sets where the list's patterns start for a walk of `path`: below the
+// working directory for the command line's, below its file's directory for
+// a configuration file's.
+void place_list(PatternList& list, const std::string& path) {
+  list.reachable = from_base(list, real_path(path), list.prefix);
+}
+
+// --force-exclude: whether the excludes skip a PATH named on the command
+// line, or a directory above it below their base.
+bool named_excluded(Walk& walk, const std::string& path, bool is_dir) {
+  PatternList& list = walk.excludes;
+  std::string trimmed = path;
+  while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+  const std::size_t slash = trimmed.rfind('/');
+  const std::string name = slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
+  const std::string dir = slash == std::string::npos ? "."
+                          : slash == 0               ? "/"
+                                                     : trimmed.substr(0, slash);
+  std::string rel;
+  const bool below = name != "." && name != ".." && from_base(list, real_path(dir), rel);
+  if (!below) rel.clear();
+  rel += name == "." || name == ".." ? "" : name;
+  list.prefix.clear();
+  list.reachable = below;
+  if (rel.empty()) return false;
+  for (std::size_t at = rel.find('/'); below && at != std::string::npos; at = rel.find('/', at + 1))
+    if (list_matches(list, std::string_view(rel).substr(0, at), true)) return true;
+  return list_matches(list, rel, is_dir);
 }
 
 // "q5upgrade: note: --exclude 'X' matched nothing" for each pattern that
@@ -306,11 +336,15 @@ bool is_walked_file(const struct stat& status, const WalkedFile& file) {
 
 }  // namespace
 
-std::vector<WalkedFile> walk_paths(const TreeOptions& options, std::vector<std::string>* notes) {
+std::vector<WalkedFile> walk_paths(const TreeOptions& options, WalkReport* report) {
   Walk walk{options};
-  walk.includes = make_list("include", options.include_origin, options.includes);
-  walk.extends = make_list("extend-include", options.extend_origin, options.extend_includes);
-  walk.excludes = make_list("exclude", options.exclude_origin, options.excludes);
+  // The command line's patterns start from the working directory.
+  const PatternOrigin here{{}, real_path(".")};
+  auto origin = [&](const PatternOrigin& o) { return o.file.empty() ? here : o; };
+  walk.includes = make_list("include", origin(options.include_origin), options.includes);
+  walk.extends =
+      make_list("extend-include", origin(options.extend_origin), options.extend_includes);
+  walk.excludes = make_list("exclude", origin(options.exclude_origin), options.excludes);
   walk.default_includes = options.includes.empty();
   for (const std::string& path : options.paths) {
     if (path == "-") {
@@ -321,6 +355,8 @@ std::vector<WalkedFile> walk_paths(const TreeOptions& options, std::vector<std::
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0) {
       add_error(walk, path, errno);
+    } else if (options.force_exclude && named_excluded(walk, path, S_ISDIR(status.st_mode))) {
+      ++walk.skipped_named;
     } else if (S_ISDIR(status.st_mode)) {
       int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
       if (fd < 0) {
@@ -347,12 +383,16 @@ std::vector<WalkedFile> walk_paths(const TreeOptions& options, std::vector<std::
   }
   walk.repositories.clear();
   if (walk.git_ready) end_git_ignore();
-  if (notes != nullptr && walk.walked_directory) {
+  if (report != nullptr) {
+    report->walked_directory = walk.walked_directory;
+    report->skipped_named = walk.skipped_named;
+  }
+  if (report != nullptr && walk.walked_directory) {
     if (!walk.git_trouble.empty())
-      notes->push_back("q5upgrade: note: files git ignores are walked too: " + walk.git_trouble +
-                       "\n");
+      report->notes.push_back(
+          "q5upgrade: note: files git ignores are walked too: " + walk.git_trouble + "\n");
     for (const PatternList* list : {&walk.includes, &walk.extends, &walk.excludes})
-      note_unmatched(*list, *notes);
+      note_unmatched(*list, report->notes);
   }
   return std::move(walk.files);
 }

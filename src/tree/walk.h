@@ -3,6 +3,7 @@
 
 #include <sys/types.h>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -20,20 +21,30 @@ struct WalkedFile {
   std::size_t below = std::string::npos;
 };
 
-// Named files are always taken; directories are walked recursively in
-// byte order of names, relative to directory descriptors (so at any depth),
-// without following symbolic links and skipping every hidden entry (file
-// or directory, such as .git), those an
+// What a walk met besides the files: a note for each pattern that matched
+// nothing and one when git's rules could not be read (when some directory
+// was walked), whether one was, and how many PATHs --force-exclude skipped.
+struct WalkReport {
+  std::vector<std::string> notes;
+  bool walked_directory = false;
+  std::size_t skipped_named = 0;
+};
+
+// Named files are always taken (unless options.force_exclude and an
+// exclude pattern matches them or a directory above them); directories are
+// walked recursively in byte order of names, relative to directory
+// descriptors (so at any depth), without following symbolic links and
+// skipping every hidden entry (file or directory, such as .git), those an
 // exclude pattern matches and (unless options.no_ignore) those git ignores
-// (below a PATH git ignores itself, nothing is ignored),
-// taking files an include or extend-include pattern matches. A file
-// reached twice is listed once. An entry that cannot be read (a directory
-// without read or search permission, a failed status) is listed with its
-// error; one removed meanwhile is not. When some directory was walked,
-// `notes` gets a line for each pattern that matched nothing, and one when
-// git's rules could not be read.
-std::vector<WalkedFile> walk_paths(const TreeOptions& options,
-                                   std::vector<std::string>* notes = nullptr);
+// (below a PATH git ignores itself, nothing is ignored), taking files an
+// include or extend-include pattern matches. In each list of patterns the
+// last one that matches decides, and a negated one ("!x") leaves out. The
+// command line's patterns match from the working directory, a
+// configuration file's from its directory. A file reached twice is listed
+// once. An entry that cannot be read (a directory without read or search
+// permission, a failed status) is listed with its error; one removed
+// meanwhile is not.
+std::vector<WalkedFile> walk_paths(const TreeOptions& options, WalkReport* report = nullptr);
 
 // A walked file opened again for its conversion.
 struct OpenedFile {

@@ -6,7 +6,8 @@
 . "$(dirname "$0")/lib.sh"
 
 # expect STATUS STDOUT [RULE SEVERITY]...: exit status and stdout exactly;
-# stderr names each RULE at SEVERITY once and no other rule.
+# stderr names each RULE at SEVERITY once and no other rule (the calls to
+# convert, q5-convertible, aside).
 expect() {
     local st=$1 out=$2 rules=() line
     shift 2
@@ -14,7 +15,7 @@ expect() {
     printf '%s' "$out" >"$SCRATCH/want"
     ok "[$WHAT] stdout [$(head -c 300 "$SCRATCH/out")], expected [$out]" cmp -s "$SCRATCH/want" "$SCRATCH/out"
     while (($#)); do rules+=("$2: .*\[$1\]$"); shift 2; done
-    local got; got=$(grep -cE ': (error|warning|note): .*\[q5-[a-z-]+\]$' "$SCRATCH/err")
+    local got; got=$(grep -E ': (error|warning|note): .*\[q5-[a-z-]+\]$' "$SCRATCH/err" | grep -vc '\[q5-convertible\]$')
     ok "[$WHAT] ${#rules[@]} diagnostics expected, $got shown" [ "$got" = "${#rules[@]}" ]
     for line in "${rules[@]}"; do
         ok "[$WHAT] no line matching '$line' in: $(head -c 300 "$SCRATCH/err")" grep -qE "$line" "$SCRATCH/err"
@@ -104,8 +105,14 @@ while IFS='|' read -r text message; do
     refused 2 "q5upgrade: .q5upgrade.toml:$message"$'\n' -q --check src/a.c
 done <<'EOF'
 jobs = 2\n\nfoo = 1\n|3: error: unknown key 'foo'
-jobs = "two"\n|1: error: 'jobs' must be a positive integer
-jobs = 0\n|1: error: 'jobs' must be a positive integer
+jobs = "two"\n|1: error: 'jobs' must be an integer from 1 to 256
+jobs = 0\n|1: error: 'jobs' must be an integer from 1 to 256
+jobs = 257\n|1: error: 'jobs' must be an integer from 1 to 256
+force-exclude = "yes"\n|1: error: 'force-exclude' must be true or false
+per-file-ignores = ["a"]\n|1: error: 'per-file-ignores' must be a table
+[per-file-ignores]\n"a[" = ["q5-macro-pairs"]\n|2: error: invalid pattern 'a[' in 'per-file-ignores': unclosed '['
+[per-file-ignores]\n"*.c" = ["q5-nothing"]\n|2: error: unknown rule 'q5-nothing'
+[per-file-ignores]\n"*.c" = "q5-macro-pairs"\n|2: error: '*.c' must be an array of strings
 exclude = "sub/"\n|1: error: 'exclude' must be an array of strings
 include = ["*.c",\n  3]\n|2: error: 'include' must be an array of strings
 unsafe-fixes = 1\n|1: error: 'unsafe-fixes' must be true or false
@@ -137,17 +144,19 @@ while IFS='|' read -r setting args st shown ist; do
     expect "$ist" '' $shown
     has src/sub/m.c "$MACRO"
 done <<'EOF'
-||1|q5-macro-pairs warning|0
-q5-macro-pairs = "warning"||1|q5-macro-pairs warning|0
+||1|q5-macro-pairs warning|1
+q5-macro-pairs = "warning"||1|q5-macro-pairs warning|1
 q5-macro-pairs = "off"||0||0
 q5-macro-pairs = "note"||0|q5-macro-pairs note|0
 q5-macro-pairs = "note"|--werror|0|q5-macro-pairs note|0
 q5-macro-pairs = "error"||2|q5-macro-pairs error|2
-q5-macro-pairs = "off"|--select=q5-macro|1|q5-macro-pairs warning|0
+q5-macro-pairs = "off"|--select=q5-macro|1|q5-macro-pairs warning|1
 q5-macro-pairs = "error"|--select=q5-mac|2|q5-macro-pairs error|2
 |--ignore=q5-macro|0||0
 |--select=q5-lost,q5-shifted|0||0
-|--select=q5-m --ignore=q5-missed|1|q5-macro-pairs warning|0
+|--select=q5-m --ignore=q5-missed|1|q5-macro-pairs warning|1
+|--exit-zero|0|q5-macro-pairs warning|0
+q5-macro-pairs = "error"|--exit-zero|0|q5-macro-pairs error|0
 EOF
 # The row with --werror and no setting.
 printf 'include-dirs = ["include"]\n' >.q5upgrade.toml
@@ -155,5 +164,28 @@ WHAT='--werror'
 trun -q --check --werror src/sub
 expect 2 '' q5-macro-pairs warning
 has src/sub/m.c "$MACRO"
+
+# [per-file-ignores]: patterns from the file's directory (a name alone at
+# any depth, a directory for what is below it, "!" for the files a pattern
+# does not match) to rule names or their starts; the calls stay as they
+# are. Row: the table's line|--check status|shown.
+begin "[per-file-ignores] turns rules off for the files a pattern matches"
+fixture
+cd outer/repo
+while IFS='|' read -r line st shown; do
+    printf 'include-dirs = ["include"]\n[per-file-ignores]\n%s\n' "$line" >.q5upgrade.toml
+    WHAT=$line
+    trun -q --check --ignore=q5-convertible src
+    # shellcheck disable=SC2086
+    expect "$st" $'src/a.c\nsrc/other.c\nsrc/skip.c\n' $shown
+    has src/sub/m.c "$MACRO"
+done <<'EOF'
+"m.c" = ["q5-macro-pairs"]|1|
+"sub/" = ["q5-macro"]|1|
+"src/sub/*.c" = ["q5-lost", "q5-macro-pairs"]|1|
+"!src/sub/m.c" = ["q5-macro-pairs"]|1|q5-macro-pairs warning
+"src/m.c" = ["q5-macro-pairs"]|1|q5-macro-pairs warning
+"*.c" = ["q5-shifted-pairing"]|1|q5-macro-pairs warning
+EOF
 
 finish

@@ -177,12 +177,12 @@ fi
 
 # No thread beyond the main one (a process limit): the files are converted
 # all the same, by the main thread. (The leak checker needs a thread too.)
-begin "-j100000 where no thread can be made: every file converted"
+begin "-j256 where no thread can be made: every file converted"
 mkdir d
 for i in 1 2 3 4 5; do printf '%s' "$CALL" >d/f$i.c; done
 own d d/*
 ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 \
-    _run bash -c 'ulimit -u 1 && exec "$@"' _ "${AS_NOBODY[@]}" "$UBIN" -i -j100000 d
+    _run bash -c 'ulimit -u 1 && exec "$@"' _ "${AS_NOBODY[@]}" "$UBIN" -i -j256 d
 check 0 $'q5upgrade: 5 files examined, 5 changed, 0 unchanged, 0 failed, 5 calls converted\n'
 for i in 1 2 3 4 5; do has d/f$i.c "$CONVERTED"; done
 only d f1.c f2.c f3.c f4.c f5.c
@@ -210,13 +210,18 @@ printf '    Q5SetAttrs(obj, /* w */ Q5A_Width, 100, Q5TAG_END);\n' >"$odd"
 printf '    Q5SetAttrs(obj, "w, Q5TAG_END);\n' >$'bad\001\a\b\v\f\r\177.c'
 printf '%s' "$CALL" >plain.c
 shown='"./a\tb\n\"c\\\303\251.c"'
-diagnostics="$shown:1:21: note: comment removed from the argument list [q5-comment-removed]
+diagnostics="$shown:1:5: warning: call to 'Q5SetAttrs' to convert to the pair form [q5-convertible]
+    Q5SetAttrs(obj, /* w */ Q5A_Width, 100, Q5TAG_END);
+    ^
+$shown:1:21: note: comment removed from the argument list [q5-comment-removed]
     Q5SetAttrs(obj, /* w */ Q5A_Width, 100, Q5TAG_END);
                     ^
 \"./bad\\001\\a\\b\\v\\f\\r\\177.c\":1:21: error: unterminated string [q5-conversion-failed]
     Q5SetAttrs(obj, \"w, Q5TAG_END);
                     ^
-q5upgrade: 3 files examined, 2 would change, 0 unchanged, 1 failed, 2 calls to convert; 1 note (1 q5-comment-removed)
+./plain.c:1:5: warning: call to 'Q5SetAttrs' to convert to the pair form [q5-convertible]
+$CALL    ^
+q5upgrade: 3 files examined, 2 would change, 0 unchanged, 1 failed, 2 calls to convert; 2 warnings (2 q5-convertible), 1 note (1 q5-comment-removed)
 "
 "$BIN" --unsafe-fixes -c . >"$SCRATCH/got.out" 2>"$SCRATCH/stderr"
 STATUS=$?

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# The manual page renders without a single warning, and names the 44 call
-# names with the number of leading arguments the tool really keeps.
+# The manual page renders without a single warning, names the 44 call
+# names with the number of leading arguments the tool really keeps, every
+# rule and option; and the rules' texts that --list-rules and --explain
+# print (from each rule's file) are those of the page and the README.
 . "$(dirname "$0")/lib.sh"
 PAGE=$REPO/man/q5upgrade.1
 command -v groff >/dev/null || { echo "groff is needed (Debian package groff-base)" >&2; exit 2; }
@@ -49,5 +51,33 @@ while read -r option; do
     ok "option $option not described" grep -qE -- "^ +(-[a-zA-Z0-9], )?$option([=, ]|$)|^ +q5upgrade $option " page.txt
 done <options
 ok "a find | while loop is recommended" bash -c "! grep -qE 'while (IFS|read)' '$PAGE'"
+
+begin "--list-rules and --explain say what the page and the README say"
+groff -man -Tascii -rLL=300n -P-cbou "$PAGE" 2>/dev/null |
+    awk '/^[A-Z]/ { inside = ($0 == "RULES"); next } inside' | tr -s ' \n' '  ' >rules.txt
+# The single word is the tree interface's, not the classic usage error.
+"$BIN" --list-rules >list; status=$?
+ok "--list-rules: exit $status" [ "$status" = 0 ] && [ -s list ]
+printf 'int a;\n' >a.c
+"$BIN" -q --check --report=- a.c | python3 -c '
+import json, sys
+for rule in json.load(sys.stdin)["runs"][0]["tool"]["driver"]["rules"]: print(rule["id"])' >rules
+ok "--list-rules names the rules of the log, in order" [ "$(cut -d' ' -f1 list)" = "$(cat rules)" ]
+while read -r id severity short; do
+    "$BIN" --explain="$id" >explained; status=$?
+    ok "--explain=$id: exit $status" [ "$status" = 0 ]
+    ok "--explain=$id: $(head -n 1 explained)" [ "$(head -n 1 explained)" = "$id ($severity by default)" ]
+    # Each paragraph of the explanation but the example, in the page.
+    awk 'BEGIN { RS = "" } NR > 1 && !/^Example:/ { sub(/^How to fix it:\n/, ""); gsub(/\n/, " "); print }' explained >paragraphs
+    ok "--explain=$id gives its short description first" [ "$(sed -n 1p paragraphs)" = "$short" ]
+    while IFS= read -r paragraph; do
+        ok "the page's entry for $id lacks: $paragraph" grep -qF -- "$paragraph" rules.txt
+    done <paragraphs
+    ok "the page does not give $id as $severity" grep -qF -- "$id ($severity)" rules.txt
+    row="| \`$id\` | $severity | $short |"
+    ok "the README's table lacks $row" grep -qxF -e "$row" -e "${row/\` |/\` † |}" "$REPO/README.md"
+done <list
+trun --explain=q5-nothing
+tcheck 2 '' $'q5upgrade: unknown rule \'q5-nothing\' for \'--explain\'\nTry \'q5upgrade --help\' for more information.\n'
 
 finish

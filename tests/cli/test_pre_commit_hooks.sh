@@ -2,7 +2,9 @@
 # The hooks of .pre-commit-hooks.yaml, run as pre-commit runs them (the
 # entry, then the staged file names), use the tree interface even for a
 # commit of exactly two files, where the classic form would overwrite the
-# second file with the first one's conversion.
+# second file with the first one's conversion; they skip the files the
+# configuration excludes, and both fail a commit that holds a call left as
+# it stands.
 . "$(dirname "$0")/lib.sh"
 HOOKS=$REPO/.pre-commit-hooks.yaml
 
@@ -50,5 +52,28 @@ ok "exit status $STATUS, expected 0 ($(cat "$SCRATCH/stderr"))" [ "$STATUS" = 0 
 has a.c "$HEAD_OUT"
 kept b.c
 only . a.c b.c out
+
+# A call left as it stands fails the commit in both hooks; a file the
+# configuration excludes is not looked at, though pre-commit names it.
+begin "a left call fails both hooks; excluded files are skipped"
+LEFT=$'#define PAIR(r, v) r, v\nvoid f(void *w) { XtVaSetValues(w, PAIR(XmNx, 1), NULL); }\n'
+mkdir gen
+printf '%s' "$LEFT" | tee left.c gen/left.c >/dev/null
+printf '%s' "$HEAD" >a.c
+printf 'exclude = ["gen/"]\n' >.q5upgrade.toml
+keep left.c gen/left.c
+for id in q5upgrade q5upgrade-fix; do
+    hook $id left.c gen/left.c
+    ok "$id: exit status $STATUS, expected 1" [ "$STATUS" = 1 ]
+    ok "$id: the left call named" grep -q '^left.c:2:36: warning: call left as it stands: .*\[q5-macro-pairs\]$' "$SCRATCH/stderr"
+    ok "$id: the excluded file not looked at" bash -c "! grep -q gen/ '$SCRATCH/stderr' out"
+    kept left.c gen/left.c
+    hook $id gen/left.c
+    ok "$id: only an excluded file: exit status $STATUS, expected 0" [ "$STATUS" = 0 ]
+done
+hook q5upgrade-fix a.c gen/left.c
+ok "exit status $STATUS, expected 0" [ "$STATUS" = 0 ]
+has a.c "$HEAD_OUT"
+kept gen/left.c
 
 finish

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Which files the tree interface takes: gitignore-style --include/--exclude
-# patterns, --extend-include, what git ignores (and --no-ignore), lists from
-# --files-from, the note for a pattern that matched nothing, and two modes
-# given at once.
+# patterns (from the working directory, as in the configuration file from
+# its directory; "!" negation; a pattern that is none), --extend-include,
+# --force-exclude, what git ignores (and --no-ignore), lists from
+# --files-from, the note for a pattern that matched nothing, a run that
+# finds no C file, and two modes given at once. The calls to convert are
+# not reported here (--ignore=q5-convertible): only which files are taken.
 . "$(dirname "$0")/lib.sh"
 
 # The tree: every file holds a call to convert.
@@ -17,35 +20,49 @@ fixture() {
 lines() { (($#)) && printf '%s\n' "$@"; }
 
 # Row: args|files --check names (below tree/, in walk order).
-begin "gitignore-style patterns, relative to the PATH walked"
+begin "gitignore-style patterns, from the working directory; the last that matches decides"
 fixture
 while IFS='|' read -r args want; do
     # shellcheck disable=SC2086 # the row's words
     eval "set -- $args"
-    trun -q --check "$@" tree
+    trun -q --check --ignore=q5-convertible "$@" tree
     tcheck 1 "$(lines $(printf 'tree/%s ' $want))"$'\n' ''
 done <<'EOF'
 |SUMA/top.h lib/SUMA/t.c src/SUMA/s.c src/a.c src/gen/out/g.c
---exclude=src/SUMA|SUMA/top.h lib/SUMA/t.c src/a.c src/gen/out/g.c
---exclude=/src/SUMA|SUMA/top.h lib/SUMA/t.c src/a.c src/gen/out/g.c
---exclude='*/SUMA/*'|SUMA/top.h src/a.c src/gen/out/g.c
+--exclude=tree/src/SUMA|SUMA/top.h lib/SUMA/t.c src/a.c src/gen/out/g.c
+--exclude=/tree/src/SUMA|SUMA/top.h lib/SUMA/t.c src/a.c src/gen/out/g.c
+--exclude='tree/*/SUMA/*'|SUMA/top.h src/a.c src/gen/out/g.c
+--exclude='*/SUMA/*'|lib/SUMA/t.c src/SUMA/s.c src/a.c src/gen/out/g.c
 --exclude='**/SUMA'|src/a.c src/gen/out/g.c
 --exclude=SUMA|src/a.c src/gen/out/g.c
 --exclude=SUMA/ --exclude='*.h'|src/a.c src/gen/out/g.c
---exclude='src/**/g.c'|SUMA/top.h lib/SUMA/t.c src/SUMA/s.c src/a.c
---exclude=src/gen/out/|SUMA/top.h lib/SUMA/t.c src/SUMA/s.c src/a.c
+--exclude='tree/src/**/g.c'|SUMA/top.h lib/SUMA/t.c src/SUMA/s.c src/a.c
+--exclude=tree/src/gen/out/|SUMA/top.h lib/SUMA/t.c src/SUMA/s.c src/a.c
 --exclude=gen/out/|SUMA/top.h lib/SUMA/t.c src/SUMA/s.c src/a.c src/gen/out/g.c
+--exclude=SUMA --exclude='!tree/lib/SUMA'|lib/SUMA/t.c src/a.c src/gen/out/g.c
+--exclude='tree/src/**' --exclude='!a.c'|SUMA/top.h lib/SUMA/t.c src/a.c
+--exclude='!a.c' --exclude='tree/src/**'|SUMA/top.h lib/SUMA/t.c
+--exclude='\!x' --exclude='[[:upper:]]???'|src/a.c src/gen/out/g.c
 --include='*.inc'|src/x.inc
 --extend-include='*.inc'|SUMA/top.h lib/SUMA/t.c src/SUMA/s.c src/a.c src/gen/out/g.c src/x.inc
---include='src/**'|src/SUMA/s.c src/a.c src/gen/out/g.c src/x.inc
+--include='tree/src/**'|src/SUMA/s.c src/a.c src/gen/out/g.c src/x.inc
 --include=SUMA/|SUMA/top.h lib/SUMA/t.c src/SUMA/s.c
---include='lib/*/*.c' --extend-include=x.inc|lib/SUMA/t.c src/x.inc
+--include='*.[ch]' --include='![!a]*.c'|SUMA/top.h src/a.c
+--include='tree/lib/*/*.c' --extend-include=x.inc|lib/SUMA/t.c src/x.inc
 EOF
-# Below the PATH: "src/SUMA" names nothing when src is the PATH.
-trun -q --check --exclude=src/SUMA tree/src
+# A pattern with a '/' starts from the working directory, on the command
+# line as in a configuration file there: "src/SUMA" names nothing from
+# above tree/, and tree/src/SUMA from inside it.
+trun -q --check --ignore=q5-convertible --exclude=src/SUMA tree/src
 tcheck 1 "$(lines tree/src/SUMA/s.c tree/src/a.c tree/src/gen/out/g.c)"$'\n' ''
+(cd tree && trun -q --check --ignore=q5-convertible --exclude=src/SUMA src)
+tcheck 1 "$(lines src/a.c src/gen/out/g.c)"$'\n' ''
+printf 'exclude = ["src/SUMA"]\n' >tree/.q5upgrade.toml
+(cd tree && trun -q --check --ignore=q5-convertible src)
+tcheck 1 "$(lines src/a.c src/gen/out/g.c)"$'\n' ''
+rm tree/.q5upgrade.toml
 # Files named are taken whatever the patterns say.
-trun -q --check --exclude='*.c' --include=none tree/src/a.c
+trun -q --check --ignore=q5-convertible --exclude='*.c' --include=none tree/src/a.c
 tcheck 1 $'tree/src/a.c\n' ''
 
 begin "a note for each pattern that matched nothing, not with -q"
@@ -57,11 +74,48 @@ has notes "q5upgrade: note: --extend-include '*.none' matched nothing
 q5upgrade: note: --exclude 'src/SUMA' matched nothing
 q5upgrade: note: --exclude 'nothing/' matched nothing
 "
-trun -q --check --exclude=nothing/ tree
+trun -q --check --ignore=q5-convertible --exclude=nothing/ tree
 tcheck 1 "$(lines tree/SUMA/top.h tree/lib/SUMA/t.c tree/src/SUMA/s.c tree/src/a.c tree/src/gen/out/g.c)"$'\n' ''
 # No directory walked: the patterns did not apply, no note.
 trun --check --exclude=nothing/ tree/src/a.c
 ok "no note without a walk: $(cat "$SCRATCH/err")" bash -c "! grep -q note: '$SCRATCH/err'"
+
+# --force-exclude (and force-exclude = true) applies the excludes to the
+# PATHs named, files or directories, and to what is below an excluded
+# directory; such a PATH skipped is no "no C file found".
+begin "--force-exclude: the excludes skip PATHs named too"
+fixture
+NAMED=(tree/SUMA/top.h tree/src/a.c tree/src/gen/out/g.c tree/lib)
+trun -q --check --ignore=q5-convertible --exclude=SUMA --exclude=gen "${NAMED[@]}"
+tcheck 1 "$(lines tree/SUMA/top.h tree/src/a.c tree/src/gen/out/g.c)"$'\n' ''
+trun -q --check --ignore=q5-convertible --exclude=SUMA --exclude=gen --force-exclude "${NAMED[@]}"
+tcheck 1 $'tree/src/a.c\n' ''
+printf 'exclude = ["SUMA", "gen"]\nforce-exclude = true\n' >.q5upgrade.toml
+trun -q --check --ignore=q5-convertible "${NAMED[@]}"
+tcheck 1 $'tree/src/a.c\n' ''
+trun -q --check --ignore=q5-convertible tree/SUMA tree/src/gen/out/g.c
+tcheck 0 '' ''
+
+begin "a pattern that is none is a usage error; finding no C file is a warning, trouble for --check"
+fixture
+for row in "--include=[|'[' for '--include': unclosed '['" \
+    "--exclude=a\\|'a\\' for '--exclude': ends with '\\'" \
+    "--extend-include=[[:nope:]]|'[[:nope:]]' for '--extend-include': unknown class '[:nope:]'" \
+    "--exclude=!|'!' for '--exclude': matches nothing"; do
+    refused 2 "q5upgrade: invalid pattern ${row#*|}
+Try 'q5upgrade --help' for more information.
+" --check "${row%%|*}" tree
+done
+printf 'exclude = ["ok", "[z"]\n' >.q5upgrade.toml
+refused 2 $'q5upgrade: .q5upgrade.toml:1: error: invalid pattern \'[z\' in \'exclude\': unclosed \'[\'\n' --check tree
+rm .q5upgrade.toml
+trun --check --include='*.none' tree
+tcheck 2 '' "q5upgrade: note: --include '*.none' matched nothing
+q5upgrade: warning: no C file found in the PATHs given
+q5upgrade: 0 files examined, 0 would change, 0 unchanged, 0 failed, 0 calls to convert
+"
+trun -q --diff --include='*.none' tree
+tcheck 0 '' $'q5upgrade: warning: no C file found in the PATHs given\n'
 
 begin "files git ignores are skipped; --no-ignore takes them"
 fixture
@@ -73,23 +127,23 @@ printf '%s' "$CALL" | tee tree/build/gen.c tree/src/b.gen.c tree/lib/inner/i.c >
 git init -q tree/lib/inner
 printf 'i.c\n' >tree/lib/inner/.gitignore
 ALL='SUMA/top.h lib/SUMA/t.c src/SUMA/s.c src/a.c src/gen/out/g.c'
-trun -q --check tree
+trun -q --check --ignore=q5-convertible tree
 tcheck 1 "$(lines $(printf 'tree/%s ' $ALL))"$'\n' ''
-trun -q --check --no-ignore tree
+trun -q --check --ignore=q5-convertible --no-ignore tree
 tcheck 1 "$(lines $(printf 'tree/%s ' SUMA/top.h build/gen.c lib/SUMA/t.c lib/inner/i.c src/SUMA/s.c \
     src/a.c src/b.gen.c src/gen/out/g.c))"$'\n' ''
 # From inside the work tree, and for a PATH below its top.
-(cd tree/lib && trun -q --check ../src)
+(cd tree/lib && trun -q --check --ignore=q5-convertible ../src)
 tcheck 1 "$(lines ../src/SUMA/s.c ../src/a.c ../src/gen/out/g.c)"$'\n' ''
 # A PATH git ignores, named all the same, is walked whole.
-trun -q --check tree/build
+trun -q --check --ignore=q5-convertible tree/build
 tcheck 1 $'tree/build/gen.c\n' ''
 # A repository below a directory that is none.
 mkdir -p plain/inner
 git init -q plain/inner
 printf 'gen.c\n' >plain/inner/.gitignore
 printf '%s' "$CALL" | tee plain/inner/gen.c plain/inner/kept.c plain/gen.c >/dev/null
-trun -q --check plain
+trun -q --check --ignore=q5-convertible plain
 tcheck 1 "$(lines plain/gen.c plain/inner/kept.c)"$'\n' ''
 # -i leaves the ignored files as they were.
 keep tree/build/gen.c tree/src/b.gen.c
@@ -101,22 +155,22 @@ has tree/src/a.c "$CONVERTED"
 begin "--files-from: a file, standard input, NUL-separated with -0"
 fixture
 printf 'tree/src/x.inc\r\ntree/lib/SUMA/t.c\n\ntree/src/gen\n' >list
-trun -q --check --exclude=SUMA --files-from=list
+trun -q --check --ignore=q5-convertible --exclude=SUMA --files-from=list
 tcheck 1 "$(lines tree/src/x.inc tree/lib/SUMA/t.c tree/src/gen/out/g.c)"$'\n' ''
 printf 'tree/SUMA/top.h\0tree/src/a b.c\0' >list0
 printf '%s' "$CALL" >'tree/src/a b.c'
-IN=list0 trun -q --check --files-from=- -0
+IN=list0 trun -q --check --ignore=q5-convertible --files-from=- -0
 tcheck 1 "$(lines tree/SUMA/top.h 'tree/src/a b.c')"$'\n' ''
 # PATHs and the list together; an empty list converts nothing.
-IN=list0 trun -q --check --files-from=- -0 tree/src/a.c
+IN=list0 trun -q --check --ignore=q5-convertible --files-from=- -0 tree/src/a.c
 tcheck 1 "$(lines tree/src/a.c tree/SUMA/top.h 'tree/src/a b.c')"$'\n' ''
 : >empty
-trun -q --check --files-from=empty
+trun -q --check --ignore=q5-convertible --files-from=empty
 tcheck 0 '' ''
 trun --check --files-from=missing
 tcheck 2 '' $'q5upgrade: missing: error: No such file or directory\n'
 printf 'tree/src/a.c\n-\n' >dash
-IN=dash trun -q --check --files-from=-
+IN=dash trun -q --check --ignore=q5-convertible --files-from=-
 tcheck 2 '' $'q5upgrade: standard input: error: lists \'-\', but the list is standard input\n'
 
 begin "two modes are a usage error naming both; nothing is touched"

@@ -2,7 +2,8 @@
 # The tree interface converts only what it can stand behind: calls it cannot
 # convert for certain are left byte for byte and listed (also on later runs),
 # -I teaches it macros from headers outside the walk, --unsafe-fixes keeps
-# the text rules, and the report cannot be lost.
+# the text rules, and the report cannot be lost. -i ends with 1 while a
+# call is left (a warning remains), so a hook fails on it.
 . "$(dirname "$0")/lib.sh"
 
 fixture() {
@@ -24,17 +25,19 @@ begin "safe by default: a call with a finding is left and listed, again after th
 fixture
 cp src/ui.c ui.orig
 trun -i -I include src
-tcheck 0 '' "$FG_LEFT"'q5upgrade: 1 file examined, 1 changed, 0 unchanged, 0 failed, 2 calls converted, 1 left as they stand; 1 warning (1 q5-macro-pairs)'$'\n'
+tcheck 1 '' "$FG_LEFT"'q5upgrade: 1 file examined, 1 changed, 0 unchanged, 0 failed, 2 calls converted, 1 left as they stand; 1 warning (1 q5-macro-pairs)'$'\n'
 has src/ui.c "$UI_DONE"
 trun --check -I include src
 tcheck 1 '' "$FG_LEFT"'q5upgrade: 1 file examined, 0 would change, 1 unchanged, 0 failed, 0 calls to convert, 1 left as they stand; 1 warning (1 q5-macro-pairs)'$'\n'
 trun -i -q -I include src
-tcheck 0 '' "$FG_LEFT"
+tcheck 1 '' "$FG_LEFT"
+trun -i -q --ignore=q5-macro-pairs -I include src
+tcheck 0 '' ''
 has src/ui.c "$UI_DONE"
 
 begin "without -I the header's macros are unknown and their calls left"
 fixture
-trun -q --check src
+trun -q --check --ignore=q5-convertible src
 tcheck 1 'src/ui.c'$'\n' "$(cat <<'EOF'
 src/ui.c:5:22: warning: call left as it stands: resource 'FG_ARG(7)' is a macro call whose definition was not seen: if it expands to other than one argument the pairing after it is shifted (give the directory of its header with -I) [q5-shifted-pairing]
     XtVaSetValues(w, FG_ARG(7), NULL);
@@ -52,7 +55,7 @@ begin "--unsafe-fixes converts with the text rules and still warns"
 fixture
 "$BIN" src/ui.c "$SCRATCH/classic"
 trun -q -i --unsafe-fixes src
-ok "exit $STATUS" [ "$STATUS" = 0 ]
+ok "exit $STATUS" [ "$STATUS" = 1 ]
 same src/ui.c "$SCRATCH/classic"
 ok "warnings shown" grep -q 'warning: .*\[q5-shifted-pairing\]' "$SCRATCH/err"
 
@@ -97,6 +100,6 @@ ok "standard output is the log alone, and it parses" python3 -c '
 import json, sys
 log = json.load(open(sys.argv[1]))
 rules = [r["ruleId"] for r in log["runs"][0]["results"]]
-sys.exit(rules != ["q5-macro-pairs"])' "$SCRATCH/out"
+sys.exit(rules != ["q5-convertible", "q5-macro-pairs", "q5-convertible"])' "$SCRATCH/out"
 
 finish

@@ -57,12 +57,13 @@ class Run:
                 p = subprocess.run(argv + [os.path.join(tree, name)], capture_output=True)
                 if p.returncode < 0:
                     self.crashed.append(name)
-                self._parse(p.stderr)
+                self._parse(p.stdout)
         else:
-            self._parse(proc.stderr)
+            self._parse(proc.stdout)
 
-    def _parse(self, stderr):
-        for line in stderr.decode("utf-8", "replace").splitlines():
+    def _parse(self, stdout):
+        # The JSON findings, one a line on standard output.
+        for line in stdout.decode("utf-8", "replace").splitlines():
             if line.startswith("{"):
                 d = json.loads(line)
                 self.findings[os.path.basename(d["path"])].append(d)

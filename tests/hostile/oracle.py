@@ -53,8 +53,11 @@ def main(argv):
         except (OSError, KeyError, ValueError) as e:
             print("oracle: %s" % e, file=sys.stderr)
             return 2
+        # As the tool: JSON findings on standard output, unless the
+        # converted text goes there.
         for d in findings:
-            print(json.dumps(d), file=sys.stderr)
+            if not stdout:
+                print(json.dumps(d), flush=True)
         if stdout:
             sys.stdout.buffer.write(text.encode("latin-1"))
         elif "-i" in argv:

@@ -139,8 +139,8 @@ check_completions() {
     help=$("$binary" --help </dev/null)
     options=$( { grep -oE -- '--[a-z][a-z-]*' <<<"$help"
                  grep -oE -- '^  -[A-Za-z0-9]\b' <<<"$help" | sed 's/^ *//'; } | sort -u)
-    rules=$(sed -n 's/^ *Rule::[A-Za-z]*, "\(q5-[a-z-]*\)".*/\1/p' "$repo"/src/diagnose/rules/*.cpp)
-    [ -n "$rules" ] || fail "no rule names found in src/diagnose/rules/*.cpp"
+    rules=$("$binary" --list-rules </dev/null | cut -d' ' -f1)
+    [ -n "$rules" ] || fail "$binary --list-rules lists no rule"
     for option in $options; do
         grep -qE -- "(^|[^a-z0-9-])$option([^a-z0-9-]|\$)" "$bash_file" || missing+=("bash:$option")
         grep -qE -- "(^|[^a-z0-9-])$option([^a-z0-9-]|\$)" "$zsh_file" || missing+=("zsh:$option")
@@ -171,13 +171,15 @@ check_completions() {
         offer q5upgrade --color = al
         offer q5upgrade --output-format=j
         offer q5upgrade --in-pl
-        offer q5upgrade --select q5-macro' bash "$bash_file" 2>&1)
+        offer q5upgrade --select q5-macro
+        offer q5upgrade --explain=q5-unu' bash "$bash_file" 2>&1)
     local want='complete -F _q5upgrade q5upgrade
 text json github sarif
 always
 --output-format=json
 --in-place
-q5-macro-pairs'
+q5-macro-pairs
+--explain=q5-unused-suppression'
     if [ "$got" = "$want" ]; then
         echo "ok   the bash completion loads and completes option values"
     else

@@ -89,12 +89,14 @@ TEST(DiagnoseGolden, EveryRuleHasACase) {
       seen.insert(std::string(rule_info(d.rule).id));
       for (Rule r : d.merged) seen.insert(std::string(rule_info(r).id));
     }
-  // The tree interface's own conversion finds the rest (tests/migrate/).
-  for (const auto& entry : fs::directory_iterator(fs::path(Q5_TEST_SOURCE_DIR) / "migrate"))
-    for (const RuleInfo& rule : rule_table())
-      if (read_file(entry.path() / "expected.stderr").find("[" + std::string(rule.id) + "]") !=
-          std::string::npos)
-        seen.insert(std::string(rule.id));
+  // The tree interface's own conversion finds the rest (tests/migrate/),
+  // and the tree's own findings (tests/findings/).
+  for (const char* folder : {"migrate", "findings"})
+    for (const auto& entry : fs::directory_iterator(fs::path(Q5_TEST_SOURCE_DIR) / folder))
+      for (const RuleInfo& rule : rule_table())
+        if (read_file(entry.path() / "expected.stderr").find("[" + std::string(rule.id) + "]") !=
+            std::string::npos)
+          seen.insert(std::string(rule.id));
   for (const RuleInfo& rule : rule_table()) {
     if (rule.rule == Rule::ConversionFailed) continue;
     EXPECT_TRUE(seen.count(std::string(rule.id))) << rule.id;
@@ -250,7 +252,7 @@ TEST(Sarif, HoldsWhatCodeScanningServicesRequire) {
   const std::string text = "XtVaSetValues(w, RES0, 1, NULL);\n\xff\xfe\n";
   std::vector<FileReport> files{{"src/a b.c", text, diagnose(text)},
                                 {"/abs/x.c", "", {failure_diagnostic(Failure{5, "Unterminated string\n"})}}};
-  const auto log = nlohmann::json::parse(sarif_log(files, "1.2.3"));
+  const auto log = nlohmann::json::parse(sarif_log(files, "1.2.3", "https://q5upgrade.example.org/"));
   EXPECT_EQ(log["version"], "2.1.0");
   EXPECT_TRUE(log["$schema"].get<std::string>().find("sarif-2.1.0") != std::string::npos);
   const auto& run = log["runs"].at(0);
@@ -295,7 +297,7 @@ TEST(Sarif, WritesALogFileForTheValidator) {
     files.push_back({(dir.filename() / "input.c").string(), texts[k], diagnose(texts[k])});
     ++k;
   }
-  std::ofstream(out, std::ios::binary) << sarif_log(files, "1.0.0");
+  std::ofstream(out, std::ios::binary) << sarif_log(files, "1.0.0", "https://q5upgrade.example.org/");
 }
 
 }  // namespace

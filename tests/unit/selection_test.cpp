@@ -1,8 +1,14 @@
 // Choosing files and findings: gitignore-style patterns, rule names and
-// prefixes, the rules' settings over a file's diagnostics, and the tree
-// interface's option parser.
+// prefixes, the rules' settings over a file's diagnostics, the
+// configuration file's schema, and the tree interface's option parser.
 #include <gtest/gtest.h>
 
+#include "files.h"
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <set>
 #include <string>
 #include <variant>
 #include <vector>
@@ -56,6 +62,65 @@ TEST(Patterns, MatchAsGitignoreDoes) {
   // Outside its base, only a name alone can match.
   EXPECT_TRUE(pattern_matches(make_pattern("*.c"), "a.c", false, false));
   EXPECT_FALSE(pattern_matches(make_pattern("src/*.c"), "src/a.c", false, false));
+}
+
+// One part as git's wildmatch reads it: '*', '?', classes with ranges,
+// negation and POSIX names, and backslash escapes; bytes, not characters.
+TEST(Patterns, OnePartAsWildmatchReadsIt) {
+  struct Case {
+    const char* pattern;
+    const char* name;
+    bool matches;
+  } cases[] = {
+      {"a*b*c", "aXbYc", true},   {"a*b*c", "aXbY", false},  {"*", "", true},
+      {"a?c", "abc", true},       {"a?c", "ac", false},      {"*.[ch]", "x.h", true},
+      {"*.[ch]", "x.o", false},   {"[a-c]x", "bx", true},    {"[a-c]x", "dx", false},
+      {"[!a-c]x", "dx", true},    {"[^a-c]x", "ax", false},  {"[]a]", "]", true},
+      {"[a-]", "-", true},        {"[[:digit:]]*", "7up", true},
+      {"[[:upper:][:digit:]]", "q", false},                  {"\\*", "*", true},
+      {"\\*", "x", false},        {"\\[a]", "[a]", true},     {"a\\?", "a?", true},
+      {"\xff*", "\xff\xfe", true}, {"[\x80-\xff]", "\xe9", true},
+      {"*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*b", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa",
+       false},
+      {"*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa",
+       true},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(pattern_matches(make_pattern(c.pattern), c.name, false), c.matches)
+        << c.pattern << " on " << c.name;
+}
+
+// Many "**" against a deep path: solved once per pair of parts, so such a
+// pattern answers at once, matching or not.
+TEST(Patterns, ManyDoubleStarsAgainstDeepPaths) {
+  std::string pattern, deep;
+  for (int i = 0; i < 20; ++i) pattern += "**/";
+  for (int i = 0; i < 200; ++i) deep += "d/";
+  EXPECT_TRUE(pattern_matches(make_pattern(pattern + "x.c"), deep + "x.c", false));
+  EXPECT_FALSE(pattern_matches(make_pattern(pattern + "y.c"), deep + "x.c", false));
+  EXPECT_TRUE(pattern_matches(make_pattern(pattern + "d/**/d/x.c"), deep + "x.c", false));
+  EXPECT_FALSE(pattern_matches(make_pattern(pattern + "e/**/x.c"), deep + "x.c", false));
+  // "**" only as a whole part; elsewhere it is '*'.
+  EXPECT_FALSE(pattern_matches(make_pattern("a**/b"), "a/x/b", false));
+  EXPECT_TRUE(pattern_matches(make_pattern("a**/b"), "abc/b", false));
+}
+
+TEST(Patterns, NegationAndWhatIsNoPattern) {
+  const Pattern negated = make_pattern("!src/*.c");
+  EXPECT_TRUE(negated.negated && negated.anchored);
+  EXPECT_TRUE(pattern_matches(negated, "src/a.c", false));  // negation is the list's
+  EXPECT_FALSE(make_pattern("\\!a").negated);
+  EXPECT_TRUE(pattern_matches(make_pattern("\\!a"), "!a", false));
+  struct Case {
+    const char* pattern;
+    const char* error;
+  } cases[] = {
+      {"[", "unclosed '['"},        {"a[b", "unclosed '['"},   {"[!]", "unclosed '['"},
+      {"x\\", "ends with '\\'"},    {"[[:nope:]]", "unknown class '[:nope:]'"},
+      {"", "matches nothing"},      {"!", "matches nothing"}, {"/", "matches nothing"},
+      {"*.c", ""},                  {"[]]", ""},              {"!a/", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(pattern_error(c.pattern), c.error) << c.pattern;
 }
 
 TEST(RuleSettings, NamesAndPrefixes) {
@@ -139,6 +204,57 @@ TEST(RuleSettings, SelectAndIgnoreOverTheFile) {
             Severity::Error);
 }
 
+// The schema editors validate .q5upgrade.toml with names exactly the keys
+// the reader takes, the rules and their severities; and a file holding a
+// value of each key's schema type is read without error.
+TEST(ConfigSchema, NamesWhatTheReaderTakes) {
+  const std::filesystem::path root(Q5_SOURCE_DIR);
+  const auto schema = nlohmann::json::parse(read_file(root / "schema/q5upgrade.schema.json"));
+  std::set<std::string> in_schema, in_reader;
+  for (const auto& [key, value] : schema["properties"].items()) in_schema.insert(key);
+  for (std::string_view key : config_keys()) in_reader.insert(std::string(key));
+  EXPECT_EQ(in_schema, in_reader);
+  EXPECT_EQ(schema["additionalProperties"], false);
+
+  const auto& rules = schema["properties"]["rules"]["properties"];
+  EXPECT_EQ(rules.size(), rule_table().size());
+  for (const RuleInfo& rule : rule_table()) {
+    ASSERT_TRUE(rules.contains(std::string(rule.id))) << rule.id;
+    EXPECT_EQ(rules[std::string(rule.id)]["description"], rule.short_description) << rule.id;
+  }
+  for (const auto& word : schema["definitions"]["severity"]["enum"]) {
+    RuleSetting setting;
+    EXPECT_TRUE(parse_severity_setting(word.get<std::string>(), setting)) << word;
+  }
+
+  std::string toml, tables;
+  for (const auto& [key, value] : schema["properties"].items()) {
+    const std::string type = value.value("type", "");
+    if (type == "boolean")
+      toml += key + " = true\n";
+    else if (type == "integer")
+      toml += key + " = " + std::to_string(value["maximum"].get<int>()) + "\n";
+    else if (type == "array")
+      toml += key + " = [\"x\", \"!y/\"]\n";
+    else if (value.contains("properties"))
+      tables += "[" + key + "]\n" + value["properties"].begin().key() + " = \"off\"\n";
+    else
+      tables += "[" + key + "]\n\"src/**\" = [\"q5-macro\", \"q5-lost-tokens\"]\n";
+  }
+  const std::filesystem::path file =
+      std::filesystem::temp_directory_path() / "q5upgrade-schema-test.toml";
+  std::ofstream(file) << toml << tables;
+  TreeOptions options;
+  EXPECT_EQ(apply_config(options, file.string()), "") << toml << tables;
+  EXPECT_TRUE(options.force_exclude && options.unsafe_fixes);
+  EXPECT_EQ(options.jobs, 256);
+  ASSERT_EQ(options.per_file_ignores.size(), 1u);
+  EXPECT_EQ(options.per_file_ignores[0].rules, (std::vector<Rule>{Rule::MacroPairs, Rule::LostTokens}));
+  std::ofstream(file) << "bogus = 1\n";
+  EXPECT_NE(apply_config(options, file.string()).find("unknown key 'bogus'"), std::string::npos);
+  std::filesystem::remove(file);
+}
+
 std::variant<TreeOptions, TreeExit> parse(std::vector<const char*> words) {
   words.insert(words.begin(), "q5upgrade");
   return parse_tree_options(static_cast<int>(words.size()), words.data());
@@ -170,6 +286,19 @@ TEST(TreeOptionParser, UsageErrors) {
        "options '--config' and '--isolated' cannot be used together"},
       {{"-0", "src"}, "option '-0' needs '--files-from'"},
       {{"-q"}, "no PATH given"},
+      {{"-j257", "src"}, "invalid number of jobs: '257' (at most 256)"},
+      {{"--include=a[", "src"}, "invalid pattern 'a[' for '--include': unclosed '['"},
+      {{"--exclude", "", "src"}, "invalid pattern '' for '--exclude': matches nothing"},
+      {{"--verbose", "src"}, "option '--verbose' needs '--check'"},
+      {{"-iz", "src"}, "option '-z' needs '--check'"},
+      {{"--null", "--diff", "src"}, "option '--null' needs '--check'"},
+      {{"--stdout", "--output-format=github", "src"},
+       "options '--stdout' and '--output-format=github' cannot be used together: the findings "
+       "alone go to standard output"},
+      {{"--explain=q5-nothing"}, "unknown rule 'q5-nothing' for '--explain'"},
+      {{"--explain", "q5-terminator"},
+       "'q5-terminator' names several rules for '--explain': q5-terminator-guess, "
+       "q5-terminator-as-value"},
       {{"-i", "-"}, "standard input (-) cannot be converted in place"},
       {{"--files-from=-", "-"}, "standard input (-) cannot be both a PATH and the list of files"},
   };
@@ -215,6 +344,34 @@ TEST(TreeOptionParser, SpellingsOrderAndValues) {
   // A list of files alone is enough.
   parsed = parse({"--files-from=list", "-0"});
   EXPECT_TRUE(std::get<TreeOptions>(parsed).files_from_nul);
+  parsed = parse({"--force-exclude", "--exit-zero", "-c", "--output-format=sarif", "--report=-",
+                  "-j256", "src"});
+  const TreeOptions& more = std::get<TreeOptions>(parsed);
+  EXPECT_TRUE(more.force_exclude && more.exit_zero);
+  EXPECT_EQ(more.jobs, 256);
+  // The rules' help: a whole name, or a start only one rule has.
+  parsed = parse({"src", "--explain=q5-unused"});
+  EXPECT_EQ(std::get<TreeExit>(parsed).out.substr(0, 22), "q5-unused-suppression ");
+  parsed = parse({"--list-rules"});
+  EXPECT_NE(std::get<TreeExit>(parsed).out.find("\nq5-convertible "), std::string::npos);
+}
+
+// The words that choose the tree interface: an option first, or one of
+// the words that print and exit alone; any other single word is the
+// classic usage error.
+TEST(TreeOptionParser, WhichInterface) {
+  auto tree = [](std::vector<const char*> words) {
+    words.insert(words.begin(), "q5upgrade");
+    return wants_tree_interface(static_cast<int>(words.size()), words.data());
+  };
+  for (const char* word : {"--help", "-h", "--version", "-V", "--list-rules", "--explain=q5-x"})
+    EXPECT_TRUE(tree({word})) << word;
+  for (const char* word : {"--check", "-i", "--explain", "--list", "a.c", "-upgrade"})
+    EXPECT_FALSE(tree({word})) << word;
+  EXPECT_TRUE(tree({"--explain", "q5-macro-pairs"}));
+  EXPECT_FALSE(tree({"-upgrade", "a.c"}));
+  EXPECT_FALSE(tree({"-", "a.c"}));
+  EXPECT_FALSE(tree({"a.c", "b.c"}));
 }
 
 }  // namespace

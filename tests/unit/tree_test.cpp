@@ -95,5 +95,21 @@ TEST(UnifiedDiff, HunksLineEndsAndTheLastNewline) {
             "-Q5Do(o, M, B, 2, Q5TAG_END);\n+Q5Do(o, M, Q5T(B, 2), Q5TAG_END);\n");
 }
 
+// As git colours a diff: each line's colour reset before its line end, a
+// CR LF end kept whole after the reset, context and the "\ No newline"
+// mark plain, and a removed line that looks like a header red.
+TEST(UnifiedDiff, ColouredAsGitColoursIt) {
+  const std::string diff = diff_of("x\r\n-- y\r\nQ5Do(o, M, A, 1, Q5TAG_END);");
+  EXPECT_EQ(colour_diff(diff),
+            "\033[1m--- a/f.c\033[m\n\033[1m+++ b/f.c\033[m\n\033[36m@@ -1,3 +1,3 @@\033[m\n"
+            " x\r\n -- y\r\n\033[31m-Q5Do(o, M, A, 1, Q5TAG_END);\033[m\n"
+            "\\ No newline at end of file\n\033[32m+Q5Do(o, M, Q5T(A, 1), Q5TAG_END);\033[m\n"
+            "\\ No newline at end of file\n");
+  EXPECT_EQ(colour_diff("--- a\r\n+++ b\r\n@@ x @@\r\n---\r\n+++"),
+            "\033[1m--- a\033[m\r\n\033[1m+++ b\033[m\r\n\033[36m@@ x @@\033[m\r\n"
+            "\033[31m---\033[m\r\n\033[32m+++\033[m");
+  EXPECT_EQ(colour_diff(""), "");
+}
+
 }  // namespace
 }  // namespace q5

@@ -3,10 +3,15 @@
 namespace q5 {
 
 extern const RuleInfo kRuleDeclaration = {
-    Rule::Declaration, "q5-declaration", Severity::Warning,
+    Rule::Declaration,
+    "q5-declaration",
+    Severity::Warning,
     "A declaration was rewritten like a call.",
-    "The argument list reads as parameters ('...', or a type followed by a name), so this is "
-    "probably a prototype or a macro definition, which should have been left alone. Restore "
-    "it by hand."};
+    "Found with --unsafe-fixes only. The argument list reads as parameters ('...', or a type "
+    "followed by a name), so this is probably a prototype or a macro definition, which the text "
+    "rules should have left alone.",
+    nullptr,
+    "int Q5SetAttrs(void *obj, ...);\n",
+    "Restore it by hand."};
 
 }  // namespace q5

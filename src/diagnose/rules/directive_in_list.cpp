@@ -54,11 +54,16 @@ extern const RuleInfo kRuleDirectiveInList = {
     Rule::DirectiveInList,
     "q5-directive-in-list",
     Severity::Warning,
-    "A preprocessor line inside the list shifted the pairing or was wrapped as a tag.",
-    "A preprocessor line between a tag and its value is written as the value and every pair "
-    "after it is shifted by one; a line such as '#elif' is wrapped like a tag; a line among "
-    "the leading arguments makes the list start one argument early. Convert this list by "
-    "hand.",
-    check};
+    "A preprocessor line stands inside a pair, among the leading arguments or inside a group.",
+    "Each branch of the conditional would pair the list differently, so by default the call is "
+    "left as it stands; a line between whole pairs is no trouble. With --unsafe-fixes the text "
+    "rules write a line between a tag and its value as the value, shifting every pair after it by "
+    "one, wrap a line such as '#elif' like a tag, and start the list one argument early after a "
+    "line among the leading arguments.",
+    check,
+    "XtVaSetValues(w, XmNwidth,\n#ifdef WIDE\n              200,\n#else\n              "
+    "100,\n#endif\n              NULL);\n",
+    "Put whole pairs in each branch, so that the lines stand between pairs, or convert the list by "
+    "hand."};
 
 }  // namespace q5

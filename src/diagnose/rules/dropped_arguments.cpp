@@ -31,10 +31,15 @@ extern const RuleInfo kRuleDroppedArguments = {
     Rule::DroppedArguments,
     "q5-dropped-arguments",
     Severity::Warning,
-    "Arguments after the list's terminator were dropped.",
-    "Everything after the argument taken for the terminator is left out of the converted "
-    "call. Usually the terminator was found too early (a value that shifted into resource "
-    "position, or a name holding a 0); restore the dropped pairs by hand.",
-    check};
+    "Arguments other than a repeated terminator follow the list's terminator.",
+    "A pair macro cannot be put around what follows the terminator, so by default the call is left "
+    "as it stands. With --unsafe-fixes the text rules leave everything after the argument they "
+    "took for the terminator out of the converted call. Usually the terminator was found too "
+    "early: a value shifted into resource position, or, for the text rules, a resource name holds "
+    "a 0.",
+    check,
+    "XtVaSetValues(w, XmNwidth, 10, NULL, XmNheight, 20);\n",
+    "Move the pairs before the terminator or remove what follows it, and run again; after "
+    "--unsafe-fixes, restore the dropped pairs by hand."};
 
 }  // namespace q5

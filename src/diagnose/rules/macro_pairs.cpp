@@ -46,13 +46,16 @@ extern const RuleInfo kRuleMacroPairs = {
     "q5-macro-pairs",
     Severity::Warning,
     "A macro in the list expands to other than one argument, or to a count that cannot be known.",
-    "The macro's definition (named in the message) expands to several list arguments, such as "
-    "a whole resource and its value, or to none; or the count depends on what each use of a "
-    "macro passes (a call in a macro's body that pairs the macro's parameters or __VA_ARGS__), "
-    "on which of a macro's differing definitions applies, or on a macro that refers to itself. "
-    "A pair macro cannot be put around part of a macro's expansion at the call site, so the "
-    "call is left as it stands. Change the definition to expand to whole pairs, each wrapped in "
-    "the pair macro, or convert the call by hand.",
-    check};
+    "The macro's definition (named in the message) expands to several list arguments, such as a "
+    "whole resource and its value, or to none; or the count depends on what each use of a macro "
+    "passes (a call in a macro's body whose pairs hold the macro's parameters or __VA_ARGS__ "
+    "outside parentheses), on which of a macro's differing definitions applies, or on a macro "
+    "that refers to itself. A pair macro cannot be put around part of a macro's expansion at "
+    "the call site, so the call is left as it stands.",
+    check,
+    "#define FG_ARG(c) XmNforeground, (c)\nXtVaSetValues(w, FG_ARG(7), NULL);\n",
+    "Change the definition to expand to whole pairs, each in its pair macro (#define FG_ARG(c) "
+    "Q5LT(XmNforeground, (c))), or convert the call by hand; in a macro's body, put a parameter "
+    "in parentheses ((v)) to make the count the same at every use."};
 
 }  // namespace q5

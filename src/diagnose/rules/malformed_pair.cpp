@@ -87,10 +87,12 @@ extern const RuleInfo kRuleMalformedPair = {
     "q5-malformed-pair",
     Severity::Warning,
     "A call already in pair form holds a pair that cannot be right.",
-    "A pair macro whose resource is XtVaTypedArg, XtVaNestedList, a number or a string "
-    "literal, one that holds other than two arguments, a terminator inside a pair, or "
-    "arguments after the terminator: an earlier conversion shifted the pairing here. Fix the "
-    "pairs of this call by hand.",
-    check};
+    "A pair macro whose resource is XtVaTypedArg, XtVaNestedList, a number or a string literal, "
+    "one that holds other than two arguments (known macros expanded), a terminator inside a pair, "
+    "or arguments after the terminator: an earlier conversion (by hand, by an older version or by "
+    "the classic forms) shifted the pairing here.",
+    check,
+    "XtVaSetValues(w, Q5LT(8, \"20c\"), (char *)NULL);\n",
+    "Fix the pairs of this call by hand."};
 
 }  // namespace q5

@@ -3,10 +3,15 @@
 namespace q5 {
 
 extern const RuleInfo kRuleMissedCall = {
-    Rule::MissedCall, "q5-missed-call", Severity::Warning,
+    Rule::MissedCall,
+    "q5-missed-call",
+    Severity::Warning,
     "A call that stands in code was not converted.",
-    "A compiler sees this call, but the conversion took it for text in a string literal or "
-    "comment (for example after a '//' or a '\"' character literal earlier on the line), or "
-    "found it inside another call's arguments. Convert it by hand."};
+    "Found with --unsafe-fixes only. A compiler sees this call, but the text rules took it for "
+    "text in a string literal or comment (for example after a '//' or a '\"' character literal "
+    "earlier on the line), or found it inside another call's arguments.",
+    nullptr,
+    "puts(\"//\"); Q5SetAttrs(obj, Q5A_Width, 10, Q5TAG_END);\n",
+    "Convert it by hand."};
 
 }  // namespace q5

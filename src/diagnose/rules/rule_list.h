@@ -23,5 +23,8 @@ extern const RuleInfo kRuleMacroPairs;
 extern const RuleInfo kRuleMalformedPair;
 extern const RuleInfo kRuleUnterminatedList;
 extern const RuleInfo kRuleTooComplex;
+extern const RuleInfo kRuleConvertible;
+extern const RuleInfo kRuleUnusedSuppression;
+extern const RuleInfo kRuleMalformedSuppression;
 
 }  // namespace q5

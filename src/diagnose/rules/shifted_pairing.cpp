@@ -50,9 +50,13 @@ extern const RuleInfo kRuleShiftedPairing = {
     "q5-shifted-pairing",
     Severity::Warning,
     "The pairing of tags and values is probably shifted.",
-    "A value reads like a tag or resource name, or a tag is a literal or a macro call (which "
-    "may expand to two arguments). Either way the arguments after it are probably paired "
-    "wrongly. Check the pairs of this call.",
-    check};
+    "A value reads like a tag or resource name, a tag is a literal or a call of a macro whose "
+    "definition was not seen (which may expand to two arguments), or an argument is empty. Either "
+    "way the arguments after it are probably paired wrongly, so by default the call is left as it "
+    "stands.",
+    check,
+    "XtVaSetValues(w, XmNwidth, XmNheight, 10, NULL);\n",
+    "Check the pairs of this call; for a macro call whose definition was not seen, give the "
+    "directory of its header with -I."};
 
 }  // namespace q5

@@ -31,10 +31,13 @@ extern const RuleInfo kRuleTerminatorAsValue = {
     Rule::TerminatorAsValue,
     "q5-terminator-as-value",
     Severity::Warning,
-    "The terminator stands in value position, so the converted list has none.",
-    "An odd number of arguments before the terminator put it in value position: it is "
-    "written inside the last pair and the call ends without a terminator. Look for a "
-    "missing value or a macro that expands to two arguments.",
-    check};
+    "The terminator stands in value position.",
+    "An odd number of arguments before the terminator puts it in value position: a value is "
+    "missing, or a macro hides two arguments. By default the call is left as it stands. With "
+    "--unsafe-fixes the text rules write the terminator inside the last pair, and the converted "
+    "call ends without one.",
+    check,
+    "Q5SetAttrs(obj, Q5A_Width, Q5TAG_END);\n",
+    "Add the missing value, or make the macro expand to whole pairs, and run again."};
 
 }  // namespace q5

@@ -28,7 +28,9 @@ extern const RuleInfo kRuleTooComplex = {
     "The reader counts what each argument becomes by expanding its macros as the preprocessor "
     "does, within bounds that keep every file linear in time: macro arguments nested more than "
     "64 deep, or expansions far larger than the file itself, are not followed. The call is "
-    "left as it stands; convert it by hand.",
-    check};
+    "left as it stands.",
+    check,
+    "#define ID(x) x\nXtVaSetValues(w, XmNwidth, ID(ID(ID( /* ...65 deep... */ 1))), NULL);\n",
+    "Convert the call by hand, or simplify the macros it uses."};
 
 }  // namespace q5

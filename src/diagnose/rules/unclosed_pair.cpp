@@ -22,10 +22,12 @@ extern const RuleInfo kRuleUnclosedPair = {
     Rule::UnclosedPair,
     "q5-unclosed-pair",
     Severity::Warning,
-    "The last pair is left unclosed, or closed only by the call's own ')'.",
-    "The list has an odd number of tag and value arguments and no terminator after the "
-    "last tag, so its pair macro takes the call's closing parenthesis. Add the missing "
-    "value or fix the pairing by hand.",
-    check};
+    "The list ends after a tag or resource, without its value.",
+    "The list has an odd number of tag and value arguments and no terminator after the last tag. "
+    "By default the call is left as it stands. With --unsafe-fixes the text rules leave the last "
+    "pair macro unclosed, or closed only by the call's own ')'.",
+    check,
+    "XtVaSetValues(w, XmNwidth, 10, XmNheight);\n",
+    "Add the missing value (and the terminator), or fix the pairing by hand."};
 
 }  // namespace q5

@@ -30,8 +30,10 @@ extern const RuleInfo kRuleUnterminatedList = {
     "q5-unterminated-list",
     Severity::Warning,
     "The call's argument list does not end where a compiler would end it.",
-    "No ')' closes the list before a ';', the end of the macro definition it stands in, or "
-    "the end of the file, so the call is left as it stands. Check the call's parentheses.",
-    check};
+    "No ')' closes the list before a ';', the end of the macro definition it stands in, or the end "
+    "of the file, so the call is left as it stands.",
+    check,
+    "XtVaSetValues(w, XmNwidth, 10;\n",
+    "Check the call's parentheses."};
 
 }  // namespace q5

@@ -26,9 +26,13 @@ extern const RuleInfo kRuleXtSpecialArgument = {
     Rule::XtSpecialArgument,
     "q5-xt-special-argument",
     Severity::Warning,
-    "XtVaTypedArg or XtVaNestedList in an Xt list.",
-    "XtVaTypedArg takes four arguments and XtVaNestedList one, not a single value, so the "
-    "pairing around them is wrong. Convert these arguments by hand.",
-    check};
+    "XtVaTypedArg or XtVaNestedList has other than its arguments after it.",
+    "XtVaTypedArg takes the four arguments after it and XtVaNestedList one, not a single value. By "
+    "default such a group stays unwrapped between the pairs, and a group with too few arguments "
+    "after it leaves the call as it stands. With --unsafe-fixes the text rules pair these "
+    "arguments as if they were resources and values, which is wrong.",
+    check,
+    "XtVaSetValues(w, XtVaTypedArg, XmNbackground, XmRString, \"red\");\n",
+    "Give the group all its arguments, or convert these arguments by hand."};
 
 }  // namespace q5
