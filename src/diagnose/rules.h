@@ -36,9 +36,11 @@ enum class Rule : unsigned char {
   MacroPairs,
   MalformedPair,
   UnterminatedList,
+  // Found by the project's compiler under --verify.
+  Unproven,
 };
 
-inline constexpr std::size_t kRuleCount = static_cast<std::size_t>(Rule::UnterminatedList) + 1;
+inline constexpr std::size_t kRuleCount = static_cast<std::size_t>(Rule::Unproven) + 1;
 
 inline constexpr std::size_t kNoOffset = npos;  // a diagnostic of the file as a whole
 

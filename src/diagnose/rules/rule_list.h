@@ -22,5 +22,6 @@ extern const RuleInfo kRuleCommentRemoved;
 extern const RuleInfo kRuleMacroPairs;
 extern const RuleInfo kRuleMalformedPair;
 extern const RuleInfo kRuleUnterminatedList;
+extern const RuleInfo kRuleUnproven;
 
 }  // namespace q5
