@@ -196,6 +196,13 @@ std::string apply_config(TreeOptions& options, const std::string& path) {
         options.macro_dirs.clear();
         for (const std::string& dir : dirs) options.macro_dirs.push_back(below_file(dir));
       }
+    } else if (name == "compile-commands") {
+      const toml::value<std::string>* where = value.as_string();
+      if (where == nullptr)
+        trouble = config_error(path, value.source(),
+                               "'compile-commands' must be a string (a file or a directory)");
+      else if (!options.given.compile_commands)
+        options.compile_commands = below_file(where->get());
     } else if (name == "jobs") {
       const toml::value<std::int64_t>* jobs = value.as_integer();
       if (jobs == nullptr || jobs->get() < 1 || jobs->get() > INT_MAX)
@@ -206,8 +213,8 @@ std::string apply_config(TreeOptions& options, const std::string& path) {
       const toml::value<bool>* on = value.as_boolean();
       if (on == nullptr)
         trouble = config_error(path, value.source(), "'unsafe-fixes' must be true or false");
-      else if (!options.given.unsafe_fixes)
-        options.unsafe_fixes = on->get();
+      else if (!options.given.unsafe_fixes && !options.verify)
+        options.unsafe_fixes = on->get();  // --verify converts safely only
     } else if (name == "rules") {
       trouble = read_rules(path, value, from_file);
     } else {

@@ -175,7 +175,9 @@ void convert_file(const TreeOptions& options, const RunContext& context, const W
     conversion.spans = replacements_of(classic);
     conversion.text = std::move(classic.text);
   } else {
-    Migration migration = migrate_text(before, context.macros);
+    Migration migration = options.verify
+                              ? verified_migration(options, context, file, before, outcome)
+                              : migrate_text(before, context.macros);
     if (migration.failure) {
       close_walked(opened);
       fail_file(outcome, options, file, before, *migration.failure,
@@ -197,7 +199,7 @@ void convert_file(const TreeOptions& options, const RunContext& context, const W
   if (options.unsafe_fixes) outcome.changed = conversion.text != before;
   // What the user chose to hear: the conversion above is the same either way.
   settle_diagnostics(outcome.diagnostics, options.rules);
-  outcome.err = render_diagnostics(options, file.path, before, outcome.diagnostics);
+  outcome.err += render_diagnostics(options, file.path, before, outcome.diagnostics);
 
   switch (options.sink) {
     case TreeSink::Diff:

@@ -45,6 +45,10 @@ constexpr std::string_view kHelpText =
     "      --werror         warnings count as trouble (exit 2)\n"
     "      --unsafe-fixes   also convert the calls that are left as they stand by default,\n"
     "                       with the text rules alone\n"
+    "      --verify         prove each conversion with the project's compiler first; calls\n"
+    "                       it does not prove are left as they stand\n"
+    "  -p DIR               with --verify: the directory holding compile_commands.json\n"
+    "      --compile-commands=FILE  with --verify: the compilation database\n"
     "Calls a rule flags are left as they stand whether it is reported or not.\n"
     "\n"
     "Output:\n"
@@ -100,6 +104,9 @@ enum Id : int {
   kFilesFrom,
   kFilesFromNul,
   kMacroDir,
+  kVerify,
+  kCompileDir,
+  kCompileCommands,
   kSelect,
   kIgnore,
   kWerror,
@@ -137,6 +144,9 @@ constexpr OptionRow kOptionRows[] = {
     {kFilesFrom, "files-from", 0, true},
     {kFilesFromNul, nullptr, '0', false},
     {kMacroDir, nullptr, 'I', true},
+    {kVerify, "verify", 0, false},
+    {kCompileDir, nullptr, 'p', true},
+    {kCompileCommands, "compile-commands", 0, true},
     {kSelect, "select", 0, true},
     {kIgnore, "ignore", 0, true},
     {kWerror, "werror", 0, false},
@@ -329,6 +339,14 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
         options.macro_dirs.emplace_back(value);
         options.given.macro_dirs = true;
         break;
+      case kVerify:
+        options.verify = true;
+        break;
+      case kCompileDir:
+      case kCompileCommands:
+        options.compile_commands = value;
+        options.given.compile_commands = true;
+        break;
       case kSelect:
       case kIgnore: {
         bool select = row.id == kSelect;
@@ -385,6 +403,10 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
     return usage_error("options '--config' and '--isolated' cannot be used together");
   if (options.files_from_nul && options.files_from.empty())
     return usage_error("option '-0' needs '--files-from'");
+  if (options.given.compile_commands && !options.verify)
+    return usage_error("options '-p' and '--compile-commands' need '--verify'");
+  if (options.verify && options.unsafe_fixes)
+    return usage_error("options '--verify' and '--unsafe-fixes' cannot be used together");
   if (options.paths.empty() && options.files_from.empty()) return usage_error("no PATH given");
   for (const std::string& path : options.paths) {
     if (path != "-") continue;

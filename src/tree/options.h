@@ -47,7 +47,7 @@ struct TreeOptions {
   RuleSettings rules = default_rule_settings();
   // What the command line set, which a configuration file then leaves.
   struct {
-    bool jobs, includes, excludes, extend_includes, macro_dirs, unsafe_fixes;
+    bool jobs, includes, excludes, extend_includes, macro_dirs, unsafe_fixes, compile_commands;
   } given{};
   bool quiet = false;
   bool werror = false;
@@ -55,6 +55,10 @@ struct TreeOptions {
   // text rules: the whole file as the classic conversion does it.
   bool unsafe_fixes = false;
   std::vector<std::string> macro_dirs;  // -I: headers whose macros count
+  // --verify: every conversion proven by the project's compiler, as the
+  // compilation database (-p DIR, --compile-commands=FILE) runs it.
+  bool verify = false;
+  std::string compile_commands;  // the database, or a directory holding one
   OutputFormat output_format = OutputFormat::Text;
   ColorMode color = ColorMode::Auto;
   bool verbose = false;         // --check also names each call still to convert

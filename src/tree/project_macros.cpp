@@ -70,6 +70,10 @@ RunContext prepare_context(const TreeOptions& options, const std::vector<WalkedF
     std::move(set.undefined.begin(), set.undefined.end(), std::back_inserter(all.undefined));
   }
   context.macros = resolve_macros(all);
+  if (options.verify) {
+    context.walked_macros = std::move(all);
+    context.stop = !prove_walked_files(options, files, jobs, context);
+  }
   return context;
 }
 

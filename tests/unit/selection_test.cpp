@@ -155,7 +155,7 @@ TEST(TreeOptionParser, UsageErrors) {
       {{"--stdout", "-i", "src"}, "options '--stdout' and '-i' cannot be used together"},
       {{"--bogus", "src"}, "unrecognized option '--bogus'"},
       {{"--bogus=1", "src"}, "unrecognized option '--bogus=1'"},
-      {{"--c", "src"}, "option '--c' is ambiguous; possibilities: '--check' '--color' '--config'"},
+      {{"--c", "src"}, "option '--c' is ambiguous; possibilities: '--check' '--compile-commands' '--color' '--config'"},
       {{"--diff=x", "src"}, "option '--diff' doesn't allow an argument"},
       {{"src", "--jobs"}, "option '--jobs' requires an argument"},
       {{"src", "-j"}, "option requires an argument -- 'j'"},
