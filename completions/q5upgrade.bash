@@ -31,12 +31,12 @@ _q5upgrade_value() {
                 q5-dropped-arguments q5-lost-tokens q5-macro-pairs
                 q5-malformed-pair q5-missed-call q5-shifted-pairing
                 q5-terminator-as-value q5-terminator-guess q5-unclosed-pair
-                q5-unterminated-list q5-xt-special-argument' -- "$2")) ;;
-        --report | --files-from | --config)
+                q5-unproven q5-unterminated-list q5-xt-special-argument' -- "$2")) ;;
+        --report | --files-from | --config | --compile-commands)
             local IFS=$'\n'
             compopt -o filenames 2>/dev/null
             COMPREPLY=($(compgen -f -- "$2")) ;;
-        -I)
+        -I | -p)
             _q5upgrade_paths "$2" dirs ;;
         -j | --jobs | --include | --extend-include | --exclude)
             COMPREPLY=() ;;  # a number or a pattern: nothing to offer
@@ -79,7 +79,7 @@ _q5upgrade() {
         local options='-d --diff -c --check -i --in-place --stdout -j --jobs=
             --include= --extend-include= --exclude= --no-ignore --files-from=
             -0 -z --null -I --config= --isolated --select= --ignore= --unsafe-fixes
-            --statistics --output-format= --color= --report= --werror
+            --verify -p --compile-commands= --statistics --output-format= --color= --report= --werror
             --verbose -q --quiet -h --help -V --version'
         # The classic "-upgrade file" form, only as the first word (after
         # a tree option it would be read as one).

@@ -7,7 +7,7 @@ set -l rules q5-char-literal-split q5-comment-removed q5-conversion-failed \
     q5-declaration q5-directive-in-list q5-dropped-arguments q5-lost-tokens \
     q5-macro-pairs q5-malformed-pair q5-missed-call q5-shifted-pairing \
     q5-terminator-as-value q5-terminator-guess q5-unclosed-pair \
-    q5-unterminated-list q5-xt-special-argument
+    q5-unproven q5-unterminated-list q5-xt-special-argument
 
 complete -c q5upgrade -s d -l diff -d 'Print a unified diff of every change; write nothing (the default)'
 complete -c q5upgrade -s c -l check -d 'Write nothing; name each file that would change'
@@ -27,6 +27,9 @@ complete -c q5upgrade -l isolated -d 'Read no configuration file'
 complete -c q5upgrade -l select -x -a "$rules" -d 'Report only these rules (prefixes allowed)'
 complete -c q5upgrade -l ignore -x -a "$rules" -d 'Report none of these rules (prefixes allowed)'
 complete -c q5upgrade -l unsafe-fixes -d 'Also convert the calls left as they stand by default'
+complete -c q5upgrade -l verify -d "Prove each conversion with the project's compiler first"
+complete -c q5upgrade -s p -x -a '(__fish_complete_directories)' -d 'With --verify: the directory holding compile_commands.json'
+complete -c q5upgrade -l compile-commands -r -F -d 'With --verify: the compilation database'
 complete -c q5upgrade -l statistics -d 'Print the diagnostics counted by rule'
 complete -c q5upgrade -l output-format -x -a 'text json github sarif' -d 'Format of the diagnostics'
 complete -c q5upgrade -l color -x -a 'auto always never' -d 'Colour the output'
