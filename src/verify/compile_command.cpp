@@ -19,10 +19,14 @@ bool split_shell_words(std::string_view command, std::vector<std::string>& words
       in_word = false;
       continue;
     }
+    if (c == '\\' && i + 1 < command.size() && command[i + 1] == '\n') {
+      ++i;  // a line continued: both go
+      continue;
+    }
     in_word = true;
     if (c == '\\') {
-      // A backslash keeps the next byte; before a newline both go.
-      if (++i < command.size() && command[i] != '\n') word += command[i];
+      // A backslash keeps the next byte.
+      if (++i < command.size()) word += command[i];
     } else if (c == '\'') {
       std::size_t close = command.find('\'', i + 1);
       if (close == std::string_view::npos) {

@@ -92,7 +92,7 @@ std::string shown_name(std::string_view quoted, const std::string& directory,
   std::string name = unquoted(quoted);
   if (name.empty() || name[0] == '<') return name;  // <built-in>, <command-line>
   std::string absolute = lexically_absolute(directory, name);
-  if (cwd != "/" && absolute.starts_with(cwd) && absolute.size() > cwd.size() &&
+  if (!cwd.empty() && cwd != "/" && absolute.starts_with(cwd) && absolute.size() > cwd.size() &&
       absolute[cwd.size()] == '/')
     return absolute.substr(cwd.size() + 1);
   return absolute;
@@ -153,7 +153,8 @@ void output_macros(std::string_view output, const std::string& directory, const 
       last_quoted = std::string(file);
       last_shown = shown_name(file, directory, cwd);
     }
-    where = last_shown + ":" + std::to_string(line);
+    // <built-in> and <command-line> have no lines worth showing.
+    where = last_shown.starts_with('<') ? last_shown : last_shown + ":" + std::to_string(line);
   }
 }
 
