@@ -63,17 +63,41 @@ TEST(PreprocessFlags, KeepWhatThePreprocessorSeesDropOutputsAndTheInput) {
        false},
       // Joined values, the input named relative to the directory, files the
       // build writes besides the object.
-      {{"gcc", "-oa.o", "-MFa.d", "-MTt", "-Wp,-MD,x.d", "-save-temps=obj", "-fsyntax-only", "-S",
-        "-E", "-M", "-MM", "-MMD", "-MG", "-MJ", "j.json", "--output=y", "-isystem", "sys",
-        "../s/./a.c", "-include", "pre.h", "-U", "B"},
+      {{"gcc",
+        "-oa.o",
+        "-MFa.d",
+        "-MTt",
+        "-Wp,-MD,x.d",
+        "-save-temps=obj",
+        "-fsyntax-only",
+        "-S",
+        "-E",
+        "-M",
+        "-MM",
+        "-MMD",
+        "-MG",
+        "-MJ",
+        "j.json",
+        "--output=y",
+        "-isystem",
+        "sys",
+        "../s/./a.c",
+        "-include",
+        "pre.h",
+        "-U",
+        "B"},
        "/b",
        "/s/a.c",
        {"gcc", "-isystem", "sys", "-include", "pre.h", "-U", "B"},
        "../s/./a.c",
        false},
       // An option's value is never the input, whatever it names.
-      {{"cc", "-include", "a.c", "-x", "c++", "a.c"}, "/s", "a.c",
-       {"cc", "-include", "a.c", "-x", "c++"}, "a.c", true},
+      {{"cc", "-include", "a.c", "-x", "c++", "a.c"},
+       "/s",
+       "a.c",
+       {"cc", "-include", "a.c", "-x", "c++"},
+       "a.c",
+       true},
       {{"cc", "-xc", "-x", "none", "a.c"}, "/s", "a.c", {"cc", "-xc", "-x", "none"}, "a.c", false},
       // No input among the words: nothing to run.
       {{"cc", "-c", "b.c"}, "/s", "a.c", {"cc", "b.c"}, "", false},
@@ -113,10 +137,12 @@ TEST(CompileDatabase, BothFormsReadAndFoundByTheFilesRealPath) {
   dir.write("src/b.c", "int b;\n");
   fs::create_directory_symlink(root + "/src", root + "/link");
   dir.write("build/compile_commands.json",
-            "[{\"directory\": \"" + root + "/build\", \"command\": \"cc -c ../src/a.c -o a.o\","
-            " \"file\": \"../src/a.c\"},\n"
-            " {\"directory\": \".\", \"arguments\": [\"gcc\", \"-DX=\\\"1 2\\\"\", \"b.c\"],"
-            " \"file\": \"" + root + "/link/b.c\", \"output\": \"b.o\"}]\n");
+            "[{\"directory\": \"" + root +
+                "/build\", \"command\": \"cc -c ../src/a.c -o a.o\","
+                " \"file\": \"../src/a.c\"},\n"
+                " {\"directory\": \".\", \"arguments\": [\"gcc\", \"-DX=\\\"1 2\\\"\", \"b.c\"],"
+                " \"file\": \"" +
+                root + "/link/b.c\", \"output\": \"b.o\"}]\n");
   CompileDatabase db;
   ASSERT_EQ(load_compile_database(root + "/build", db), "");
   ASSERT_EQ(db.entries.size(), 2u);

@@ -26,12 +26,13 @@ const std::string kText = "f(w, a, 1, 0);\n";
 const std::vector<Insertion> kInsertions = {{5, "Q5LT(", 0}, {9, ")", 0}, {11, "(char *)", 0}};
 const std::vector<std::size_t> kNames = {0};
 
-ProofText one_call_proof() { return proof_text(kText, kInsertions, kNames, {true}, "__q5v", "x.c"); }
+ProofText one_call_proof() {
+  return proof_text(kText, kInsertions, kNames, {true}, "__q5v", "x.c");
+}
 
 TEST(ProofText, PairsMarkedCastsMarkedNamesMarked) {
   ProofText proof = one_call_proof();
-  EXPECT_EQ(proof.text,
-            "#line 1 \"x.c\"\n __q5vn0 f(w,  __q5vp0(a, 1),  __q5vc0 (char *)0);\n");
+  EXPECT_EQ(proof.text, "#line 1 \"x.c\"\n __q5vn0 f(w,  __q5vp0(a, 1),  __q5vc0 (char *)0);\n");
   EXPECT_EQ(proof.header, "#define __q5vp0(a, b) __q5vo0 a __q5vm0 , b __q5ve0\n");
   EXPECT_EQ(proof.pair_call, std::vector<std::size_t>{0});
   EXPECT_EQ(proof.pair_shown, std::vector<std::string>{"Q5LT(a, 1)"});
@@ -247,9 +248,9 @@ TEST(Prover, TheCompilerProvesSkipsAndCatchesCorruptedPairings) {
 TEST(Prover, TheFilesMacrosAreTheCompilersWhereItKnowsThem) {
   if (!have_gcc()) GTEST_SKIP() << "gcc not found";
   FileCompiler compiler;
-  ASSERT_EQ(file_compiler({"/tmp", "/tmp/x.c", {"gcc", "-DPAIR=XmNa,1", "-c", "/tmp/x.c"}},
-                          compiler),
-            "");
+  ASSERT_EQ(
+      file_compiler({"/tmp", "/tmp/x.c", {"gcc", "-DPAIR=XmNa,1", "-c", "/tmp/x.c"}}, compiler),
+      "");
   VerifySettings settings;
   settings.environment = environment_for_messages();
   OriginalRun original = run_original(
@@ -265,10 +266,11 @@ TEST(Prover, TheFilesMacrosAreTheCompilersWhereItKnowsThem) {
   MacroSet file =
       file_macro_set("f(PAIR, ONE, DEAD, XtVaTypedArg, CHAIN);", compiler_set, walked_set);
   std::map<std::string, std::string> bodies;
-  for (const MacroDefinition& def : file.definitions) bodies[def.name] = def.body + " @" + def.where;
+  for (const MacroDefinition& def : file.definitions)
+    bodies[def.name] = def.body + " @" + def.where;
   EXPECT_EQ(bodies, (std::map<std::string, std::string>{
                         {"PAIR", " XmNa,1 @<command-line>"},  // the compiler's -D
-                        {"ONE", " XmNa @/tmp/x.c:1"},           // the file's own, as compiled
+                        {"ONE", " XmNa @/tmp/x.c:1"},         // the file's own, as compiled
                         {"DEAD", " 1, 2 @walked.h:3"},  // the walk's: the compiler never saw it
                         {"CHAIN", " NEXT @walked.h:5"},
                         {"NEXT", " 9 @walked.h:6"},
