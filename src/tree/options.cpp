@@ -261,7 +261,8 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
   TreeOptions options;
   const OptionRow* mode = nullptr;
   bool mode_long = false;
-  ::optind = 0;  // start afresh
+  std::string database_option;  // -p or --compile-commands, as given
+  ::optind = 0;                 // start afresh
   ::opterr = 0;
   for (int got; (got = ::getopt_long(argc, words.data(), short_options.c_str(), long_options.data(),
                                      nullptr)) != -1;) {
@@ -346,6 +347,7 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
       case kCompileCommands:
         options.compile_commands = value;
         options.given.compile_commands = true;
+        database_option = shown(row, as_long);
         break;
       case kSelect:
       case kIgnore: {
@@ -404,7 +406,7 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
   if (options.files_from_nul && options.files_from.empty())
     return usage_error("option '-0' needs '--files-from'");
   if (options.given.compile_commands && !options.verify)
-    return usage_error("options '-p' and '--compile-commands' need '--verify'");
+    return usage_error("option '" + database_option + "' needs '--verify'");
   if (options.verify && options.unsafe_fixes)
     return usage_error("options '--verify' and '--unsafe-fixes' cannot be used together");
   if (options.paths.empty() && options.files_from.empty()) return usage_error("no PATH given");

@@ -71,10 +71,13 @@ std::string load_compile_database(const std::string& path, CompileDatabase& out)
     file = (path.ends_with('/') ? path : path + "/") + "compile_commands.json";
   std::string text, trouble;
   int fd = ::open(file.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return error_of(file, std::string("cannot read it: ") + std::strerror(errno));
+  if (fd < 0)
+    return error_of(file,
+                    std::string("cannot read the compilation database: ") + std::strerror(errno));
   {
     Descriptor guard(fd);
-    if (!read_whole(fd, text, status, trouble)) return error_of(file, "cannot read it: " + trouble);
+    if (!read_whole(fd, text, status, trouble))
+      return error_of(file, "cannot read the compilation database: " + trouble);
   }
   nlohmann::json parsed = nlohmann::json::parse(text, nullptr, false);
   if (parsed.is_discarded() || !parsed.is_array())

@@ -177,7 +177,8 @@ TEST(CompileDatabase, BothFormsReadAndFoundByTheFilesRealPath) {
   CompileDatabase none;
   EXPECT_EQ(load_compile_database(root + "/src", none),
             "q5upgrade: " + root +
-                "/src/compile_commands.json: error: cannot read it: No such file or directory\n");
+                "/src/compile_commands.json: error: cannot read the compilation database: No such "
+                "file or directory\n");
 }
 
 TEST(ChildProcess, OutputInputsDirectoryStatusAndTheTimeLimit) {
