@@ -13,6 +13,7 @@ import os
 import shutil
 import signal
 import statistics
+import subprocess
 import sys
 import tempfile
 import time
@@ -20,6 +21,7 @@ import time
 sys.dont_write_bytecode = True     # no __pycache__ in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import gen  # noqa: E402
+import verify  # noqa: E402
 
 MIB = 1024 * 1024
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -33,6 +35,7 @@ GROWTH_LIMIT = 8.5           # time(64 MiB) / time(8 MiB), files 8x bigger
 SMALL_VS_CAT = 1.2
 TREE_CHECK_VS_FIND_CAT = 1.5  # `q5upgrade --check TREE` / `find TREE ... -exec cat {} +`
 TREE_INPLACE_SPEEDUP = 5.0    # classic upgrade, one process per file / `q5upgrade -i TREE`
+VERIFY_VS_PREPROCESS = 2.5    # `q5upgrade --check --verify` / the compiler's -E twice per file
 RSS_SLACK = 32 * MIB         # peak RSS <= input size + this
 GROWTH_KINDS = ("typical", "adversarial", "dense")
 
@@ -459,7 +462,14 @@ def _bench(args, tool, cat, scratch, sizes, n_small):
     for d in {os.path.dirname(f) for f in tree_files}:
         os.makedirs(d, exist_ok=True)
     jobs += [(gen.write_typical, p, 32 * 1024, 6000 + i, "typical") for i, p in enumerate(tree_files)]
+    # A tree for --verify: typical files the compiler preprocesses.
+    verify_dir = os.path.join(scratch, "vtree")
+    n_verify = 100 if not args.quick else 24
+    verify_files = verify.tree_files(verify_dir, n_verify)
+    os.makedirs(os.path.join(verify_dir, "src"))
+    jobs += [(gen.write_typical, p, 32 * 1024, 7000 + i, "typical") for i, p in enumerate(verify_files)]
     generate(jobs)
+    verify.prepare(verify_dir, verify_files)
     print("inputs generated in %.1f s" % (time.perf_counter() - t_start))
     print()
 
@@ -505,6 +515,23 @@ def _bench(args, tool, cat, scratch, sizes, n_small):
     except ToolFailed as e:
         b.failures.append(str(e))
         print("%-24s TOOL FAILED" % tree_label)
+    verify_label = "tree --verify"
+    why_not = verify.usable()
+    if why_not:
+        print("%-24s skipped: %s" % (verify_label, why_not))
+    else:
+        n_jobs = len(os.sched_getaffinity(0))
+        try:
+            tv, tp, summary = verify.verify_runs(tool, verify_dir, verify_files, n_jobs,
+                                                 min(args.reps, 3), args.timeout)
+            results[verify_label] = (tv, tp, 0, n_verify * 32 * 1024)
+            print("%-24s %10s %11s %11s %7.2fx   (vs gcc -E twice per file, -j %d)" % (
+                verify_label, fmt_size(n_verify * 32 * 1024), fmt_ms(tv), fmt_ms(tp), tv / tp,
+                n_jobs))
+            print("  %s" % summary)
+        except (RuntimeError, subprocess.TimeoutExpired) as e:
+            b.failures.append(str(e))
+            print("%-24s TOOL FAILED" % verify_label)
     if timer:
         print("(tool RSS: %s -f %%M on one extra run per input)" % timer)
     else:
@@ -546,6 +573,8 @@ def _bench(args, tool, cat, scratch, sizes, n_small):
                        ">= %.1fx" % TREE_INPLACE_SPEEDUP, tu / ti >= TREE_INPLACE_SPEEDUP))
     else:
         checks.append(("tree -i speed-up vs upgrade per file", "-", "", None))
+    if not why_not:
+        ratio_check("tree --verify vs gcc -E twice", verify_label, VERIFY_VS_PREPROCESS)
     for label, _, _, _ in inputs + [(small_label, None, None, None)]:
         name = "peak RSS %s" % label
         if label in results:
