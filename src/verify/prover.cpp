@@ -1,5 +1,6 @@
 #include "verify/prover.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 
@@ -148,10 +149,13 @@ std::string file_compiler(const CompileEntry& entry, FileCompiler& out) {
   std::size_t slash = flags.input.rfind('/');
   std::string dir = slash == std::string::npos ? "." : flags.input.substr(0, slash);
   if (dir.empty()) dir = "/";
-  out.argv.push_back(flags.argv[0]);
-  out.argv.push_back("-iquote");
-  out.argv.push_back(dir.starts_with('/') ? dir : entry.directory + "/" + dir);
-  out.argv.insert(out.argv.end(), flags.argv.begin() + 1, flags.argv.end());
+  // It goes before the command's own -iquote directories, else after every
+  // flag, so that a wrapper (ccache gcc ...) still finds its compiler first.
+  out.argv = flags.argv;
+  auto first_quote = std::find_if(out.argv.begin() + 1, out.argv.end(),
+                                  [](const std::string& w) { return w.starts_with("-iquote"); });
+  const std::string quoted_dir = dir.starts_with('/') ? dir : entry.directory + "/" + dir;
+  out.argv.insert(first_quote, {"-iquote", quoted_dir});
   return {};
 }
 

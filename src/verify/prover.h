@@ -29,7 +29,7 @@ struct VerifySettings {
 // How one file is preprocessed: its entry's command with the input and the
 // flags that compile or write files taken out.
 struct FileCompiler {
-  std::vector<std::string> argv;  // the compiler and the flags kept, then -iquote DIR
+  std::vector<std::string> argv;  // the compiler, the flags kept, and -iquote the file's directory
   std::string directory;
   std::string line_name;  // the input as the command names it
   std::string language;   // for "-x", when the command gives none

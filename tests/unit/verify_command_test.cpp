@@ -12,6 +12,7 @@
 #include "verify/child_process.h"
 #include "verify/compile_command.h"
 #include "verify/compile_db.h"
+#include "verify/prover.h"
 
 namespace q5 {
 namespace {
@@ -115,6 +116,40 @@ TEST(PreprocessFlags, KeepWhatThePreprocessorSeesDropOutputsAndTheInput) {
   EXPECT_EQ(lexically_absolute("/b/c", "../s/./a.c"), "/b/s/a.c");
   EXPECT_EQ(lexically_absolute("/b", "/x//y/../z"), "/x/z");
   EXPECT_EQ(lexically_absolute("/", ".."), "/");
+}
+
+TEST(FileCompiler, TheFilesDirectoryFirstForQuotedIncludesAndALanguage) {
+  struct Case {
+    CompileEntry entry;
+    Words argv;
+    const char* line_name;
+    const char* language;
+  } cases[] = {
+      {{"/b", "/s/a.c", {"cc", "-DX", "-c", "/s/a.c", "-o", "a.o"}},
+       {"cc", "-DX", "-iquote", "/s"},
+       "/s/a.c",
+       "c"},
+      // Before the command's own -iquote; a wrapper keeps its compiler first.
+      {{"/b", "../s/a.cpp", {"ccache", "g++", "-iquote", "q", "-c", "../s/a.cpp"}},
+       {"ccache", "g++", "-iquote", "/b/../s", "-iquote", "q"},
+       "../s/a.cpp",
+       "c++"},
+      {{"/b", "a.h", {"cc", "-x", "c", "-c", "a.h"}},
+       {"cc", "-x", "c", "-iquote", "/b/."},
+       "a.h",
+       ""},
+  };
+  for (const Case& c : cases) {
+    FileCompiler compiler;
+    EXPECT_EQ(file_compiler(c.entry, compiler), "");
+    EXPECT_EQ(compiler.argv, c.argv) << c.entry.file;
+    EXPECT_EQ(compiler.line_name, c.line_name);
+    EXPECT_EQ(compiler.language, c.language);
+    EXPECT_EQ(compiler.directory, c.entry.directory);
+  }
+  FileCompiler none;
+  EXPECT_EQ(file_compiler({"/b", "a.c", {"cc", "-c", "b.c"}}, none),
+            "its entry in the compilation database does not name it among the compiler's words");
 }
 
 struct ScratchDir {
