@@ -82,7 +82,20 @@ struct Shared {
   VerifySettings settings;
 };
 
-VerifiedFile prove_file(const Shared& shared, const WalkedFile& file, const CompileEntry& entry) {
+// The verdict of each call over every way the file is built: rolled back
+// if any build disproves it, proven if some build sees all of it.
+Verdict overall(const std::vector<FileProof>& proofs, std::size_t call) {
+  Verdict best = Verdict::Unseen;
+  for (const FileProof& proof : proofs) {
+    const Verdict v = proof.calls[call].verdict;
+    if (v == Verdict::Failed) return v;
+    if (v == Verdict::Proven || (v == Verdict::PartlySeen && best == Verdict::Unseen)) best = v;
+  }
+  return best;
+}
+
+VerifiedFile prove_file(const Shared& shared, const WalkedFile& file,
+                        const std::vector<const CompileEntry*>& entries) {
   VerifiedFile out;
   std::string text, error;
   OpenedFile opened;
@@ -96,34 +109,64 @@ VerifiedFile prove_file(const Shared& shared, const WalkedFile& file, const Comp
   }
   out.size = text.size();
   out.hash = text_hash(text);
-  FileCompiler compiler;
-  out.failure = file_compiler(entry, compiler);
-  if (!out.failure.empty()) return out;
-  OriginalRun original = run_original(compiler, text, shared.settings);
-  if (!original.failure.empty()) {
-    out.failure = std::move(original.failure);
-    return out;
+  // Each way the file is preprocessed once, however many entries share it.
+  std::vector<FileCompiler> compilers;
+  for (const CompileEntry* entry : entries) {
+    FileCompiler compiler;
+    out.failure = file_compiler(*entry, compiler);
+    if (!out.failure.empty()) return out;
+    if (std::none_of(compilers.begin(), compilers.end(),
+                     [&](const FileCompiler& c) { return same_compiler(c, compiler); }))
+      compilers.push_back(std::move(compiler));
   }
-  const IndexedMacros seen_by_compiler = index_macros(original.macros);
+  std::vector<OriginalRun> originals;
+  for (const FileCompiler& compiler : compilers) {
+    originals.push_back(run_original(compiler, text, shared.settings));
+    if (!originals.back().failure.empty()) {
+      out.failure = std::move(originals.back().failure);
+      return out;
+    }
+  }
+  // The first build's macros plan the conversion; every build proves it.
+  const IndexedMacros seen_by_compiler = index_macros(originals.front().macros);
   const MacroTable macros = resolve_macros(file_macro_set(text, seen_by_compiler, shared.walked));
   out.migration = migrate_text(text, macros);
   if (out.migration.failure) return out;
   std::vector<CallSpan> spans;
   for (const ConvertedCall& call : out.migration.calls) spans.push_back({call.name, call.end});
-  FileProof proof =
-      prove_calls(compiler, text, original, out.migration.insertions, spans, shared.settings);
-  if (!proof.failure.empty()) {
-    out.failure = std::move(proof.failure);
-    return out;
+  // Until every build has proven the calls still kept.
+  std::vector<bool> kept(spans.size(), true);
+  std::vector<std::string> reasons(spans.size());
+  std::vector<FileProof> proofs(compilers.size());
+  std::vector<std::size_t> proven_at(compilers.size(), npos);
+  for (std::size_t round = 0, k = 0; std::count(proven_at.begin(), proven_at.end(), round) <
+                                     static_cast<std::ptrdiff_t>(compilers.size());
+       k = (k + 1) % compilers.size()) {
+    if (proven_at[k] == round) continue;
+    proofs[k] = prove_calls(compilers[k], text, originals[k], out.migration.insertions, spans,
+                            shared.settings, kept);
+    if (!proofs[k].failure.empty()) {
+      out.failure = std::move(proofs[k].failure);
+      return out;
+    }
+    for (std::size_t call = 0; call < spans.size(); ++call)
+      if (kept[call] && proofs[k].calls[call].verdict == Verdict::Failed) {
+        kept[call] = false;
+        reasons[call] = proofs[k].calls[call].reason;
+        ++round;
+      }
+    proven_at[k] = round;
   }
-  for (std::size_t k = 0; k < spans.size(); ++k) {
-    const Verdict verdict = proof.calls[k].verdict;
+  FileProof verdicts;
+  for (std::size_t call = 0; call < spans.size(); ++call) {
+    const Verdict verdict = kept[call] ? overall(proofs, call) : Verdict::Failed;
+    verdicts.calls.push_back({verdict, reasons[call]});
     if (verdict == Verdict::Proven) ++out.proven;
     if (verdict == Verdict::Unseen || verdict == Verdict::PartlySeen)
       out.unproven.push_back(
-          {spans[k].name, verdict == Verdict::Unseen ? kNotCompiled : kPartlyCompiled});
+          {spans[call].name, verdict == Verdict::Unseen ? kNotCompiled : kPartlyCompiled});
   }
-  keep_proven(text, proof, out.migration);
+  keep_proven(text, verdicts, out.migration);
   return out;
 }
 
@@ -160,23 +203,22 @@ bool prove_walked_files(const TreeOptions& options, const std::vector<WalkedFile
   shared.settings.cwd = current_directory();
   shared.settings.seconds = time_limit();
   shared.settings.environment = environment_for_messages();
-  std::vector<const CompileEntry*> entries(files.size(), nullptr);
+  std::vector<std::vector<const CompileEntry*>> entries(files.size());
   for (std::size_t k = 0; k < files.size(); ++k)
     if (files[k].path != "-" && files[k].error.empty())
-      entries[k] =
-          find_compile_entry(shared.db, canonical_path(shared.settings.cwd, files[k].path));
+      entries[k] = compile_entries(shared.db, canonical_path(shared.settings.cwd, files[k].path));
   std::vector<VerifiedFile> proven(files.size());
   for_each_parallel(files.size(), jobs, [&](std::size_t k) {
-    if (entries[k] == nullptr) return;
+    if (entries[k].empty()) return;
     try {
-      proven[k] = prove_file(shared, files[k], *entries[k]);
+      proven[k] = prove_file(shared, files[k], entries[k]);
     } catch (const std::bad_alloc&) {
       proven[k] = VerifiedFile{};
       proven[k].failure = cannot_alloc(0);
     }
   });
   for (std::size_t k = 0; k < files.size(); ++k)
-    if (entries[k] != nullptr) context.verified.by_path[files[k].path] = std::move(proven[k]);
+    if (!entries[k].empty()) context.verified.by_path[files[k].path] = std::move(proven[k]);
   return true;
 }
 

@@ -92,15 +92,18 @@ std::string load_compile_database(const std::string& path, CompileDatabase& out)
     if (!why.empty())
       return error_of(file,
                       "entry " + std::to_string(k + 1) + " of the compilation database " + why);
-    out.by_path.emplace(canonical_path(entry.directory, entry.file), out.entries.size());
+    out.by_path[canonical_path(entry.directory, entry.file)].push_back(out.entries.size());
     out.entries.push_back(std::move(entry));
   }
   return {};
 }
 
-const CompileEntry* find_compile_entry(const CompileDatabase& db, const std::string& path) {
-  auto found = db.by_path.find(path);
-  return found == db.by_path.end() ? nullptr : &db.entries[found->second];
+std::vector<const CompileEntry*> compile_entries(const CompileDatabase& db,
+                                                 const std::string& path) {
+  std::vector<const CompileEntry*> out;
+  if (auto found = db.by_path.find(path); found != db.by_path.end())
+    for (std::size_t k : found->second) out.push_back(&db.entries[k]);
+  return out;
 }
 
 }  // namespace q5

@@ -17,8 +17,9 @@ struct CompileEntry {
 
 struct CompileDatabase {
   std::vector<CompileEntry> entries;
-  // A file's first entry, by its canonical path (see canonical_path).
-  std::unordered_map<std::string, std::size_t> by_path;
+  // A file's entries (several when it is built several ways), by its
+  // canonical path (see canonical_path).
+  std::unordered_map<std::string, std::vector<std::size_t>> by_path;
 };
 
 // Reads `path`: a compile_commands.json, or a directory holding one. Gives
@@ -29,7 +30,9 @@ std::string load_compile_database(const std::string& path, CompileDatabase& out)
 // exists, so that one file has one name.
 std::string canonical_path(const std::string& directory, const std::string& path);
 
-// The entry that compiles the file at canonical path `path`, or nullptr.
-const CompileEntry* find_compile_entry(const CompileDatabase& db, const std::string& path);
+// The entries that compile the file at canonical path `path`, in the
+// database's order; none when it has none.
+std::vector<const CompileEntry*> compile_entries(const CompileDatabase& db,
+                                                 const std::string& path);
 
 }  // namespace q5

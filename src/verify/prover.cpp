@@ -162,6 +162,11 @@ std::string file_compiler(const CompileEntry& entry, FileCompiler& out) {
   return {};
 }
 
+bool same_compiler(const FileCompiler& a, const FileCompiler& b) {
+  return a.argv == b.argv && a.directory == b.directory && a.line_name == b.line_name &&
+         a.language == b.language;
+}
+
 OriginalRun run_original(const FileCompiler& compiler, std::string_view text,
                          const VerifySettings& settings) {
   OriginalRun original;
@@ -181,9 +186,13 @@ OriginalRun run_original(const FileCompiler& compiler, std::string_view text,
 
 FileProof prove_calls(const FileCompiler& compiler, std::string_view text,
                       const OriginalRun& original, std::span<const Insertion> insertions,
-                      std::span<const CallSpan> calls, const VerifySettings& settings) {
+                      std::span<const CallSpan> calls, const VerifySettings& settings,
+                      std::vector<bool> kept) {
   FileProof result;
   result.calls.resize(calls.size());
+  if (kept.empty()) kept.assign(calls.size(), true);
+  for (std::size_t call = 0; call < calls.size(); ++call)
+    if (!kept[call]) result.calls[call].verdict = Verdict::Failed;
   if (calls.empty()) return result;
   std::vector<std::size_t> names;
   std::vector<CallLines> lines;
@@ -198,7 +207,6 @@ FileProof prove_calls(const FileCompiler& compiler, std::string_view text,
   const std::string_view texts[] = {text, original.output, words};
   const std::string prefix = marker_prefix(texts);
   const std::string main_name = quoted_for_line_marker(compiler.line_name);
-  std::vector<bool> kept(calls.size(), true);
 
   for (;;) {
     bool any = false;

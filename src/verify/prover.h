@@ -71,9 +71,15 @@ struct FileProof {
   std::size_t runs = 0;
 };
 
-// Proves the calls of `insertions` (each naming its call in `calls`).
+// Proves the calls of `insertions` (each naming its call in `calls`) that
+// `kept` names (all when it is empty); the others stay as they are written,
+// and their verdicts say Failed with no reason.
 FileProof prove_calls(const FileCompiler& compiler, std::string_view text,
                       const OriginalRun& original, std::span<const Insertion> insertions,
-                      std::span<const CallSpan> calls, const VerifySettings& settings);
+                      std::span<const CallSpan> calls, const VerifySettings& settings,
+                      std::vector<bool> kept = {});
+
+// Whether two compilers preprocess a file the same way.
+bool same_compiler(const FileCompiler& a, const FileCompiler& b);
 
 }  // namespace q5

@@ -2,8 +2,9 @@
 # --verify with a hand-written compilation database: calls the compiler
 # sees proven (one left today for a macro whose header was not given is
 # converted), calls it skips converted unproven, calls it disproves left with
-# its reason, files it has no entry for said so; the compiler's failures and
-# time limit as file errors; the options, the configuration key and -j.
+# its reason, files it has no entry for said so; a file built two ways; the
+# compiler's failures and time limit as file errors; the options, the
+# configuration key and -j.
 # Skipped (77) without gcc.
 . "$(dirname "$0")/lib.sh"
 command -v gcc >/dev/null 2>&1 || { echo "SKIP: gcc not found"; exit 77; }
@@ -99,6 +100,42 @@ tcheck 1 '' "$UNPROVEN"
 # Compiled as converted, with pair macros as the toolkit defines them.
 ok "the converted file compiles" gcc -std=c99 -DWIDE -Iinc -fsyntax-only \
     -include <(printf '#define Q5LT(r, v) r, v\n') src/app.c
+
+begin "a file built two ways: proven where some build sees it, rolled back where one disproves it"
+mkdir src build
+cat >src/two.c <<'EOF'
+typedef void *Widget;
+void XtVaSetValues(Widget w, ...);
+#define XmNa "a"
+#ifdef WIDE
+#define SIZE XmNa, 2
+#else
+#define SIZE XmNa
+#endif
+void f(Widget w)
+{
+#ifdef WIDE
+    XtVaSetValues(w, XmNa, 1, (void *)0);
+#else
+    XtVaSetValues(w, XmNa, 2, (void *)0);
+#endif
+    XtVaSetValues(w, SIZE, 3, (void *)0);
+}
+EOF
+# Narrow first: its macros plan the conversion; the wide build disproves one
+# call. The third entry is the first again: preprocessed once.
+printf '[{"directory": "%s/src", "arguments": ["gcc", "-c", "two.c", "-o", "narrow.o"], "file": "two.c"},
+ {"directory": "%s/src", "arguments": ["gcc", "-DWIDE", "-c", "two.c", "-o", "wide.o"], "file": "two.c"},
+ {"directory": "%s/src", "arguments": ["gcc", "-c", "two.c", "-o", "again.o"], "file": "two.c"}]\n' \
+    "$PWD" "$PWD" "$PWD" >build/compile_commands.json
+trun -i --verify -p build src
+tcheck 0 '' $'src/two.c:16:5: warning: call left as it stands: the compiler does not prove its conversion: the first argument of Q5LT(SIZE, 3) expands to 2 arguments: \'"a" , 2\' [q5-unproven]
+    XtVaSetValues(w, SIZE, 3, (void *)0);
+    ^
+q5upgrade: 1 file examined, 1 changed, 0 unchanged, 0 failed, 2 proven, 0 converted unproven (not compiled in this configuration), 1 left as they stand; 1 warning (1 q5-unproven)
+'
+ok "both branches converted" [ "$(grep -c 'Q5LT(XmNa, [12]), (char \*)(void \*)0' src/two.c)" = 2 ]
+ok "the disproven call as it was" grep -q '^    XtVaSetValues(w, SIZE, 3, (void \*)0);$' src/two.c
 
 begin "the same bytes whatever -j is"
 fixture
