@@ -14,10 +14,25 @@ namespace q5 {
 
 namespace {
 
-// Proof runs before every call still kept is given up: each run rolls
-// back at least one call, and a file needs more than two only when its
-// calls fail one after another.
+// At most this many proof runs for one file, then every call still kept is
+// rolled back: each run that fails rolls back at least one call, so more
+// than two happen only when calls fail one after another.
 constexpr std::size_t kMostRuns = 8;
+
+// The compiler's messages without colour (-fdiagnostics-color=always in the
+// command): escape sequences taken out.
+std::string without_escapes(std::string_view err) {
+  std::string out;
+  for (std::size_t i = 0; i < err.size(); ++i) {
+    if (err[i] == '\x1b' && i + 1 < err.size() && err[i + 1] == '[') {
+      i += 2;
+      while (i < err.size() && !std::isalpha(static_cast<unsigned char>(err[i]))) ++i;
+      continue;
+    }
+    out += err[i];
+  }
+  return out;
+}
 
 std::vector<std::string> command_for(const FileCompiler& compiler, bool definitions, bool header) {
   std::vector<std::string> argv = compiler.argv;
@@ -65,7 +80,7 @@ std::string run_trouble(const ChildRun& run, const VerifySettings& settings) {
     auto [end, error] = std::to_chars(seconds, seconds + sizeof seconds, settings.seconds);
     return "the compiler did not finish within " + std::string(seconds, end) + " s";
   }
-  std::string message = first_message(run.err);
+  std::string message = first_message(without_escapes(run.err));
   if (message.empty()) message = "it exited with status " + std::to_string(run.status);
   return "the compiler fails: " + message;
 }
@@ -231,7 +246,8 @@ FileProof prove_calls(const FileCompiler& compiler, std::string_view text,
     }
     std::vector<CallCheck> checks(calls.size());
     if (run.status != 0) {
-      blame_errors(run.err, proof, prefix, compiler.line_name, lines, kept, checks);
+      blame_errors(without_escapes(run.err), proof, prefix, compiler.line_name, lines, kept,
+                   checks);
     } else {
       check_proof(output_tokens(run.out, main_name), original.tokens, proof, prefix, lines, kept,
                   checks);

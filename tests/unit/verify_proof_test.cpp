@@ -188,7 +188,11 @@ Proven prove_program(const MacroTable& macros, Corrupt corrupt) {
   std::vector<CallSpan> spans;
   for (const ConvertedCall& call : out.migration.calls) spans.push_back({call.name, call.end});
   FileCompiler compiler;
-  EXPECT_EQ(file_compiler({"/tmp", "x.c", {"gcc", "-std=c99", "-c", "x.c"}}, compiler), "");
+  // In colour, as some builds ask: the reasons quoted must not be.
+  EXPECT_EQ(
+      file_compiler({"/tmp", "x.c", {"gcc", "-std=c99", "-fdiagnostics-color=always", "-c", "x.c"}},
+                    compiler),
+      "");
   VerifySettings settings;
   settings.environment = environment_for_messages();
   OriginalRun original = run_original(compiler, kProgram, settings);
