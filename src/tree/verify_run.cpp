@@ -224,12 +224,16 @@ bool prove_walked_files(const TreeOptions& options, const std::vector<WalkedFile
 
 Migration verified_migration(const TreeOptions& options, const RunContext& context,
                              const WalkedFile& file, std::string_view text, FileOutcome& outcome) {
+  // The JSON and SARIF formats leave standard error to their data.
+  const bool say =
+      options.output_format == OutputFormat::Text || options.output_format == OutputFormat::Github;
   auto found = context.verified.by_path.find(file.path);
   if (found == context.verified.by_path.end()) {
     // No entry: the reader's rules alone, and said so when it converts.
     Migration m = migrate_text(text, context.macros);
     if (m.failure || m.calls.empty()) return m;
     outcome.unproven = m.calls.size();
+    if (!say) return m;
     outcome.err +=
         quote_name(file.path) + ": warning: " + std::string(kNoEntry) + ": " +
         std::to_string(m.calls.size()) +
@@ -253,7 +257,7 @@ Migration verified_migration(const TreeOptions& options, const RunContext& conte
   }
   outcome.proven = proven.proven;
   outcome.unproven = proven.unproven.size();
-  if (options.verbose) outcome.err += unproven_lines(file.path, text, proven.unproven);
+  if (options.verbose && say) outcome.err += unproven_lines(file.path, text, proven.unproven);
   return proven.migration;
 }
 
