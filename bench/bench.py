@@ -21,6 +21,7 @@ import time
 sys.dont_write_bytecode = True     # no __pycache__ in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import gen  # noqa: E402
+import growth  # noqa: E402
 import verify  # noqa: E402
 
 MIB = 1024 * 1024
@@ -354,6 +355,25 @@ def generate(jobs):
         sys.exit("bench: generating inputs failed")
 
 
+def _growth(args, tool, scratch, failures):
+    """The growth figures (see growth.py): each case at N and 10 N through
+    `--check`; a crash or timeout is a tool failure (added to `failures`).
+    Returns the rows; alone (--growth-only), the exit status."""
+    print()
+    print("growth on nested and chained input: time(10 N) / time(N), target <= %.0fx" %
+          growth.LIMIT)
+    sys.stdout.flush()
+    rows = growth.growth_runs(run, tool, scratch, args.growth_timeout)
+    failures += growth.show(rows, fmt_ms, args.growth_timeout)
+    if not args.growth_only:
+        return rows
+    bad = [r for r in rows if r[4] is None or r[4] > growth.LIMIT]
+    print("%d growth target(s) failed" % len(bad))
+    for f in failures:
+        print("TOOL FAILURE: " + f)
+    return 1 if failures else 0
+
+
 def find_tool(arg):
     if arg:
         return os.path.abspath(arg)
@@ -389,6 +409,10 @@ def main():
                     help="seconds before one tool run counts as failed (default 120)")
     ap.add_argument("--keep", action="store_true",
                     help="keep the scratch directory (to look at a failing input)")
+    ap.add_argument("--growth-only", action="store_true",
+                    help="only the growth figures (nesting and #define chains)")
+    ap.add_argument("--growth-timeout", type=float, default=60.0,
+                    help="seconds before one growth run counts as failed (default 60)")
     args = ap.parse_args()
 
     tool = find_tool(args.binary)
@@ -410,6 +434,8 @@ def main():
 
     scratch = tempfile.mkdtemp(prefix="q5bench.")
     try:
+        if args.growth_only:
+            return _growth(args, tool, scratch, [])
         return _bench(args, tool, cat, scratch, sizes, n_small)
     except KeyboardInterrupt:
         return 130
@@ -541,9 +567,16 @@ def _bench(args, tool, cat, scratch, sizes, n_small):
               " figures)" % fmt_mib(floor))
     print()
 
+    rows = _growth(args, tool, scratch, b.failures)
+    print()
+
     # Targets.
     big = max(sizes)
     checks = []
+    for (_, kind, _), (_, _, _, problems, ratio) in zip(growth.CASES, rows):
+        value = "%.1fx" % ratio if ratio is not None else next(p for p in problems if p)
+        checks.append(("growth 10x, %s" % kind, value.split(" (")[0], "<= %.0fx" % growth.LIMIT,
+                       ratio is not None and ratio <= growth.LIMIT))
 
     def ratio_check(name, a, limit):
         if a in results:

@@ -31,7 +31,7 @@ _q5upgrade_value() {
                 q5-dropped-arguments q5-lost-tokens q5-macro-pairs
                 q5-malformed-pair q5-missed-call q5-shifted-pairing
                 q5-terminator-as-value q5-terminator-guess q5-unclosed-pair
-                q5-unproven q5-unterminated-list q5-xt-special-argument' -- "$2")) ;;
+                q5-too-complex q5-unproven q5-unterminated-list q5-xt-special-argument' -- "$2")) ;;
         --report | --files-from | --config | --compile-commands)
             local IFS=$'\n'
             compopt -o filenames 2>/dev/null

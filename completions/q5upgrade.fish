@@ -7,7 +7,7 @@ set -l rules q5-char-literal-split q5-comment-removed q5-conversion-failed \
     q5-declaration q5-directive-in-list q5-dropped-arguments q5-lost-tokens \
     q5-macro-pairs q5-malformed-pair q5-missed-call q5-shifted-pairing \
     q5-terminator-as-value q5-terminator-guess q5-unclosed-pair \
-    q5-unproven q5-unterminated-list q5-xt-special-argument
+    q5-too-complex q5-unproven q5-unterminated-list q5-xt-special-argument
 
 complete -c q5upgrade -s d -l diff -d 'Print a unified diff of every change; write nothing (the default)'
 complete -c q5upgrade -s c -l check -d 'Write nothing; name each file that would change'

@@ -8,7 +8,9 @@
 //   succeeded and closed every pair it opened;
 // - a converted call that lost a token without a review warning saying so;
 // - a tree conversion that is more than insertions of the pair macros' pieces,
-//   or whose second run changes anything or reports other than the first.
+//   or whose second run changes anything or reports other than the first;
+// - any difference between the tree's fast reader and the plain one (every
+//   token lexed) in the names and directives they find.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -21,6 +23,7 @@
 #include "diagnose/diagnose.h"
 #include "tree/migrate.h"
 #include "literal_scanner.h"
+#include "simple_reader.h"
 #include "engine/text/scanner.h"
 #include "engine/call_table.h"
 #include "tree/conversion.h"
@@ -150,13 +153,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
 
+  if (q5::simple::stops_by_cursor(text) != q5::simple::stops_by_tokens(text)) {
+    std::fprintf(stderr, "FINDING: the fast reader and the plain one disagree\n");
+    std::abort();
+  }
+
   // The tree's own conversion only inserts, and over its own output it
   // inserts nothing and reports exactly what it reported the first time.
   q5::MacroSet set;
   q5::collect_macros(text, "input.c", set);
   const q5::Migration migrated = q5::migrate_text(text, q5::resolve_macros(set));
   if (!migrated.failure) {
-    static constexpr std::string_view kPieces[] = {"Q5T(", "Q5LT(", "Q5ST(", ")", "(char *)", "S"};
+    static constexpr std::string_view kPieces[] = {"Q5T(", "Q5LT(", "Q5ST(", "(",
+                                                   ")",    "(char *)", "S"};
     std::size_t at = 0;
     for (const q5::Insertion& i : migrated.insertions) {
       if (i.offset < at || i.offset > size ||

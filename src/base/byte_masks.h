@@ -3,6 +3,7 @@
 // plain loops elsewhere. Every function reads exactly the bytes it says.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #if defined(__SSE2__)
@@ -91,6 +92,17 @@ inline bool quiet_block(const char* p) {
     if (p[i] == 'Q' || p[i] == 'X' || p[i] == '\0') return false;
   return true;
 #endif
+}
+
+// The first position at or after i (before to, in steps of sixteen bytes)
+// where `hits` finds a byte of interest, or the start of the last partial
+// block: the caller goes on byte by byte from there.
+template <typename Hits>
+inline std::size_t skip_blocks(const char* data, std::size_t i, std::size_t to, Hits hits) {
+  for (; i + 16 <= to; i += 16)
+    if (unsigned found = hits(load16(data + i)))
+      return i + static_cast<std::size_t>(__builtin_ctz(found));
+  return i;
 }
 
 // A pass that streams through a mapped file meets a new 4 KiB page every

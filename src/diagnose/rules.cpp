@@ -12,7 +12,7 @@ std::span<const RuleInfo> rule_table() {
       kRuleUnclosedPair,     kRuleDirectiveInList,  kRuleXtSpecialArgument, kRuleCharLiteralSplit,
       kRuleDeclaration,      kRuleShiftedPairing,   kRuleLostTokens,        kRuleMissedCall,
       kRuleCommentRemoved,   kRuleMacroPairs,       kRuleMalformedPair,     kRuleUnterminatedList,
-      kRuleUnproven,
+      kRuleTooComplex,       kRuleUnproven,
   };
   static_assert(std::size(kRules) == kRuleCount);
   return kRules;

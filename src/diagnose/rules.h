@@ -36,6 +36,7 @@ enum class Rule : unsigned char {
   MacroPairs,
   MalformedPair,
   UnterminatedList,
+  TooComplex,
   // Found by the project's compiler under --verify.
   Unproven,
 };

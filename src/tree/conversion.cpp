@@ -1,8 +1,11 @@
 #include "tree/conversion.h"
 
+#include <algorithm>
 #include <utility>
 
+#include "engine/reader/code_scan.h"
 #include "engine/text/output.h"
+#include "tree/migrate.h"
 
 namespace q5 {
 
@@ -24,6 +27,61 @@ Conversion convert_text(std::string_view text) {
   conversion.failure = scan_source(text, out, options);
   conversion.text = std::move(out.memory);
   return conversion;
+}
+
+void keep_calls_outside_code(std::string_view before, Conversion& conversion) {
+  std::vector<std::size_t> names;
+  CodeCursor cursor;
+  for (std::size_t at; next_stop(before, cursor, before.size(), at) != CodeStop::End;
+       cursor.pos = at + 1)
+    if (before[at] == 'Q' || before[at] == 'X') names.push_back(at);
+  auto in_code = [&](const CallRecord& call) {
+    return std::binary_search(names.begin(), names.end(), call.begin);
+  };
+  if (std::all_of(conversion.calls.begin(), conversion.calls.end(),
+                  [&](const CallRecord& c) { return c.left_as_is || in_code(c); }))
+    return;
+  std::string out;
+  std::size_t copied = 0;  // in the old output
+  for (CallRecord& call : conversion.calls) {
+    out.append(conversion.text, copied, call.out_begin - copied);
+    copied = call.out_end;
+    const std::size_t begin = out.size();
+    if (call.left_as_is || in_code(call)) {
+      out.append(conversion.text, call.out_begin, call.out_end - call.out_begin);
+    } else {
+      out.append(before.substr(call.begin, call.end - call.begin));
+      call.left_as_is = true;
+    }
+    call.out_begin = begin;
+    call.out_end = out.size();
+  }
+  out.append(conversion.text, copied);
+  conversion.text = std::move(out);
+}
+
+void add_reader_findings(std::string_view text, const MacroTable& macros,
+                         std::vector<Diagnostic>& diagnostics) {
+  Migration migration = migrate_text(text, macros);
+  for (Diagnostic& d : migration.diagnostics) {
+    // The text rules convert the call that the safe conversion leaves.
+    constexpr std::string_view kLeft = "call left as it stands: ";
+    if (d.message.starts_with(kLeft)) d.message.erase(0, kLeft.size());
+    d.call_left = false;
+    auto same_spot = std::find_if(diagnostics.begin(), diagnostics.end(),
+                                  [&](const Diagnostic& e) { return e.offset == d.offset; });
+    if (same_spot == diagnostics.end()) {
+      diagnostics.push_back(std::move(d));
+    } else if (same_spot->rule != d.rule &&
+               std::find(same_spot->merged.begin(), same_spot->merged.end(), d.rule) ==
+                   same_spot->merged.end()) {
+      same_spot->message += "; " + d.message;
+      same_spot->merged.push_back(d.rule);
+      same_spot->severity = std::max(same_spot->severity, d.severity);
+    }
+  }
+  std::stable_sort(diagnostics.begin(), diagnostics.end(),
+                   [](const Diagnostic& a, const Diagnostic& b) { return a.offset < b.offset; });
 }
 
 std::vector<ReplacedSpan> replacements_of(const Conversion& conversion) {

@@ -161,9 +161,11 @@ void convert_file(const TreeOptions& options, const RunContext& context, const W
       if (keeps_sarif(options)) outcome.text = std::move(before);
       return;
     }
+    keep_calls_outside_code(before, classic);
     to_convert = changed_calls(before, classic);
     outcome.calls = to_convert.size();
     outcome.diagnostics = diagnose_conversion(before, classic.calls, classic.text);
+    add_reader_findings(before, context.macros, outcome.diagnostics);
     if (before.find(kSilenceMark) != std::string::npos)
       for (const CallRecord& call : classic.calls) {
         std::vector<Rule> silenced = silenced_rules(before, call.begin);

@@ -8,12 +8,21 @@
 
 namespace q5 {
 
+namespace {
+
+// The steps one file's macro expansions may take: far more than any real
+// file needs, and linear in its size.
+ExpandBudget budget_for(std::string_view text) { return {16 * text.size() + (1u << 20)}; }
+
+}  // namespace
+
 Migration migrate_text(std::string_view text, const MacroTable& macros) {
   Migration m;
   CallSearch search;
   TokenCall call;
+  ExpandBudget budget = budget_for(text);
   const bool may_silence = text.find(kSilenceMark) != std::string_view::npos;
-  while (next_token_call(text, search, call)) {
+  while (next_token_call(text, macros, search, call)) {
     if (call.shape == CallShape::BrokenString) {
       m.failure = Failure{ExitUnterminated, "Unterminated string\n", call.stopped,
                           FailureKind::UnterminatedString};
@@ -24,7 +33,7 @@ Migration migrate_text(std::string_view text, const MacroTable& macros) {
                           FailureKind::UnterminatedList};
       break;
     }
-    const PlannedCall plan = plan_token_call(text, call, macros);
+    const PlannedCall plan = plan_token_call(text, call, macros, budget);
     std::vector<Diagnostic> found = check_planned_call(text, plan);
     const std::vector<Rule> silenced =
         found.empty() || !may_silence ? std::vector<Rule>{} : silenced_rules(text, call.name);
@@ -43,7 +52,7 @@ Migration migrate_text(std::string_view text, const MacroTable& macros) {
       if (std::find(silenced.begin(), silenced.end(), warning->rule) == silenced.end())
         m.diagnostics.push_back(std::move(*warning));
       ++m.left;
-      if (call.shape == CallShape::Call) search.pos = call.close + 1;
+      if (call.shape == CallShape::Call) skip_inside(search, call);
       continue;
     }
     const std::size_t before = m.insertions.size();

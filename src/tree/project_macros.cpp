@@ -20,7 +20,6 @@ RunContext prepare_context(const TreeOptions& options, const std::vector<WalkedF
     context.cwd = cwd;
     std::free(cwd);
   }
-  if (options.unsafe_fixes) return context;
   std::vector<WalkedFile> sources = files;
   if (!options.macro_dirs.empty()) {
     TreeOptions headers;
@@ -69,11 +68,9 @@ RunContext prepare_context(const TreeOptions& options, const std::vector<WalkedF
     std::move(set.definitions.begin(), set.definitions.end(), std::back_inserter(all.definitions));
     std::move(set.undefined.begin(), set.undefined.end(), std::back_inserter(all.undefined));
   }
-  context.macros = resolve_macros(all);
-  if (options.verify) {
-    context.walked_macros = std::move(all);
-    context.stop = !prove_walked_files(options, files, jobs, context);
-  }
+  if (options.verify) context.walked_macros = all;  // each file's table is built from it
+  context.macros = resolve_macros(std::move(all));
+  if (options.verify) context.stop = !prove_walked_files(options, files, jobs, context);
   return context;
 }
 

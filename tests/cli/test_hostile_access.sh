@@ -208,4 +208,20 @@ ok "exit status $STATUS, expected 131 (SIGQUIT)" [ "$STATUS" = 131 ]
 kept tree/a.c tree/b.c tree/c.c
 only tree a.c b.c c.c
 
+begin "SIGINT that the parent ignores (nohup, a background job) stays ignored"
+mkdir tree
+printf '%s' "$CALL" | tee tree/a.c tree/b.c >/dev/null
+set -m
+env --ignore-signal=INT Q5UPGRADE_TEST_STOP=read "$BIN" -q -i -j1 tree </dev/null >"$SCRATCH/out" 2>"$SCRATCH/err" &
+PID=$!
+set +m
+ok "stopped after the first read" stopped
+kill -CONT "$PID" 2>/dev/null
+ok "stopped after the second read, a new file waiting" stopped
+kill -INT "$PID" 2>/dev/null
+resume
+ok "exit status $STATUS: the run went on" [ "$STATUS" = 0 ]
+for f in tree/a.c tree/b.c; do ok "$f converted" grep -qF "$CONVERTED" "$f"; done
+only tree a.c b.c
+
 finish

@@ -56,6 +56,24 @@ ok "exit $STATUS" [ "$STATUS" = 0 ]
 same src/ui.c "$SCRATCH/classic"
 ok "warnings shown" grep -q 'warning: .*\[q5-shifted-pairing\]' "$SCRATCH/err"
 
+begin "--unsafe-fixes: what a compiler reads decides, and the safe conversion's findings stay"
+printf '%s\n' '#define PAIR XmNwidth, 1' 'void f(void *w)' '{' \
+    '    XtVaSetValues(w, PAIR, NULL);' \
+    '    XtVaSetValues(w, XmNx, (1 /* NULL) */), NULL);' \
+    '    // a comment that a splice continues \' \
+    '    XtVaSetValues(w, XmNy, 2, NULL);' \
+    '    XtVaSetValues(w, (char *)NULL, extra);' '}' >u.c
+cp u.c u.orig
+trun -q --unsafe-fixes --stdout u.c
+ok "the call in the continued comment stays as it is" grep -qxF '    XtVaSetValues(w, XmNy, 2, NULL);' "$SCRATCH/out"
+ok "the macro's finding is kept" grep -q "4:22: warning: macro 'PAIR' .*\[q5-macro-pairs\]" "$SCRATCH/err"
+ok "a ')' in a comment that ends the list early leaves the terminator outside: a warning" \
+    grep -q "5:45: warning: converted call lost 'NULL' \[q5-lost-tokens\]" "$SCRATCH/err"
+ok "a cast terminator with an argument after it stays, with a warning" \
+    grep -qxF '    XtVaSetValues(w, (char *)NULL, extra);' "$SCRATCH/out"
+ok "(the warning)" grep -q "8:36: warning: arguments after the terminator '(char \*)NULL': 'extra' \[q5-dropped-arguments\]" "$SCRATCH/err"
+same u.c u.orig
+
 begin "calls converted before: plainly wrong pairs are trouble for --check"
 printf 'void f(void *w)\n{\n    XtVaSetValues(w, Q5LT(XmNwidth, 10), Q5LT(8, "20c"), (char *)NULL);\n    XtVaSetValues(w, Q5LT(XmNheight, 2), (char *)NULL);\n}\n' >done.c
 trun -q --check done.c

@@ -208,6 +208,16 @@ def group_length_cases():
     assert shown == g + b', '
     write_case('fail-group-reaches-1023', inp, exp, TOO_LONG_PARAM + shown + b'\n', 2)
 
+    # Rejected: the text ends inside a group just as the argument reaches
+    # 1023 characters: the length is found before the end of the text.
+    g = group_text(1500)[:1023 - 2]
+    inp = (PRELUDE_IN + b'void group_at_end(Q5Object *o)\n{\n'
+           b'    Q5SetAttrs(o, Q5A_Flags, f' + g)
+    exp = PRELUDE_OUT + b'void group_at_end(Q5Object *o)\n{\n    '
+    assert len(b' f' + g) == 1023
+    write_case('fail-group-reaches-1023-at-end-of-text', inp, exp,
+               TOO_LONG_PARAM + g + b'\n', 2)
+
     # Rejected: a group far longer than the limit; the message is cut at
     # 1023 characters from its "(" although the group goes on.
     g = group_text(1500)

@@ -1,6 +1,6 @@
 // The tree interface's own conversion: golden cases (tests/migrate/), each
 // with the exact converted text and diagnostics, run twice so that a second
-// run reports exactly what the first left; and the macro shapes.
+// run reports exactly what the first left.
 #include "tree/migrate.h"
 
 #include <gtest/gtest.h>
@@ -100,50 +100,6 @@ TEST(MigrateCalls, WhereEachConvertedCallStarts) {
     EXPECT_GT(i.offset, m.calls[i.call].name);
     EXPECT_LE(i.offset, m.calls[i.call].end);
   }
-}
-
-TEST(MacroShapes, ExpansionsCountTheirListArguments) {
-  const MacroTable table = macros_of(
-      "#define TYPED(s) XtVaTypedArg, XmNlabelString, XmRString, (s), strlen(s) + 1\n"
-      "#define AGAIN TYPED(\"x\")\n"
-      "#define PAIR(r, v) r, v\n"
-      "#define CALLED f(a, b)\n"
-      "#define EMPTY\n"
-      "#define SPLICED XmNwidth, \\\n  10 /* a, b */\n"
-      "#define WRAPPED Q5LT(XmNwidth, 1)\n"
-      "#define VARIADIC(...) __VA_ARGS__\n"
-      "#define TWICE 1\n#define TWICE 2, 3\n"
-      "#define SAME 1\n#define SAME 2\n"
-      "#define LOOP LOOP, 1\n"
-      "/* #define COMMENTED a, b */\n");
-  struct Case {
-    const char* name;
-    bool called;
-    int arguments;  // -1: not known
-    bool special, whole_pair;
-  };
-  const Case cases[] = {
-      {"TYPED", true, 5, true, false},   {"AGAIN", false, 5, true, false},
-      {"PAIR", true, 2, false, false},   {"CALLED", false, 1, false, false},
-      {"EMPTY", false, 0, false, false}, {"SPLICED", false, 2, false, false},
-      {"WRAPPED", false, 1, false, true}, {"VARIADIC", true, -1, false, false},
-      {"TWICE", false, -1, false, false}, {"SAME", false, 1, false, false},
-      {"LOOP", false, -1, false, false},  {"COMMENTED", false, -1, false, false},
-      {"TYPED", false, -1, false, false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const MacroShape* shape = find_macro(table, c.name, c.called);
-    if (c.arguments < 0) {
-      EXPECT_EQ(shape, nullptr);
-      continue;
-    }
-    ASSERT_NE(shape, nullptr);
-    EXPECT_EQ(shape->arguments, c.arguments);
-    EXPECT_EQ(is_special_group(*shape), c.special);
-    EXPECT_EQ(shape->whole_pair, c.whole_pair);
-  }
-  EXPECT_EQ(find_macro(table, "SPLICED", false)->where, "input.c:6");
 }
 
 }  // namespace

@@ -273,11 +273,11 @@ TEST(Prover, TheFilesMacrosAreTheCompilersWhereItKnowsThem) {
   for (const MacroDefinition& def : file.definitions)
     bodies[def.name] = def.body + " @" + def.where;
   EXPECT_EQ(bodies, (std::map<std::string, std::string>{
-                        {"PAIR", " XmNa,1 @<command-line>"},  // the compiler's -D
-                        {"ONE", " XmNa @/tmp/x.c:1"},         // the file's own, as compiled
-                        {"DEAD", " 1, 2 @walked.h:3"},  // the walk's: the compiler never saw it
-                        {"CHAIN", " NEXT @walked.h:5"},
-                        {"NEXT", " 9 @walked.h:6"},
+                        {"PAIR", "XmNa,1 @<command-line>"},  // the compiler's -D
+                        {"ONE", "XmNa @/tmp/x.c:1"},         // the file's own, as compiled
+                        {"DEAD", "1, 2 @walked.h:3"},  // the walk's: the compiler never saw it
+                        {"CHAIN", "NEXT @walked.h:5"},
+                        {"NEXT", "9 @walked.h:6"},
                     }));
 
   OriginalRun broken = run_original(compiler, "#include \"q5-no-such-header.h\"\n", settings);

@@ -11,6 +11,17 @@ namespace {
 // pairs the list differently.
 void check(std::string_view text, const PlannedCall& plan, std::vector<Diagnostic>& out) {
   if (!plainly_planned(plan)) return;
+  if (plan.branch_trouble != BranchTrouble::None) {
+    const std::size_t at = plan.branch_line;
+    const char* why = plan.branch_trouble == BranchTrouble::Leading
+                          ? " starts branches that hold different numbers of leading arguments"
+                      : plan.branch_trouble == BranchTrouble::OpenedBefore
+                          ? " belongs to a conditional opened before the list"
+                          : " opens a conditional that the list does not close";
+    out.push_back(
+        finding(Rule::DirectiveInList, at, "preprocessor line " + directive_shown(text, at) + why));
+    return;
+  }
   const auto& args = plan.call->args;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const TokenArg& a = args[i];
@@ -21,8 +32,6 @@ void check(std::string_view text, const PlannedCall& plan, std::vector<Diagnosti
       where = "inside argument " + arg_shown(text, plan, i);
     } else if (at == npos) {
       continue;
-    } else if (i < plan.first) {
-      where = "among the leading arguments";
     } else if (plan.roles[i] == TokenRole::Value) {
       where = "between " + std::string(plan.style.noun) + " " + tag_of_value(text, plan, i) +
               " and its value";

@@ -24,8 +24,8 @@ std::string pair_problem(std::string_view text, const PlannedCall& plan, Tokens 
   parts.push_back(inner.subspan(from));
   int held = 0;
   for (Tokens part : parts) {
-    MacroUse use = macro_use(text, part, *plan.macros);
-    held += use.shape != nullptr && use.whole ? use.shape->arguments : 1;
+    const ArgShape shape = shape_of_run(text, *plan.call, part, *plan.macros, *plan.budget);
+    held += shape.status == ShapeStatus::Known ? shape.pieces : 1;
   }
   const std::string noun(plan.style.noun);
   if (held != 2)
@@ -33,12 +33,16 @@ std::string pair_problem(std::string_view text, const PlannedCall& plan, Tokens 
   if (is_name(text, parts[0], "XtVaTypedArg") || is_name(text, parts[0], "XtVaNestedList"))
     return "holds " + quoted(text, parts[0]) + " as its " + noun +
            ": that group's arguments were paired as if they were resources and values";
-  if (is_literal(text, parts[0]))
+  // The Xt calls take resource names as strings too.
+  if (is_literal(text, parts[0]) &&
+      !(plan.style.family == Family::Xt && parts[0][0].kind == TokenKind::String))
     return "has the literal " + quoted(text, parts[0]) + " as its " + noun +
            ": the pairing was shifted";
-  bool ends_in_pair =
-      parts.size() == 2 && (plan.style.family == Family::Xt ? starts_with_cast(text, parts[1])
-                                                            : is_tag_end(text, parts[1]));
+  // A value may start with a "(char *)" cast: only a cast terminator ends it.
+  bool ends_in_pair = parts.size() == 2 && (plan.style.family == Family::Xt
+                                                ? starts_with_cast(text, parts[1]) &&
+                                                      is_plain_null(text, parts[1].subspan(4))
+                                                : is_tag_end(text, parts[1]));
   if (is_terminator(plan.style, text, parts[0]) || ends_in_pair)
     return "holds the list's terminator";
   return {};
@@ -68,7 +72,7 @@ void check(std::string_view text, const PlannedCall& plan, std::vector<Diagnosti
       terminator = i;
       continue;
     }
-    if (!is_pair_macro_use(text, tokens) || !is_macro_call(text, tokens)) continue;
+    if (!is_pair_macro_use(text, tokens) || !is_call_form(text, *plan.call, tokens)) continue;
     if (std::string problem = pair_problem(text, plan, tokens); !problem.empty())
       out.push_back(finding(Rule::MalformedPair, tokens.front().offset,
                             "pair " + quoted(text, tokens) + " " + problem));

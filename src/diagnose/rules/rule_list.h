@@ -22,6 +22,7 @@ extern const RuleInfo kRuleCommentRemoved;
 extern const RuleInfo kRuleMacroPairs;
 extern const RuleInfo kRuleMalformedPair;
 extern const RuleInfo kRuleUnterminatedList;
+extern const RuleInfo kRuleTooComplex;
 extern const RuleInfo kRuleUnproven;
 
 }  // namespace q5

@@ -24,13 +24,15 @@ void check(std::string_view text, const PlannedCall& plan, std::vector<Diagnosti
       message = "value " + arg_shown(text, plan, i) + " of " + noun + " " +
                 tag_of_value(text, plan, i) + " reads like a " + noun +
                 " name: the pairing is probably shifted";
-    } else if (plan.roles[i] == TokenRole::Tag && plan.uses[i].shape == nullptr &&
-               is_macro_call(text, tokens)) {
+    } else if (plan.roles[i] == TokenRole::Tag && plan.shapes[i].macro.empty() &&
+               is_call_form(text, *plan.call, tokens)) {
       message =
           noun + " " + arg_shown(text, plan, i) +
           " is a macro call whose definition was not seen: if it expands to other than one "
           "argument the pairing after it is shifted (give the directory of its header with -I)";
-    } else if (plan.roles[i] == TokenRole::Tag && is_literal(text, tokens)) {
+    } else if (plan.roles[i] == TokenRole::Tag && is_literal(text, tokens) &&
+               !(plan.style.family == Family::Xt && tokens[0].kind == TokenKind::String)) {
+      // The Xt calls take resource names as strings ("enableBtn1Transfer").
       message = noun + " " + arg_shown(text, plan, i) +
                 " is a literal, not a name: the pairing is probably shifted";
     } else {

@@ -67,9 +67,23 @@ std::vector<std::size_t> align_missing(std::string_view in_text, const std::vect
   return missing;
 }
 
+// Where a compiler ends the list of the call named at `name`: past the ")"
+// that closes its first "(", comments being comments (the text rules may
+// take a ")" inside one for the list's).
+std::size_t compiled_list_end(std::string_view text, std::size_t name) {
+  std::size_t depth = 0;
+  Token t{};
+  for (std::size_t pos = name; next_token(text, pos, text.size(), false, t);) {
+    if (is_punct(text, t, "(")) ++depth;
+    if (is_punct(text, t, ")") && depth > 0 && --depth == 0) return token_end(t);
+    if (depth == 0 && t.offset > name) break;  // the name is not followed by its list
+  }
+  return name;
+}
+
 std::vector<std::size_t> missing_indices(std::string_view text, const CallRecord& call,
                                          std::string_view converted, std::vector<Token>& in) {
-  in = lex_span(text, call.begin, call.end, false);
+  in = lex_span(text, call.begin, std::max(call.end, compiled_list_end(text, call.begin)), false);
   if (call.left_as_is || call.row < 0 || call.out_end > converted.size() ||
       call.out_begin > call.out_end)
     return {};

@@ -3,12 +3,14 @@
 #include <algorithm>
 
 #include "engine/call_table.h"
+#include "engine/reader/code_scan.h"
 #include "engine/text/rewriters.h"
 
 namespace q5::text_rules {
 
 std::string_view table_name_at(std::string_view text, const Token& t) {
-  std::string_view raw = token_raw(text, t);
+  std::string buffer;
+  std::string_view raw = spelling(text, t, buffer);
   if (!raw.starts_with("Q5") && !raw.starts_with("XtVa")) return {};
   // Most names met are tags ("Q5A_..."): a sorted copy of the table's
   // names settles each in a few comparisons.
@@ -31,22 +33,12 @@ void check_missed_calls(std::string_view text, const std::vector<CallRecord>& ca
   // a cursor finds whether a call begins at a name.
   auto found = calls.begin();
   const std::size_t stop = std::min(text.size(), text.find('\0'));
-  std::size_t pos = 0;
   Token t{}, next{};
   auto enclosing = calls.begin();
-  while ((pos = next_code_name(text, pos, stop)) < stop) {
-    // A name that starts neither "Q5" nor "XtVa" is no table name: it is
-    // only stepped over, as next_token would, unless a splice may go on
-    // with it.
-    if (text.substr(pos, 2) != "Q5" && text.substr(pos, 4) != "XtVa") {
-      std::size_t k = pos + 1;
-      while (k < stop && is_identifier_byte(text[k])) ++k;
-      if (k >= stop || text[k] != '\\') {
-        pos = k;
-        continue;
-      }
-    }
+  CodeCursor cursor;
+  for (std::size_t pos; next_stop(text, cursor, stop, pos) != CodeStop::End;) {
     if (!next_token(text, pos, stop, false, t)) break;
+    cursor.pos = pos;
     if (t.kind != TokenKind::Identifier) continue;
     std::string_view name = table_name_at(text, t);
     while (found != calls.end() && found->begin < t.offset) ++found;

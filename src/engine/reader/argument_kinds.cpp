@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <vector>
 
 namespace q5 {
 
@@ -44,25 +45,38 @@ bool starts_with_name(std::string_view text, const Token& t, std::string_view pr
 }
 
 // NULL or 0 itself, possibly behind casts or in parentheses: what an Xt
-// list's terminator should be.
+// list's terminator should be. One pass and a stack; a terminator is a few
+// tokens long, so a long argument is none (and costs nothing).
 bool is_plain_null(std::string_view text, Tokens tokens) {
-  while (tokens.size() >= 2 && is_punct(text, tokens.front(), "(")) {
-    // Skip a leading parenthesised group: a cast, or parentheses round all.
-    std::size_t depth = 0, k = 0;
-    for (; k < tokens.size(); ++k) {
-      if (is_punct(text, tokens[k], "(")) ++depth;
-      if (is_punct(text, tokens[k], ")") && --depth == 0) break;
+  constexpr std::size_t kLongest = 64;
+  if (tokens.size() > kLongest) return false;
+  // The core: the last token that is no ")"; everything after it closes
+  // groups that enclose it.
+  std::size_t core = tokens.size();
+  while (core > 0 && is_punct(text, tokens[core - 1], ")")) --core;
+  if (core == 0) return false;
+  --core;
+  std::vector<std::size_t> partner(core, npos), opened;
+  for (std::size_t k = 0; k < core; ++k) {
+    if (is_punct(text, tokens[k], "(")) {
+      opened.push_back(k);
+    } else if (is_punct(text, tokens[k], ")")) {
+      if (opened.empty()) return false;
+      partner[opened.back()] = k;
+      opened.pop_back();
     }
-    if (k == tokens.size()) return false;
-    if (k == tokens.size() - 1)
-      tokens = tokens.subspan(1, tokens.size() - 2);
-    else
-      tokens = tokens.subspan(k + 1);
   }
-  if (tokens.size() != 1) return false;
-  std::string_view raw = token_raw(text, tokens[0]);
-  if (tokens[0].kind == TokenKind::Identifier) return raw == "NULL";
-  if (tokens[0].kind != TokenKind::Number || raw.empty() || raw[0] != '0') return false;
+  // The groups still open at the core are closed by the ")" after it.
+  if (opened.size() != tokens.size() - core - 1) return false;
+  // Before the core: those openers and whole groups (casts) only.
+  for (std::size_t k = 0; k < core;) {
+    if (!is_punct(text, tokens[k], "(")) return false;
+    k = partner[k] == npos ? k + 1 : partner[k] + 1;
+  }
+  const Token& t = tokens[core];
+  std::string_view raw = token_raw(text, t);
+  if (t.kind == TokenKind::Identifier) return token_is(text, t, "NULL");
+  if (t.kind != TokenKind::Number || raw.empty() || raw[0] != '0') return false;
   return raw.find_first_not_of("0uUlL") == std::string_view::npos;
 }
 
@@ -119,12 +133,13 @@ bool is_type_word(std::string_view word) {
 
 }  // namespace
 
-// "...", "void", or words and stars ending in a name ("int a", "void *o",
-// "Widget parent", "char *argv[]"): a parameter, not an expression.
+// "...", a type alone ("void", "long", "char *", "Q5Class *"), or words
+// and stars ending in a name ("int a", "void *o", "Widget parent", "char
+// *argv[]"): a parameter, not an expression.
 bool reads_like_parameter(std::string_view text, Tokens tokens) {
   if (tokens.size() == 1)
     return is_punct(text, tokens[0], "...") ||
-           (tokens[0].kind == TokenKind::Identifier && token_raw(text, tokens[0]) == "void");
+           (tokens[0].kind == TokenKind::Identifier && is_type_word(token_raw(text, tokens[0])));
   // An array declarator at the end: "name[]" or "name[N]".
   if (tokens.size() >= 3 && is_punct(text, tokens.back(), "]")) {
     std::size_t open = tokens.size() - 1;
@@ -132,7 +147,9 @@ bool reads_like_parameter(std::string_view text, Tokens tokens) {
     if (open == 0) return false;
     tokens = tokens.first(open);
   }
-  if (tokens.size() < 2 || tokens.back().kind != TokenKind::Identifier) return false;
+  // An expression never ends in a "*": "char *", "struct q5_obj **".
+  const bool abstract = tokens.size() >= 2 && is_punct(text, tokens.back(), "*");
+  if (tokens.size() < 2 || (tokens.back().kind != TokenKind::Identifier && !abstract)) return false;
   bool type_word = false, two_names = false;
   for (std::size_t k = 0; k < tokens.size(); ++k) {
     const Token& t = tokens[k];
@@ -145,7 +162,7 @@ bool reads_like_parameter(std::string_view text, Tokens tokens) {
       return false;
     }
   }
-  return type_word || two_names;
+  return type_word || two_names || (abstract && tokens[0].kind == TokenKind::Identifier);
 }
 
 }  // namespace q5

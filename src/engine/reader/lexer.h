@@ -1,11 +1,16 @@
-// A small C lexer over bytes, used to check what the conversion did against
-// the tokens a compiler would see. It never fails: whatever it cannot read
-// as a token becomes a one-byte token of kind Other, and an unterminated
-// literal ends at its line's end, an unterminated comment at the text's end.
+// C's preprocessing tokens as gcc reads them (translation phases 1-3), over
+// the text as it stands: line splices are joined wherever they fall (in a
+// name, a number, a literal, a punctuator, a comment's opener or closer, at
+// the end of a '//' comment), digraphs are the punctuators they spell,
+// trigraphs are left alone (gcc's default), gcc's raw strings (R"x(...)x")
+// are literals. It never fails: what it cannot read as a token becomes a
+// one-byte token of kind Other; a literal that does not end on its line
+// ends there, a comment that does not end at the text's end.
 #pragma once
 
 #include <cstddef>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -26,43 +31,52 @@ enum class TokenKind : unsigned char {
 struct Token {
   TokenKind kind;
   std::size_t offset;  // in the lexed text
-  std::size_t length;  // raw bytes, line splices included
+  std::size_t length;  // raw bytes, line splices inside it included
+  // A line end lies between the token before it (or the start of the lex)
+  // and this one, outside any comment: with the tokens before it on its
+  // line only comments, it may open a preprocessor line.
+  bool line_start = false;
+  bool unterminated = false;  // a literal without its closing quote
 };
 
 using Tokens = std::span<const Token>;
 
 // The token that starts at or after `pos` (and before `to`), with `pos`
 // moved past it; false when only blanks, splices (and comments, unless
-// kept) remain.
+// kept) remain. `line_start` counts from `pos`: a lex that starts at the
+// text's start starts a line.
 bool next_token(std::string_view text, std::size_t& pos, std::size_t to, bool keep_comments,
                 Token& token);
 
-// Where the next identifier that starts with "Q" or "X" begins in code (not
-// in a literal or comment), at or after `pos`; `to` when there is none.
-// Much faster than lexing every token, for finding names in a whole file.
-std::size_t next_code_name(std::string_view text, std::size_t pos, std::size_t to);
-
-// Whether the "#" at `at` opens a preprocessor line: only blanks before
-// it on a line that does not continue the one before.
-bool opens_directive(std::string_view text, std::size_t at);
-
-// Where the preprocessor line in code that opens at or after `pos` has its
-// "#"; `to` when there is none. `pos` must not lie inside a literal or
-// comment.
-std::size_t next_directive(std::string_view text, std::size_t pos, std::size_t to);
-
-// Where the preprocessor line whose "#" is at `at` ends: its last newline
-// that is neither spliced nor inside a comment, or `to`.
-std::size_t directive_end(std::string_view text, std::size_t at, std::size_t to);
-
-// Lexes text[from, to). A backslash followed by a newline (or by CR LF) is a
-// line splice: skipped between tokens and allowed inside them. Comments are
-// kept as tokens only when `keep_comments` is set.
+// Lexes text[from, to). Comments are kept as tokens only when
+// `keep_comments` is set.
 std::vector<Token> lex(std::string_view text, std::size_t from, std::size_t to, bool keep_comments);
 
-// The token's bytes with its line splices removed.
+// Where a literal that opens at `open` ends (past its closing quote, or at
+// the line end where it stops without one: `closed` is then false).
+std::size_t literal_end(std::string_view text, std::size_t open, std::size_t to,
+                        bool* closed = nullptr);
+// gcc's raw string, whose '"' is at `quote`: its end (the text's end when
+// it is not closed), or npos when what follows the quote opens none.
+std::size_t raw_literal_end(std::string_view text, std::size_t quote, std::size_t to,
+                            bool* closed = nullptr);
+// "R", "LR", "uR", "UR" or "u8R": what opens a raw string before its '"'.
+bool is_raw_prefix(std::string_view word);
+std::size_t block_comment_end(std::string_view text, std::size_t open, std::size_t to);
+std::size_t line_comment_end(std::string_view text, std::size_t open, std::size_t to);
+
+// The token's bytes as written, splices included.
 std::string_view token_raw(std::string_view text, const Token& token);
+// Its spelling: the bytes with the splices left out (a view of the text
+// when it holds none, else of `buffer`).
+std::string_view spelling(std::string_view text, const Token& token, std::string& buffer);
 bool same_token(std::string_view a_text, const Token& a, std::string_view b_text, const Token& b);
+// Whether the token is spelled `spelling`; a digraph counts as the
+// punctuator it stands for ("<%" is "{", "%:" is "#").
 bool token_is(std::string_view text, const Token& token, std::string_view spelling);
+// The punctuator a digraph spells ("<:" gives "["), or the spelling itself.
+std::string_view undigraph(std::string_view spelling);
+
+std::size_t token_end(const Token& t);
 
 }  // namespace q5

@@ -1,7 +1,6 @@
-// The project's own macros, as far as an argument list cares: how many
-// list arguments each one expands to. Read from the #define lines of the
-// files a tree run walks (and of the header directories it is given), so
-// that a call using such a macro is paired as the compiler will see it.
+// The project's own macros: read from the #define lines of the files a tree
+// run walks (and of the header directories it is given), so that a call
+// using such a macro is counted as the preprocessor will expand it.
 #pragma once
 
 #include <string>
@@ -9,15 +8,20 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/reader/lexer.h"
+
 namespace q5 {
 
 // One #define as written.
 struct MacroDefinition {
   std::string name;
   bool function_like = false;
-  std::vector<std::string> parameters;
-  std::string body;   // the replacement text, splices and comments in
-  std::string where;  // "PATH:LINE"
+  bool variadic = false;                // the last parameter takes the rest of the arguments
+  bool valid = true;                    // a parameter list cpp accepts
+  std::vector<std::string> parameters;  // a variadic "..." is "__VA_ARGS__"
+  std::string body;           // the replacement list: spellings, one blank where the source had any
+  std::string where;          // "PATH:LINE"
+  std::vector<Token> tokens;  // the body lexed (by resolve_macros)
 };
 
 // What the walk found: definitions in walk order, and the names ever
@@ -27,19 +31,8 @@ struct MacroSet {
   std::vector<std::string> undefined;
 };
 
-// Adds the #define and #undef lines of `text` (outside comments and
-// literals) to `into`.
+// Adds the #define and #undef lines of `text` to `into`.
 void collect_macros(std::string_view text, std::string_view path, MacroSet& into);
-
-// A macro whose expansion is known for certain: every definition of it
-// agrees, it is never #undef'd, and the macros it uses are known too.
-struct MacroShape {
-  int arguments = 1;        // top-level list arguments it expands to
-  std::string first;        // the first token of its expansion, nested macros followed
-  bool whole_pair = false;  // one pair macro use: a pair written already
-  bool function_like = false;
-  std::string where;  // its (first) definition
-};
 
 // Looked up by string_view, without making a string of each name.
 struct NameHash {
@@ -49,18 +42,17 @@ struct NameHash {
   }
 };
 
+// Each name's distinct definitions, in walk order: definitions with the
+// same parameters and replacement list are one (a header read twice, or
+// "#undef" followed by the same definition again). Where several differ,
+// a use is counted under each of them.
 struct MacroTable {
-  std::unordered_map<std::string, MacroShape, NameHash, std::equal_to<>> known;
-  bool any_not_one = false;  // some macro expands to other than one argument
+  std::unordered_map<std::string, std::vector<MacroDefinition>, NameHash, std::equal_to<>> known;
 };
 
-MacroTable resolve_macros(const MacroSet& set);
+MacroTable resolve_macros(MacroSet set);
 
-// The shape of `name` used as written (function-like macros only with
-// their parentheses), or nullptr when it is no known macro.
-const MacroShape* find_macro(const MacroTable& table, std::string_view name, bool called);
-
-// Whether the expansion is a whole XtVaTypedArg or XtVaNestedList group.
-bool is_special_group(const MacroShape& shape);
+// The definitions of `name`, or nullptr when it is no macro.
+const std::vector<MacroDefinition>* find_macro(const MacroTable& table, std::string_view name);
 
 }  // namespace q5

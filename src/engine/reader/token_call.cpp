@@ -1,16 +1,18 @@
 #include "engine/reader/token_call.h"
 
-#include <string.h>
-
 #include <algorithm>
-#include <cstring>
 
 #include "engine/call_table.h"
 #include "engine/reader/argument_kinds.h"
+#include "engine/reader/expand.h"
 
 namespace q5 {
 
 namespace {
+
+// How many tokens after a list's ")" are read to tell an old-style
+// definition's parameter declarations.
+constexpr std::size_t kDeclarationTokens = 512;
 
 int find_row(std::string_view name) {
   if (!(name.starts_with("Q5") || name.starts_with("XtVa"))) return -1;
@@ -20,156 +22,311 @@ int find_row(std::string_view name) {
   return -1;
 }
 
-// "#define NAME(" defines the name; it does not call it.
-bool follows_define(std::string_view text, std::size_t at) {
-  std::size_t k = at;
-  while (k > 0 && (text[k - 1] == ' ' || text[k - 1] == '\t')) --k;
-  return k >= 6 && text.substr(k - 6, 6) == "define" &&
-         (k == 6 || !is_identifier_byte(text[k - 7]));
+// The row of a table call named `name` (Q5TagGetS: Q5TagGet's, renamed).
+int call_row(std::string_view name, bool& renamed) {
+  renamed = name == "Q5TagGetS";
+  return find_row(renamed ? std::string_view("Q5TagGet") : name);
 }
 
-// Where the preprocessor line that `at` stands on ends, or the text's end
-// when it stands on none: a call in a macro definition ends with it. The
-// last line asked about is remembered, so that many calls on one long line
-// cost one look back.
-std::size_t list_limit(std::string_view text, std::size_t at, CallSearch& search) {
-  const char* data = text.data();
-  bool same_line =
-      search.asked <= at && std::memchr(data + search.asked, '\n', at - search.asked) == nullptr;
-  search.asked = at;
-  if (!same_line) {
-    std::size_t start = at;
-    for (;;) {
-      const void* found = start > 0 ? ::memrchr(data, '\n', start) : nullptr;
-      if (found == nullptr) {
-        start = 0;
+std::string_view closer_of(std::string_view opener) {
+  return opener == "(" ? ")" : opener == "[" ? "]" : "}";
+}
+
+bool is_parameter(const Directive* define, std::string_view text, const Token& t) {
+  if (define == nullptr || t.kind != TokenKind::Identifier) return false;
+  std::string buffer;
+  std::string_view s = spelling(text, t, buffer);
+  if (s == "__VA_ARGS__" || s == "__VA_OPT__") return true;
+  return std::find(define->parameters.begin(), define->parameters.end(), s) !=
+         define->parameters.end();
+}
+
+bool is_known_macro(const MacroTable& macros, std::string_view text, const Token& t) {
+  if (t.kind != TokenKind::Identifier || macros.known.empty()) return false;
+  std::string buffer;
+  std::string_view s = spelling(text, t, buffer);
+  return !stands_for_itself(s) && find_macro(macros, s) != nullptr;
+}
+
+void add_at_depth(std::vector<std::vector<std::size_t>>& by_depth, std::size_t depth,
+                  std::size_t index) {
+  if (by_depth.size() <= depth) by_depth.resize(depth + 1);
+  by_depth[depth].push_back(index);
+}
+
+void stop_list(CallList& list, CallShape shape, std::size_t at) {
+  list.end_shape = shape;
+  list.stopped = at;
+}
+
+// Lexes the list whose "(" is at `open`, up to `limit`: its tokens, its
+// brackets' partners, the directive lines in it, and the running counts.
+void lex_list(std::string_view text, std::size_t open, std::size_t limit, const MacroTable& macros,
+              const Directive* define, CallList& list) {
+  list = CallList{};
+  std::vector<std::size_t> opened;
+  std::size_t paren_depth = 0;
+  bool line_start = false;
+  std::uint32_t macros_seen = 0;
+  Token t{};
+  for (std::size_t pos = open; next_token(text, pos, limit, true, t);) {
+    line_start |= t.line_start;
+    if (t.kind == TokenKind::Comment) continue;
+    const bool first_on_line = line_start;
+    line_start = false;
+    if (t.unterminated) {
+      stop_list(list, t.kind == TokenKind::String ? CallShape::BrokenString : CallShape::Open,
+                t.offset);
+      break;
+    }
+    if (first_on_line && t.kind == TokenKind::Punct && token_is(text, t, "#")) {
+      const std::size_t end = directive_end(text, t.offset, limit);
+      list.directives.push_back(
+          {t.offset, read_directive(text, t.offset, end).kind, list.tokens.size()});
+      pos = end;
+      continue;
+    }
+    const std::size_t index = list.tokens.size();
+    if (index > 0 && opened.size() == 1 && token_is(text, t, ";")) {
+      stop_list(list, CallShape::Open, t.offset);
+      break;
+    }
+    list.tokens.push_back(t);
+    list.partner.push_back(npos);
+    list.depth.push_back(static_cast<std::uint32_t>(paren_depth));
+    list.macros_before.push_back(macros_seen);
+    macros_seen += is_known_macro(macros, text, t);
+    // A stringized parameter is one string, whatever each use passes.
+    if (is_parameter(define, text, t) &&
+        !(index > 0 && token_is(text, list.tokens[index - 1], "#")))
+      add_at_depth(list.parameters_at_depth, paren_depth, index);
+    if (t.kind != TokenKind::Punct) continue;
+    if (define != nullptr && token_is(text, t, "##")) list.pastes.push_back(index);
+    if (token_is(text, t, "(") || token_is(text, t, "[") || token_is(text, t, "{")) {
+      paren_depth += token_is(text, t, "(");
+      opened.push_back(index);
+    } else if (token_is(text, t, ")") || token_is(text, t, "]") || token_is(text, t, "}")) {
+      // A closer that is not the one expected: the brackets do not nest
+      // as a compiler needs them to, and insertions could not be placed.
+      std::string buffer;
+      std::string_view want =
+          opened.empty() ? ""
+                         : closer_of(undigraph(spelling(text, list.tokens[opened.back()], buffer)));
+      if (opened.empty() || !token_is(text, t, want)) {
+        list.tokens.pop_back();
+        list.partner.pop_back();
+        list.depth.pop_back();
+        list.macros_before.pop_back();
+        stop_list(list, CallShape::Open, t.offset);
         break;
       }
-      std::size_t newline = static_cast<std::size_t>(static_cast<const char*>(found) - data);
-      bool spliced =
-          newline > 0 && (data[newline - 1] == '\\' ||
-                          (data[newline - 1] == '\r' && newline > 1 && data[newline - 2] == '\\'));
-      start = spliced ? newline : newline + 1;
-      if (!spliced) break;
+      paren_depth -= want == ")";
+      list.depth[index] = static_cast<std::uint32_t>(paren_depth);
+      list.partner[opened.back()] = index;
+      list.partner[index] = opened.back();
+      opened.pop_back();
+      if (opened.empty()) break;  // the list's own ")"
+    } else if (token_is(text, t, ",")) {
+      add_at_depth(list.commas_at_depth, paren_depth, index);
     }
-    while (start < at && (data[start] == ' ' || data[start] == '\t')) ++start;
-    search.line_end =
-        start < at && data[start] == '#' ? directive_end(text, start, text.size()) : npos;
   }
-  return search.line_end == npos ? text.size() : search.line_end;
+  list.macros_before.push_back(macros_seen);
+  if (list.stopped == npos && (list.tokens.empty() || list.partner[0] == npos))
+    stop_list(list, limit < text.size() ? CallShape::Open : CallShape::BrokenList, limit);
 }
 
-// The lexer ends a literal without its closing quote at the line's end.
-bool literal_closed(std::string_view text, const Token& t, char quote) {
-  std::size_t last = t.offset + t.length - 1;
-  if (t.length < 2 || text[last] != quote) return false;
-  std::size_t run = 0;
-  while (last - run > t.offset && text[last - 1 - run] == '\\') ++run;
-  return run % 2 == 0;
+bool any_in(const std::vector<std::size_t>& sorted, std::size_t from, std::size_t to) {
+  auto found = std::lower_bound(sorted.begin(), sorted.end(), from);
+  return found != sorted.end() && *found < to;
 }
 
-// Splits the list that starts after its "(" at `pos`, up to `limit`.
-void split_list(std::string_view text, std::size_t pos, std::size_t limit, TokenCall& call) {
-  TokenArg current;
-  std::string open;  // the closers the brackets opened so far expect
-  Token t{};
-  while (next_token(text, pos, limit, true, t)) {
-    if (t.kind == TokenKind::Comment) continue;
-    if (t.kind == TokenKind::String && !literal_closed(text, t, '"')) {
-      call.shape = CallShape::BrokenString;
-      call.stopped = t.offset;
-      return;
-    }
-    // A ")" put after it would fall inside it: the call is left.
-    if (t.kind == TokenKind::Char && !literal_closed(text, t, '\'')) {
+// The argument of `list` made of tokens [first, end), whose top level lies
+// inside `depth` parentheses of the list.
+TokenArg make_arg(const CallList& list, std::size_t first, std::size_t end, std::size_t depth) {
+  TokenArg a;
+  a.tokens = Tokens(list.tokens).subspan(first, end - first);
+  a.has_macros = list.macros_before[end] != list.macros_before[first];
+  auto at_depth = [&](const std::vector<std::vector<std::size_t>>& by_depth) {
+    return depth < by_depth.size() && any_in(by_depth[depth], first, end);
+  };
+  a.has_parameters = at_depth(list.parameters_at_depth) || any_in(list.pastes, first, end);
+  a.bare_comma = at_depth(list.commas_at_depth);
+  auto by_place = [](const ListDirective& d, std::size_t index) { return d.before < index; };
+  auto from = std::lower_bound(list.directives.begin(), list.directives.end(), first, by_place);
+  auto after = std::lower_bound(from, list.directives.end(), first + 1, by_place);
+  a.directives = static_cast<std::size_t>(from - list.directives.begin());
+  a.directive_count = static_cast<std::size_t>(after - from);
+  if (a.directive_count > 0) a.directive_before = from->at;
+  // A directive after its first token, up to the comma or ")" that ends it.
+  if (after != list.directives.end() && after->before <= end && end > first)
+    a.directive_inside = after->at;
+  return a;
+}
+
+// The call whose "(" is token `open` of `list`.
+void make_call(std::string_view text, const CallList& list, std::size_t open, TokenCall& call) {
+  call.list = &list;
+  call.first_token = open + 1;
+  std::size_t end = list.partner[open];
+  if (end == npos) {
+    call.shape = list.end_shape;
+    call.stopped = list.stopped;
+    end = list.tokens.size();
+  } else {
+    call.close = list.tokens[end].offset;
+  }
+  call.end_token = end;
+  const std::size_t depth = list.depth[open] + 1;  // inside the call's own "("
+  std::size_t first = open + 1;
+  for (std::size_t k = first; k < end;) {
+    const Token& t = list.tokens[k];
+    if (token_is(text, t, ",")) {
+      call.args.push_back(make_arg(list, first, k, depth));
+      first = ++k;
+    } else if (token_is(text, t, ";")) {
       call.shape = CallShape::Open;
       call.stopped = t.offset;
       return;
+    } else if (list.partner[k] != npos && list.partner[k] > k) {
+      k = list.partner[k] + 1;
+    } else if (list.partner[k] == npos && t.kind == TokenKind::Punct &&
+               (token_is(text, t, "(") || token_is(text, t, "[") || token_is(text, t, "{"))) {
+      k = end;  // an opener the list never closed: the rest is this argument
+    } else {
+      ++k;
     }
-    if (t.kind == TokenKind::Punct) {
-      std::string_view p = token_raw(text, t);
-      if (p == "#" && opens_directive(text, t.offset)) {
-        std::size_t& mark =
-            current.tokens.empty() ? current.directive_before : current.directive_inside;
-        if (mark == npos) mark = t.offset;
-        pos = directive_end(text, t.offset, limit);
-        continue;
-      }
-      const std::size_t depth = open.size();
-      if (depth == 0 && p == ")") {
-        if (!call.args.empty() || !current.tokens.empty() || current.directive_before != npos)
-          call.args.push_back(std::move(current));
-        call.close = t.offset;
-        return;
-      }
-      if (depth == 0 && p == ",") {
-        call.args.push_back(std::move(current));
-        current = TokenArg{};
-        continue;
-      }
-      if (depth == 0 && p == ";") {
-        call.shape = CallShape::Open;
-        call.stopped = t.offset;
-        return;
-      }
-      if (p == "(" || p == "[" || p == "{") open += p == "(" ? ')' : p == "[" ? ']' : '}';
-      if (p == ")" || p == "]" || p == "}") {
-        // A closer that is not the one expected: the brackets do not nest
-        // as a compiler needs them to, and insertions could not be placed.
-        if (depth == 0 || open.back() != p[0]) {
-          call.shape = CallShape::Open;
-          call.stopped = t.offset;
-          return;
-        }
-        open.pop_back();
-      }
-    }
-    current.tokens.push_back(t);
   }
-  call.shape = limit < text.size() ? CallShape::Open : CallShape::BrokenList;
-  call.stopped = limit;
+  TokenArg last = make_arg(list, first, end, depth);
+  if (!call.args.empty() || !last.tokens.empty() || last.directive_count > 0)
+    call.args.push_back(std::move(last));
+}
+
+// An old-style definition's head: a list of bare names, then declarations
+// of them ("int a; char *b;") up to the "{".
+bool old_style_definition(std::string_view text, const TokenCall& call, std::size_t limit) {
+  if (call.args.empty()) return false;
+  for (const TokenArg& a : call.args)
+    if (a.tokens.size() != 1 || a.tokens[0].kind != TokenKind::Identifier) return false;
+  std::size_t pos = call.close + 1, depth = 0, declarations = 0;
+  Token t{};
+  for (std::size_t n = 0; n < kDeclarationTokens && next_token(text, pos, limit, false, t); ++n) {
+    if (n == 0 && t.kind != TokenKind::Identifier) return false;
+    if (t.kind == TokenKind::String || t.kind == TokenKind::Char) return false;
+    if (t.kind != TokenKind::Punct) continue;
+    if (token_is(text, t, "(") || token_is(text, t, "[")) {
+      ++depth;
+    } else if (token_is(text, t, ")") || token_is(text, t, "]")) {
+      if (depth-- == 0) return false;
+    } else if (token_is(text, t, ";")) {
+      if (depth != 0) return false;
+      ++declarations;
+    } else if (token_is(text, t, "{")) {
+      return depth == 0 && declarations > 0;
+    } else if (!token_is(text, t, "*") && !token_is(text, t, ",")) {
+      return false;
+    }
+  }
+  return false;
 }
 
 // A definition's head or a prototype: not a call.
-bool declares(std::string_view text, const TokenCall& call) {
+bool declares(std::string_view text, const TokenCall& call, std::size_t limit, bool outermost) {
+  if (std::any_of(call.args.begin(), call.args.end(),
+                  [&](const TokenArg& a) { return reads_like_parameter(text, a.tokens); }))
+    return true;
+  if (!outermost) return false;
   std::size_t after = call.close + 1;
   Token t{};
-  if (next_token(text, after, text.size(), false, t) && is_punct(text, t, "{")) return true;
-  return std::any_of(call.args.begin(), call.args.end(),
-                     [&](const TokenArg& a) { return reads_like_parameter(text, a.tokens); });
+  if (next_token(text, after, limit, false, t) && is_punct(text, t, "{")) return true;
+  return old_style_definition(text, call, limit);
+}
+
+// The next call in the list being read, from `search.next_inside` on.
+bool next_in_list(std::string_view text, CallSearch& search, TokenCall& call) {
+  const CallList& list = search.list;
+  std::string buffer;
+  for (std::size_t k = search.next_inside; k + 1 < list.tokens.size(); ++k) {
+    const Token& t = list.tokens[k];
+    if (t.kind != TokenKind::Identifier || !token_is(text, list.tokens[k + 1], "(")) continue;
+    bool renamed = false;
+    int row = call_row(spelling(text, t, buffer), renamed);
+    if (row < 0) continue;
+    call = TokenCall{};
+    call.row = row;
+    call.renamed = renamed;
+    call.name = t.offset;
+    call.name_end = token_end(t);
+    if (search.directive_end != 0) call.in_definition = search.directive.name;
+    make_call(text, list, k + 1, call);
+    search.next_inside = k + 1;
+    if (call.shape == CallShape::Call && declares(text, call, text.size(), false)) continue;
+    return true;
+  }
+  search.in_list = false;
+  search.cursor.pos = search.list_end;
+  return false;
 }
 
 }  // namespace
 
-std::size_t token_end(const Token& t) { return t.offset + t.length; }
-
-bool next_token_call(std::string_view text, CallSearch& search, TokenCall& call) {
+bool next_token_call(std::string_view text, const MacroTable& macros, CallSearch& search,
+                     TokenCall& call) {
   const std::size_t n = text.size();
-  for (std::size_t at; (at = next_code_name(text, search.pos, n)) < n;) {
-    std::size_t name_end = at;
-    while (name_end < n && is_identifier_byte(text[name_end])) ++name_end;
-    search.pos = name_end;
-    std::string_view name = text.substr(at, name_end - at);
-    const bool renamed = name == "Q5TagGetS";
-    const int row = find_row(renamed ? std::string_view("Q5TagGet") : name);
-    if (row < 0) continue;
-    const std::size_t limit = list_limit(text, at, search);
-    std::size_t open = name_end;
-    Token t{};
-    if (!next_token(text, open, limit, false, t) || !is_punct(text, t, "(") ||
-        follows_define(text, at))
+  std::string buffer;
+  for (;;) {
+    if (search.in_list && next_in_list(text, search, call)) return true;
+    std::size_t at = 0;
+    const CodeStop stop = next_stop(text, search.cursor, n, at);
+    if (stop == CodeStop::End) return false;
+    if (search.directive_end != 0 && at >= search.directive_end) search.directive_end = 0;
+    if (stop == CodeStop::Directive) {
+      const std::size_t end = directive_end(text, at, n);
+      search.directive = read_directive(text, at, end);
+      // Only a macro's body holds calls; nothing else on a directive line does.
+      const bool define = search.directive.kind == DirectiveKind::Define;
+      search.directive_end = define ? end : 0;
+      search.cursor.pos = define ? search.directive.body : end;
       continue;
+    }
+    Token name{};
+    std::size_t pos = at;
+    const std::size_t limit = search.directive_end != 0 ? search.directive_end : n;
+    next_token(text, pos, limit, false, name);
+    search.cursor.pos = pos;
+    bool renamed = false;
+    const int row = call_row(spelling(text, name, buffer), renamed);
+    Token paren{};
+    if (row < 0 || !next_token(text, pos, limit, false, paren) || !is_punct(text, paren, "("))
+      continue;
+    lex_list(text, paren.offset, limit, macros,
+             search.directive_end != 0 ? &search.directive : nullptr, search.list);
+    const CallList& list = search.list;
+    search.list_end = list.stopped != npos ? std::min(list.stopped, limit)
+                                           : token_end(list.tokens[list.partner[0]]);
     call = TokenCall{};
     call.row = row;
     call.renamed = renamed;
     call.name = at;
-    call.name_end = name_end;
-    call.in_definition = limit < n;
-    split_list(text, open, limit, call);
-    if (call.shape == CallShape::Call && declares(text, call)) continue;
+    call.name_end = token_end(name);
+    if (search.directive_end != 0) call.in_definition = search.directive.name;
+    make_call(text, list, 0, call);
+    if (call.shape == CallShape::Call && declares(text, call, limit, true)) {
+      search.cursor.pos = search.list_end;
+      continue;
+    }
+    search.in_list = true;
+    search.next_inside = 1;
     return true;
   }
-  return false;
+}
+
+void skip_inside(CallSearch& search, const TokenCall& call) {
+  if (call.first_token == 1) {
+    search.in_list = false;
+    search.cursor.pos = search.list_end;
+    return;
+  }
+  search.next_inside = std::max(search.next_inside, call.end_token);
 }
 
 }  // namespace q5

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "engine/call_table.h"
 #include "engine/reader/argument_kinds.h"
 
 namespace q5 {
@@ -25,8 +24,9 @@ bool is_name(std::string_view text, Tokens tokens, std::string_view name) {
 
 bool is_pair_macro_use(std::string_view text, Tokens tokens) {
   if (tokens.size() < 3 || tokens[0].kind != TokenKind::Identifier) return false;
-  std::string_view name = token_raw(text, tokens[0]);
-  return (name == "Q5T" || name == "Q5LT" || name == "Q5ST") && is_punct(text, tokens[1], "(");
+  return (token_is(text, tokens[0], "Q5T") || token_is(text, tokens[0], "Q5LT") ||
+          token_is(text, tokens[0], "Q5ST")) &&
+         is_punct(text, tokens[1], "(");
 }
 
 bool starts_with_cast(std::string_view text, Tokens tokens) {
@@ -39,49 +39,161 @@ bool is_terminator(const PairStyle& style, std::string_view text, Tokens tokens)
   return style.family == Family::Xt ? is_plain_null(text, tokens) : is_tag_end(text, tokens);
 }
 
-MacroUse macro_use(std::string_view text, Tokens tokens, const MacroTable& macros) {
-  if (macros.known.empty() || tokens.empty()) return {};
-  if (tokens[0].kind == TokenKind::Identifier) {
-    bool called = is_macro_call(text, tokens);
-    if (tokens.size() == 1 || called) {
-      std::string_view name = token_raw(text, tokens[0]);
-      if (const MacroShape* shape = find_macro(macros, name, called)) return {shape, name, true};
-    }
-  }
-  if (!macros.any_not_one) return {};
-  for (std::size_t k = 0; k < tokens.size(); ++k) {
-    if (tokens[k].kind != TokenKind::Identifier) continue;
-    bool called = k + 1 < tokens.size() && is_punct(text, tokens[k + 1], "(");
-    std::string_view name = token_raw(text, tokens[k]);
-    const MacroShape* shape = find_macro(macros, name, called);
-    if (shape != nullptr && shape->arguments != 1) return {shape, name, false};
-  }
-  return {};
+bool is_call_form(std::string_view text, const TokenCall& call, Tokens t) {
+  if (t.size() < 3 || t[0].kind != TokenKind::Identifier || !is_punct(text, t[1], "("))
+    return false;
+  const std::size_t open = static_cast<std::size_t>(&t[1] - call.list->tokens.data());
+  return call.list->partner[open] == open + t.size() - 2;
 }
 
-PlannedCall plan_token_call(std::string_view text, const TokenCall& call,
-                            const MacroTable& macros) {
+ArgShape shape_of_run(std::string_view text, const TokenCall& call, Tokens tokens,
+                      const MacroTable& macros, ExpandBudget& budget) {
+  const CallList& list = *call.list;
+  const auto first = static_cast<std::size_t>(tokens.data() - list.tokens.data());
+  if (list.macros_before[first + tokens.size()] != list.macros_before[first])
+    return argument_shape(text, tokens, macros, budget);
+  // A run that names no known macro becomes itself.
+  ArgShape shape;
+  shape.pair = is_pair_macro_use(text, tokens) && is_call_form(text, call, tokens);
+  if (is_name(text, tokens, "XtVaTypedArg")) shape.special = "XtVaTypedArg";
+  if (is_name(text, tokens, "XtVaNestedList")) shape.special = "XtVaNestedList";
+  return shape;
+}
+
+namespace {
+
+// An argument of a call in a macro's body that holds one of the macro's
+// parameters outside parentheses (or a '##'): what it becomes depends on
+// each use.
+ArgShape parameter_shape(std::string_view text, const TokenCall& call, const TokenArg& arg) {
+  const CallList& list = *call.list;
+  const auto first = static_cast<std::size_t>(arg.tokens.data() - list.tokens.data());
+  const std::size_t end = first + arg.tokens.size(), depth = list.depth[call.first_token - 1] + 1;
+  std::size_t at = end;
+  auto earliest = [&](const std::vector<std::size_t>& sorted) {
+    auto found = std::lower_bound(sorted.begin(), sorted.end(), first);
+    if (found != sorted.end() && *found < at) at = *found;
+  };
+  if (depth < list.parameters_at_depth.size()) earliest(list.parameters_at_depth[depth]);
+  earliest(list.pastes);
+  ArgShape shape;
+  shape.status = ShapeStatus::Unsure;
+  shape.macro = call.in_definition;
+  std::string buffer;
+  const std::string_view what = at < end ? spelling(text, list.tokens[at], buffer) : "##";
+  shape.reason =
+      what == "##" || what == "%:%:"
+          ? "'##' in the body of macro '" + call.in_definition + "' pastes what each use passes"
+          : "in the body of macro '" + call.in_definition + "', '" + std::string(what) +
+                "' stands for what each use passes, outside parentheses";
+  return shape;
+}
+
+struct Group {
+  std::size_t start;         // the arguments before it, along one path
+  std::size_t at;            // its opening line
+  std::size_t first = npos;  // its first branch's length
+  bool unequal = false, has_else = false;
+};
+
+// Where the pairs start among the flat arguments, following the directive
+// lines among the leading ones: each conditional group there must give
+// every branch the same number of arguments. Sets `plan.branch_trouble`.
+std::size_t pairs_start(const TokenCall& call, std::size_t fixed, PlannedCall& plan) {
+  const auto& directives = call.list->directives;
+  std::vector<Group> groups;
+  std::size_t path = 0, first = call.args.size();
+  auto note = [&](std::size_t at, BranchTrouble why) {
+    if (plan.branch_trouble != BranchTrouble::None) return;
+    plan.branch_trouble = why;
+    plan.branch_line = at;
+  };
+  auto close_branch = [&](Group& g) {
+    const std::size_t length = path - g.start;
+    if (g.first == npos) g.first = length;
+    g.unequal |= length != g.first;
+    path = g.start;
+  };
+  for (std::size_t i = 0; i < call.args.size(); ++i) {
+    const TokenArg& arg = call.args[i];
+    for (std::size_t d = arg.directives; d < arg.directives + arg.directive_count; ++d) {
+      const ListDirective& line = directives[d];
+      switch (line.kind) {
+        case DirectiveKind::If:
+          groups.push_back({path, line.at});
+          break;
+        case DirectiveKind::Elif:
+        case DirectiveKind::Else:
+          if (groups.empty()) {
+            note(line.at, BranchTrouble::OpenedBefore);
+            break;
+          }
+          close_branch(groups.back());
+          groups.back().has_else |= line.kind == DirectiveKind::Else;
+          break;
+        case DirectiveKind::Endif: {
+          if (groups.empty()) {
+            note(line.at, BranchTrouble::OpenedBefore);
+            break;
+          }
+          Group& g = groups.back();
+          close_branch(g);
+          // Without #else a path skips the group: it holds no argument then.
+          if ((g.unequal || (!g.has_else && g.first != 0)) && g.start < fixed)
+            note(g.at, BranchTrouble::Leading);
+          path = g.start + g.first;
+          groups.pop_back();
+          break;
+        }
+        default:
+          break;
+      }
+    }
+    if (path == fixed && first == call.args.size()) {
+      first = i;
+      for (const Group& g : groups)
+        if (g.start < fixed) note(g.at, BranchTrouble::Leading);  // leading arguments and pairs
+    }
+    ++path;
+  }
+  // A group the list opens and does not close.
+  for (const Group& g : groups) note(g.at, BranchTrouble::NotClosed);
+  return first;
+}
+
+}  // namespace
+
+PlannedCall plan_token_call(std::string_view text, const TokenCall& call, const MacroTable& macros,
+                            ExpandBudget& budget) {
   PlannedCall plan;
   plan.call = &call;
   plan.macros = &macros;
+  plan.budget = &budget;
   plan.style = pair_style(call.row);
   const std::vector<TokenArg>& args = call.args;
   const std::size_t count = args.size();
-  plan.first =
-      std::min<std::size_t>(static_cast<std::size_t>(call_table()[call.row].fixed_count), count);
+  const auto fixed = static_cast<std::size_t>(call_table()[call.row].fixed_count);
+  plan.first = pairs_start(call, fixed, plan);
   plan.in_pair_form =
       call.renamed ||
       std::any_of(args.begin() + static_cast<std::ptrdiff_t>(plan.first), args.end(),
                   [&](const TokenArg& a) { return is_pair_macro_use(text, a.tokens); });
   plan.roles.assign(count, TokenRole::Fixed);
-  plan.uses.resize(count);
-  for (std::size_t i = 0; i < count; ++i) plan.uses[i] = macro_use(text, args[i].tokens, macros);
+  plan.shapes.resize(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const TokenArg& a = args[i];
+    plan.shapes[i] = a.has_parameters && i >= plan.first && !call.in_definition.empty()
+                         ? parameter_shape(text, call, a)
+                         : shape_of_run(text, call, a.tokens, macros, budget);
+  }
   if (plan.in_pair_form || call.shape != CallShape::Call) return plan;
 
   const PairStyle& style = plan.style;
   bool tag_position = true;
   for (std::size_t i = plan.first; i < count; ++i) {
     Tokens tokens = args[i].tokens;
+    const ArgShape& shape = plan.shapes[i];
+    const bool known = shape.status == ShapeStatus::Known;
     TokenRole& role = plan.roles[i];
     if (!tag_position) {
       role = TokenRole::Value;
@@ -97,9 +209,9 @@ PlannedCall plan_token_call(std::string_view text, const TokenCall& call,
       break;
     } else if (style.family == Family::TagList && is_name(text, tokens, "Q5DEFAULTCLASSTAGS")) {
       role = TokenRole::Marker;
-    } else if (style.family == Family::Xt &&
-               (is_name(text, tokens, "XtVaTypedArg") || is_name(text, tokens, "XtVaNestedList"))) {
-      std::size_t group = is_name(text, tokens, "XtVaTypedArg") ? 4 : 1;
+    } else if (style.family == Family::Xt && known && shape.pieces == 1 && !shape.special.empty()) {
+      // XtVaTypedArg takes four arguments after it, XtVaNestedList one.
+      const std::size_t group = shape.special == "XtVaTypedArg" ? 4 : 1;
       if (count - i - 1 < group) {
         std::fill(plan.roles.begin() + static_cast<std::ptrdiff_t>(i), plan.roles.end(),
                   TokenRole::ShortGroup);
@@ -108,11 +220,12 @@ PlannedCall plan_token_call(std::string_view text, const TokenCall& call,
       role = TokenRole::Group;
       for (std::size_t k = i + 1; k <= i + group; ++k) plan.roles[k] = TokenRole::GroupMember;
       i += group;
-    } else if (plan.uses[i].whole && plan.uses[i].shape->whole_pair) {
+    } else if (known && shape.pair) {
       role = TokenRole::Pair;
-    } else if (plan.uses[i].whole && style.family == Family::Xt &&
-               is_special_group(*plan.uses[i].shape)) {
-      role = TokenRole::Group;
+    } else if (style.family == Family::Xt && known &&
+               ((shape.special == "XtVaTypedArg" && shape.pieces == 5) ||
+                (shape.special == "XtVaNestedList" && shape.pieces == 2))) {
+      role = TokenRole::Group;  // a macro that is the whole group
     } else {
       role = TokenRole::Tag;
       tag_position = false;
@@ -125,21 +238,19 @@ void add_insertions(std::string_view text, const PlannedCall& plan, std::vector<
   const TokenCall& call = *plan.call;
   if (plan.style.family == Family::TagGet) out.push_back({call.name_end, "S"});
   for (std::size_t i = 0; i < call.args.size(); ++i) {
-    Tokens tokens = call.args[i].tokens;
-    switch (plan.roles[i]) {
-      case TokenRole::Tag:
-        out.push_back({tokens.front().offset, plan.style.prefix});
-        break;
-      case TokenRole::Value:
-        out.push_back({token_end(tokens.back()), ")"});
-        break;
-      case TokenRole::Terminator:
-        if (plan.style.family == Family::Xt && !starts_with_cast(text, tokens))
-          out.push_back({tokens.front().offset, "(char *)"});
-        break;
-      default:
-        break;
-    }
+    const TokenArg& arg = call.args[i];
+    Tokens tokens = arg.tokens;
+    const TokenRole role = plan.roles[i];
+    // A comma that no parenthesis of its own encloses (in braces, say) would
+    // split the pair macro's argument: that half goes in parentheses.
+    const bool wrap = arg.bare_comma && (role == TokenRole::Tag || role == TokenRole::Value);
+    if (role == TokenRole::Tag) out.push_back({tokens.front().offset, plan.style.prefix});
+    if (wrap) out.push_back({tokens.front().offset, "("});
+    if (wrap) out.push_back({token_end(tokens.back()), ")"});
+    if (role == TokenRole::Value) out.push_back({token_end(tokens.back()), ")"});
+    if (role == TokenRole::Terminator && plan.style.family == Family::Xt &&
+        !starts_with_cast(text, tokens))
+      out.push_back({tokens.front().offset, "(char *)"});
   }
 }
 

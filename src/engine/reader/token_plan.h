@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/call_table.h"
+#include "engine/reader/expand.h"
 #include "engine/reader/macros.h"
 #include "engine/reader/token_call.h"
 
@@ -36,12 +37,11 @@ enum class TokenRole : unsigned char {
   After,  // anything else after the terminator
 };
 
-// A known macro of the project used in an argument: where the argument is
-// that one use, or where it expands to other than one argument.
-struct MacroUse {
-  const MacroShape* shape = nullptr;
-  std::string_view name;
-  bool whole = false;  // the argument is the use and nothing else
+enum class BranchTrouble : unsigned char {
+  None,
+  Leading,       // its branches hold different numbers of leading arguments
+  OpenedBefore,  // a branch of a conditional opened before the list
+  NotClosed,     // a conditional the list opens and does not close
 };
 
 struct PlannedCall {
@@ -51,10 +51,17 @@ struct PlannedCall {
   std::size_t first = 0;      // where the pairs start: past the leading arguments
   bool in_pair_form = false;  // a pair macro among its list, or Q5TagGetS
   std::vector<TokenRole> roles;
-  std::vector<MacroUse> uses;
+  std::vector<ArgShape> shapes;    // what each argument becomes once expanded
+  ExpandBudget* budget = nullptr;  // the file's, for the rules' own counts
+  // Where the list's directive lines do not let every branch read it alike:
+  // the line, and why.
+  BranchTrouble branch_trouble = BranchTrouble::None;
+  std::size_t branch_line = npos;
 };
 
-PlannedCall plan_token_call(std::string_view text, const TokenCall& call, const MacroTable& macros);
+// `budget` bounds the macro expansions of the whole file.
+PlannedCall plan_token_call(std::string_view text, const TokenCall& call, const MacroTable& macros,
+                            ExpandBudget& budget);
 
 // Text put in before the input byte at `offset`.
 struct Insertion {
@@ -71,6 +78,11 @@ bool is_name(std::string_view text, Tokens tokens, std::string_view name);
 bool is_pair_macro_use(std::string_view text, Tokens tokens);
 bool starts_with_cast(std::string_view text, Tokens tokens);
 bool is_terminator(const PairStyle& style, std::string_view text, Tokens tokens);
-MacroUse macro_use(std::string_view text, Tokens tokens, const MacroTable& macros);
+// NAME(...) and nothing else, told by the list's bracket partners; `tokens`
+// is a run of `call`'s list.
+bool is_call_form(std::string_view text, const TokenCall& call, Tokens tokens);
+// What a run of `call`'s list tokens becomes once expanded.
+ArgShape shape_of_run(std::string_view text, const TokenCall& call, Tokens tokens,
+                      const MacroTable& macros, ExpandBudget& budget);
 
 }  // namespace q5

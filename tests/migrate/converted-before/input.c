@@ -15,6 +15,7 @@ void converted(void *w, void *obj, void **tags)
     XtVaSetValues(w, Q5LT(XmNwidth, 10), Q5LT(8, "20c 10c"), (char *)NULL);
     XtVaSetValues(w, Q5LT(XmNwidth, 10), (char *)NULL, XmNheight, 5);
     XtVaSetValues(w, Q5LT(LABEL_PAIR("x"), 1), (char *)NULL);
+    XtVaSetValues(w, Q5LT(XmNwidth), (char *)NULL);
     Q5SetAttrs(obj, Q5T(Q5A_Width, Q5TAG_END));
     Q5SetAttrs(obj, Q5T("title", 1), Q5TAG_END);
 }

@@ -1,5 +1,6 @@
 /* Preprocessor lines in argument lists: between pairs they stay where they
-   are; anywhere else the call is left as it stands and the line named. */
+   are, and so they do among the leading arguments when each branch holds as
+   many; anywhere else the call is left as it stands and the line named. */
 
 void settings(void *w, void *obj)
 {
@@ -27,14 +28,20 @@ void settings(void *w, void *obj)
                   200,
 #endif
                   NULL);
-    /* Among the leading arguments. */
+    /* Among the leading arguments, as many on each branch: converted. */
     XtVaCreateManagedWidget("w",
 #ifdef MOTIF
                             xmLabelWidgetClass,
 #else
                             labelWidgetClass,
 #endif
-                            w, XmNwidth, 1, NULL);
+                            w, Q5LT(XmNwidth, 1), (char *)NULL);
+    /* Terminators repeated inside branches: left. */
+    XtVaSetValues(w, XmNwidth, 1, NULL,
+#ifdef TALL
+                  NULL,
+#endif
+                  NULL);
     /* A branch that holds half a pair. */
     XtVaSetValues(w,
 #ifdef TALL

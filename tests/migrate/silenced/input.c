@@ -5,7 +5,7 @@
 void silenced(void *w)
 {
     XtVaSetValues(w, FG_ARG(1), NULL); /* q5upgrade: ignore[q5-macro-pairs] */
-    XtVaSetValues(w, /* q5upgrade: ignore[q5-shifted-pairing, q5-macro-pairs] */ "width", 10, NULL);
+    XtVaSetValues(w, /* q5upgrade: ignore[q5-shifted-pairing, q5-macro-pairs] */ 8, 10, NULL);
     XtVaSetValues(w, Q5LT(8, "20c"), (char *)NULL); // q5upgrade: ignore[q5-malformed-pair]
 
     /* Another rule than the one named, or the next line: still reported. */

@@ -19,6 +19,9 @@ void build(void *parent, void *list)
     /* Only the group: nothing but the cast to add. */
     XtVaSetValues(label, XtVaTypedArg, XmNforeground, XmRString, "blue", 5, NULL);
 
+    /* A group that ends the list exactly, with no terminator: nothing to add. */
+    XtVaSetValues(label, XmNwidth, 10, XtVaTypedArg, XmNforeground, XmRString, "blue", 5);
+
     /* Too few arguments for the group: left as it stands. */
     XtVaSetValues(label, XtVaTypedArg, XmNforeground, XmRString, NULL);
     XtVaSetValues(label, XmNwidth, 10, XtVaNestedList);

@@ -1,0 +1,59 @@
+#define FIRST_LINE(w, v) XtVaSetValues(w, XmNwidth, v, NULL)
+/* Read as the preprocessor reads it: line splices join lines before
+   anything else, a directive is a line whose first token is '#' or '%:',
+   digraphs are the punctuators they spell, macros are counted as cpp
+   expands them. The macro on the first line pairs its parameter: left. */
+#define ID(x) x
+#define TWO_ARGS XmNwidth, 10
+#define NEST XtVaNestedList
+#define HEIGHT_RES XmNheight
+%:define SET_FG(w) XtVaSetValues(w, Q5LT(XmNforeground, 1), (char *)NULL)
+# /* a comment before the name */ define SET_BG(w) XtVaSetValues(w, Q5LT(XmNbackground, 2), (char *)NULL)
+	#define TABBED(w) XtVaSetValues(w, Q5LT(XmNwidth, 7), (char *)NULL)
+#define LABELLED(w, s) XtVaSetValues(w, Q5LT(XmNlabel, \
+    #s), (char *)NULL)
+
+void phases(void *w, void *tags, void *list, char *s)
+{
+    /* A splice inside a name joins it: not a table call, then one. */
+    fooXtVaSetValues(w, XmNwidth, 1, NULL);
+    foo\
+XtVaSetValues(w, XmNwidth, 1, NULL);
+    XtVa\
+SetValues(w, Q5LT(XmNwidth, 1), (char *)NULL);
+    Q5Tag\
+GetS(tags, Q5ST(Q5A_Width, &w), Q5TAG_END);
+    /* Splices inside a number, a string and a punctuator. */
+    XtVaSetValues(w, Q5LT(XmNwidth, 1\
+0), Q5LT(XmNlabel, "a, \
+b"), Q5LT(XmNuserData, s-\
+>x), (char *)NULL);
+    // A line comment goes on after a splice \
+    XtVaSetValues(w, XmNwidth, 1, NULL);
+    /* A comment closed by a spliced closer *\
+/ XtVaSetValues(w, Q5LT(XmNheight, 2), (char *)NULL);
+    /\
+* opened by a spliced opener: XtVaSetValues(w, XmNx, 1, NULL); */
+    /* Digraphs, and commas that only braces enclose: that half is wrapped. */
+    XtVaSetValues(w, Q5LT(XmNvalue, s<:0:>), Q5LT(XmNuserData, ((int[])<%1, 2%>)), (char *)NULL);
+    XtVaSetValues(w, Q5LT(XmNuserData, ({ int a = 1, b = 2; a + b; })), (char *)NULL);
+    /* Macros as cpp expands them. */
+    XtVaSetValues(w, Q5LT(ID(HEIGHT_RES), ID(ID(20))), (char *)NULL);
+    XtVaSetValues(w, ID(TWO_ARGS), NULL);
+    XtVaSetValues(w, NEST, list, Q5LT(XmNwidth, 3), (char *)NULL);
+    XtVaSetValues(w, XmNwidth, ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(ID(1)))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))), NULL);
+    /* A value that starts with a cast; a resource named by a string. */
+    XtVaSetValues(w, Q5LT(XmNvalue, (char *)s), Q5LT("enableBtn1Transfer", 1), (char *)NULL);
+    SET_FG(w);
+    SET_BG(w);
+}
+
+/* Old-style definitions and prototypes are no calls. */
+void *Q5New(cls, tags)
+    void *cls;
+    long tags;
+{
+    return Q5New(cls, Q5T(Q5A_Width, 1), Q5TAG_END);
+}
+void *Q5GetAttrs(void *, long);
+long Q5DoSuper(void *, void *, void *, ...);
