@@ -29,6 +29,12 @@ struct Frame {
   bool unbalanced = false;
 };
 
+// A parenthesis put around a half: its wrap number and the depth inside it.
+struct Wrapped {
+  std::size_t id;
+  long depth;
+};
+
 bool opens(std::string_view s) { return s == "(" || s == "[" || s == "{"; }
 bool closes(std::string_view s) { return s == ")" || s == "]" || s == "}"; }
 
@@ -73,6 +79,7 @@ void check_proof(const std::vector<OutputToken>& proof, const std::vector<Output
   std::vector<Left> left;
   left.reserve(proof.size());
   std::vector<Frame> frames;
+  std::vector<Wrapped> wraps;  // parentheses put in, open
   long depth = 0, last_call = -1;
   bool expect_comma = false;
 
@@ -97,11 +104,24 @@ void check_proof(const std::vector<OutputToken>& proof, const std::vector<Output
     MarkerKind kind;
     std::size_t n = 0;
     if (read_marker(spelling, prefix, kind, n)) {
-      const bool is_pair = kind != MarkerKind::Name && kind != MarkerKind::Cast;
-      if (is_pair ? n >= pairs : n >= calls.size()) continue;
-      const std::size_t call = is_pair ? text.pair_call[n] : n;
+      const std::size_t call = marker_call(text, kind, n);
+      if (call >= calls.size()) continue;
       last_call = static_cast<long>(call);
       switch (kind) {
+        case MarkerKind::Wrap:
+          // The parenthesis put in: it counts as a bracket, and is no token
+          // of the original.
+          if (i + 1 < proof.size() && proof[i + 1].spelling == "(") {
+            ++i;
+            if (!frames.empty()) ++frames.back().count;
+            wraps.push_back({n, ++depth});
+          } else {
+            fail(calls, call, "after preprocessing its parentheses around a half are gone");
+          }
+          break;
+        case MarkerKind::Unwrap:
+          fail(calls, call, "after preprocessing its parentheses around a half do not pair up");
+          break;
         case MarkerKind::Name:
           calls[call].name_seen = true;
           break;
@@ -146,6 +166,22 @@ void check_proof(const std::vector<OutputToken>& proof, const std::vector<Output
         }
       }
       continue;
+    }
+    if (spelling == ")" && !wraps.empty() && depth == wraps.back().depth) {
+      // The close of a parenthesis put in, with its marker after it.
+      const Wrapped wrap = wraps.back();
+      wraps.pop_back();
+      --depth;
+      MarkerKind next;
+      std::size_t m = 0;
+      if (i + 1 < proof.size() && read_marker(proof[i + 1].spelling, prefix, next, m) &&
+          next == MarkerKind::Unwrap && m == wrap.id) {
+        ++i;
+        if (!frames.empty()) ++frames.back().count;
+        continue;
+      }
+      fail(calls, text.wrap_call[wrap.id],
+           "after preprocessing its parentheses around a half do not pair up");
     }
     const long owner = frames.empty() ? -1 : static_cast<long>(text.pair_call[frames.back().pair]);
     if (expect_comma) {

@@ -44,6 +44,7 @@ ProofText proof_text(std::string_view text, std::span<const Insertion> insertion
   };
   std::vector<std::size_t> open_pair(names.size(), npos);  // each call's pair being written
   std::vector<std::size_t> pair_start(names.size(), 0);
+  std::vector<std::size_t> open_wrap(names.size(), npos);  // each call's wrapped half
   std::size_t copied = 0, next_name = 0;
   auto copy_to = [&](std::size_t offset) {
     proof.text.append(text.substr(copied, offset - copied));
@@ -77,6 +78,14 @@ ProofText proof_text(std::string_view text, std::span<const Insertion> insertion
       proof.header += "#define " + marker(MarkerKind::Pair, pair) + "(a, b) " +
                       marker(MarkerKind::Open, pair) + " a " + marker(MarkerKind::Middle, pair) +
                       " , b " + marker(MarkerKind::End, pair) + "\n";
+    } else if (piece == "(") {
+      open_wrap[insertion.call] = proof.wrap_call.size();
+      proof.wrap_call.push_back(insertion.call);
+      proof.text += ' ' + marker(MarkerKind::Wrap, open_wrap[insertion.call]) + " (";
+    } else if (piece == ")" && open_wrap[insertion.call] != npos) {
+      // A wrapped half closes before its pair.
+      proof.text += ") " + marker(MarkerKind::Unwrap, open_wrap[insertion.call]) + ' ';
+      open_wrap[insertion.call] = npos;
     } else if (piece == ")" && open_pair[insertion.call] != npos) {
       // The pair as written, for messages.
       std::string& shown = proof.pair_shown[open_pair[insertion.call]];
@@ -121,11 +130,28 @@ std::string unmarked(std::string_view shown, std::string_view prefix, const Proo
   return out;
 }
 
+std::size_t marker_call(const ProofText& proof, MarkerKind kind, std::size_t number) {
+  const std::vector<std::size_t>* calls = nullptr;
+  switch (kind) {
+    case MarkerKind::Name:
+    case MarkerKind::Cast:
+      return number < proof.pairs_of_call.size() ? number : npos;
+    case MarkerKind::Wrap:
+    case MarkerKind::Unwrap:
+      calls = &proof.wrap_call;
+      break;
+    default:
+      calls = &proof.pair_call;
+      break;
+  }
+  return number < calls->size() ? (*calls)[number] : npos;
+}
+
 bool read_marker(std::string_view word, std::string_view prefix, MarkerKind& kind,
                  std::size_t& number) {
   if (word.size() < prefix.size() + 2 || !word.starts_with(prefix)) return false;
   const char letter = word[prefix.size()];
-  if (std::string_view("ncpome").find(letter) == std::string_view::npos) return false;
+  if (std::string_view("ncpomewx").find(letter) == std::string_view::npos) return false;
   const char* first = word.data() + prefix.size() + 1;
   const char* last = word.data() + word.size();
   auto [end, error] = std::from_chars(first, last, number);

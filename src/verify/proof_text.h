@@ -20,13 +20,17 @@ namespace q5 {
 //   n<call>  before a call's name      c<call>  before its cast
 //   p<pair>  the pair's macro           o<pair>, m<pair>, e<pair>  around its
 //                                       halves: "o A m , B e"
+//   w<wrap>, x<wrap>  around the parentheses put around a half that holds a
+//                     comma inside braces: "w ( A ) x"
 enum class MarkerKind : char {
   Name = 'n',
   Cast = 'c',
   Pair = 'p',
   Open = 'o',
   Middle = 'm',
-  End = 'e'
+  End = 'e',
+  Wrap = 'w',
+  Unwrap = 'x'
 };
 
 struct ProofText {
@@ -37,7 +41,11 @@ struct ProofText {
   std::vector<std::string> pair_shown;       // "Q5LT(M, 4)" as written, for messages
   std::vector<std::size_t> pairs_of_call;    // how many pairs each call has
   std::vector<bool> cast_of_call;            // whether each call had a cast inserted
+  std::vector<std::size_t> wrap_call;        // the call each wrapped half belongs to
 };
+
+// The call a marker belongs to; npos when its number is no call's.
+std::size_t marker_call(const ProofText& proof, MarkerKind kind, std::size_t number);
 
 // A prefix for the markers that nothing in `texts` holds.
 std::string marker_prefix(std::span<const std::string_view> texts);

@@ -136,10 +136,11 @@ void blame_errors(std::string_view err, const ProofText& proof, std::string_view
     for (std::size_t n = k; n < all.size() && (n == k || !heads(all[n])); ++n)
       markers_in(all[n], prefix,
                  [&](MarkerKind kind, std::size_t number, std::size_t, std::size_t) {
-                   const bool pair = kind != MarkerKind::Name && kind != MarkerKind::Cast;
-                   if (pair && number < proof.pair_call.size())
-                     blame(proof.pair_call[number], proof.pair_shown[number]);
-                   if (!pair) blame(number, "it");
+                   const bool pair = kind == MarkerKind::Pair || kind == MarkerKind::Open ||
+                                     kind == MarkerKind::Middle || kind == MarkerKind::End;
+                   blame(marker_call(proof, kind, number), pair && number < proof.pair_shown.size()
+                                                               ? proof.pair_shown[number]
+                                                               : std::string("it"));
                  });
     if (!blamed && line.starts_with(line_name + ":")) {
       std::uint32_t number = 0;
