@@ -63,25 +63,24 @@ void keep_calls_outside_code(std::string_view before, Conversion& conversion) {
 void add_reader_findings(std::string_view text, const MacroTable& macros,
                          std::vector<Diagnostic>& diagnostics) {
   Migration migration = migrate_text(text, macros);
+  auto by_offset = [](const Diagnostic& a, const Diagnostic& b) { return a.offset < b.offset; };
+  std::stable_sort(diagnostics.begin(), diagnostics.end(), by_offset);
+  const std::size_t had = diagnostics.size();
   for (Diagnostic& d : migration.diagnostics) {
     // The text rules convert the call that the safe conversion leaves.
     constexpr std::string_view kLeft = "call left as it stands: ";
     if (d.message.starts_with(kLeft)) d.message.erase(0, kLeft.size());
     d.call_left = false;
-    auto same_spot = std::find_if(diagnostics.begin(), diagnostics.end(),
-                                  [&](const Diagnostic& e) { return e.offset == d.offset; });
-    if (same_spot == diagnostics.end()) {
-      diagnostics.push_back(std::move(d));
-    } else if (same_spot->rule != d.rule &&
-               std::find(same_spot->merged.begin(), same_spot->merged.end(), d.rule) ==
-                   same_spot->merged.end()) {
-      same_spot->message += "; " + d.message;
-      same_spot->merged.push_back(d.rule);
-      same_spot->severity = std::max(same_spot->severity, d.severity);
-    }
+    // Once per spot and rule: the text rules may have said the same.
+    auto [from, to] = std::equal_range(
+        diagnostics.begin(), diagnostics.begin() + static_cast<std::ptrdiff_t>(had), d, by_offset);
+    const bool said = std::any_of(from, to, [&](const Diagnostic& e) {
+      return e.rule == d.rule ||
+             std::find(e.merged.begin(), e.merged.end(), d.rule) != e.merged.end();
+    });
+    if (!said) diagnostics.push_back(std::move(d));
   }
-  std::stable_sort(diagnostics.begin(), diagnostics.end(),
-                   [](const Diagnostic& a, const Diagnostic& b) { return a.offset < b.offset; });
+  std::stable_sort(diagnostics.begin(), diagnostics.end(), by_offset);
 }
 
 std::vector<ReplacedSpan> replacements_of(const Conversion& conversion) {

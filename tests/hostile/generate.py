@@ -119,13 +119,16 @@ def family(name):
     return "get" if name == "Q5TagGet" else "q5"
 
 
-def emit(seg, name, parts, convert=True, name_text=None, end=";"):
+def emit(seg, name, parts, convert=True, name_text=None, end=";", after_name=""):
     """A call: `parts` are strings (kept), Pair and Term. Converted, it
-    gets the pair macros, the cast and the S of Q5TagGetS by insertion."""
+    gets the pair macros, the cast and the S of Q5TagGetS by insertion (the
+    S right after the name's last byte, before what stands between it and
+    its parenthesis)."""
     fam = family(name)
     seg.t(name_text if name_text is not None else name)
     if convert and fam == "get":
         seg.i("S")
+    seg.t(after_name)
     seg.t("(")
     for p in parts:
         if isinstance(p, str):
@@ -304,12 +307,12 @@ def c_splice_in_name(f):
     fam = family(name)
     cut = f.rng.randint(1, len(name) - 1)
     text = name[:cut] + f.splice() + name[cut:]
-    if f.rng.random() < 0.3:   # and between the name and its parenthesis
-        text += f.splice()
+    # and between the name and its parenthesis
+    after = f.splice() if f.rng.random() < 0.3 else ""
     term = "NULL" if fam == "xt" else "Q5TAG_END"
     seg.t("    ")
     emit(seg, name, joined(lead + f.pairs(fam, f.rng.randint(1, 2)) + [Term(term)]),
-         name_text=text).t("\n")
+         name_text=text, after_name=after).t("\n")
     seg.call(name, "converted")
     return [], [seg]
 

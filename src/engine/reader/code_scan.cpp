@@ -80,8 +80,8 @@ std::size_t hash_end(std::string_view text, std::size_t at, std::size_t to, bool
   return end;
 }
 
-}  // namespace
-
+// Whether the '#' or "%:" at `at`, in code, opens a directive: only blanks,
+// splices and comments (`comments` holds those passed) before it on its line.
 bool opens_directive(std::string_view text, std::size_t at,
                      const std::vector<std::pair<std::size_t, std::size_t>>& comments) {
   std::size_t k = at;
@@ -104,6 +104,8 @@ bool opens_directive(std::string_view text, std::size_t at,
     k = found->first;
   }
 }
+
+}  // namespace
 
 CodeStop next_stop(std::string_view text, CodeCursor& cursor, std::size_t to, std::size_t& at) {
   if (to > text.size()) to = text.size();

@@ -30,11 +30,6 @@ struct CodeCursor {
 // there (the caller moves it on).
 CodeStop next_stop(std::string_view text, CodeCursor& cursor, std::size_t to, std::size_t& at);
 
-// Whether the '#' or "%:" at `at`, in code, opens a directive; `comments`
-// holds (at least) the block comments that end on its line before it.
-bool opens_directive(std::string_view text, std::size_t at,
-                     const std::vector<std::pair<std::size_t, std::size_t>>& comments);
-
 // Where the directive whose '#' is at `at` ends: its first line end that is
 // neither a splice nor inside a comment, or `to`.
 std::size_t directive_end(std::string_view text, std::size_t at, std::size_t to);

@@ -96,10 +96,7 @@ void lex_list(std::string_view text, std::size_t open, std::size_t limit, const 
     list.depth.push_back(static_cast<std::uint32_t>(paren_depth));
     list.macros_before.push_back(macros_seen);
     macros_seen += is_known_macro(macros, text, t);
-    // A stringized parameter is one string, whatever each use passes.
-    if (is_parameter(define, text, t) &&
-        !(index > 0 && token_is(text, list.tokens[index - 1], "#")))
-      add_at_depth(list.parameters_at_depth, paren_depth, index);
+    if (is_parameter(define, text, t)) add_at_depth(list.parameters_at_depth, paren_depth, index);
     if (t.kind != TokenKind::Punct) continue;
     if (define != nullptr && token_is(text, t, "##")) list.pastes.push_back(index);
     if (token_is(text, t, "(") || token_is(text, t, "[") || token_is(text, t, "{")) {

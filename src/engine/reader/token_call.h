@@ -55,9 +55,8 @@ struct CallList {
   std::vector<ListDirective> directives;
   // How many names before each token are known macros.
   std::vector<std::uint32_t> macros_before;
-  // The commas, and (in a macro's body) the uses of its parameters that are
-  // not stringized, by how many parentheses enclose them in the list; and
-  // its '##' operators.
+  // The commas, and (in a macro's body) the uses of its parameters, by how
+  // many parentheses enclose them in the list; and its '##' operators.
   std::vector<std::vector<std::size_t>> commas_at_depth, parameters_at_depth;
   std::vector<std::size_t> pastes;
   CallShape end_shape = CallShape::Call;

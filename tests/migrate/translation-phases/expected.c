@@ -10,8 +10,8 @@
 %:define SET_FG(w) XtVaSetValues(w, Q5LT(XmNforeground, 1), (char *)NULL)
 # /* a comment before the name */ define SET_BG(w) XtVaSetValues(w, Q5LT(XmNbackground, 2), (char *)NULL)
 	#define TABBED(w) XtVaSetValues(w, Q5LT(XmNwidth, 7), (char *)NULL)
-#define LABELLED(w, s) XtVaSetValues(w, Q5LT(XmNlabel, \
-    #s), (char *)NULL)
+#define LABELLED(w, s) XtVaSetValues(w, XmNlabel, \
+    #s, NULL)
 
 void phases(void *w, void *tags, void *list, char *s)
 {
