@@ -3,7 +3,7 @@
 A tree of typical files (which include <Xm/Xm.h> and "q5.h") with a
 compilation database; `q5upgrade --check --verify -p TREE -j N TREE` is
 timed against running the same compiler's -E twice over every file, N at a
-time, with the same flags. Part of bench/bench.py; see bench/README.md.
+time, with the same flags. Run by bench/bench.py; see bench/README.md.
 """
 
 import json
