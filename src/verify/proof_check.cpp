@@ -168,15 +168,16 @@ void check_proof(const std::vector<OutputToken>& proof, const std::vector<Output
       continue;
     }
     if (spelling == ")" && !wraps.empty() && depth == wraps.back().depth) {
-      // The close of a parenthesis put in, with its marker after it.
+      // The close of a parenthesis put in, with its marker after it; else
+      // it is read as any other token, and the call fails.
       const Wrapped wrap = wraps.back();
       wraps.pop_back();
-      --depth;
       MarkerKind next;
       std::size_t m = 0;
       if (i + 1 < proof.size() && read_marker(proof[i + 1].spelling, prefix, next, m) &&
           next == MarkerKind::Unwrap && m == wrap.id) {
         ++i;
+        --depth;
         if (!frames.empty()) ++frames.back().count;
         continue;
       }
