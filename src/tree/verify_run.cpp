@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <new>
 
 #include "base/fd_io.h"
