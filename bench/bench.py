@@ -13,6 +13,7 @@ import os
 import shutil
 import signal
 import statistics
+import subprocess
 import sys
 import tempfile
 import time
@@ -21,6 +22,7 @@ sys.dont_write_bytecode = True     # no __pycache__ in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import gen  # noqa: E402
 import growth  # noqa: E402
+import verify  # noqa: E402
 
 MIB = 1024 * 1024
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -35,6 +37,7 @@ SMALL_VS_CAT = 1.2
 TREE_CHECK_VS_FIND_CAT = 1.5  # `q5upgrade --check TREE` / `find TREE ... -exec cat {} +`
 TREE_INPLACE_SPEEDUP = 5.0    # classic upgrade, one process per file / `q5upgrade -i TREE`
 PATTERN_GROWTH_LIMIT = 12.0  # time(10N files) / time(N files), pathological patterns
+VERIFY_VS_PREPROCESS = 2.5    # `q5upgrade --check --verify` / the compiler's -E twice per file
 RSS_SLACK = 32 * MIB         # peak RSS <= input size + this
 GROWTH_KINDS = ("typical", "adversarial", "dense")
 
@@ -527,10 +530,17 @@ def _bench(args, tool, cat, scratch, sizes, n_small):
     for d in {os.path.dirname(f) for f in tree_files}:
         os.makedirs(d, exist_ok=True)
     jobs += [(gen.write_typical, p, 32 * 1024, 6000 + i, "typical") for i, p in enumerate(tree_files)]
+    # A tree for --verify: typical files the compiler preprocesses.
+    verify_dir = os.path.join(scratch, "vtree")
+    n_verify = 100 if not args.quick else 24
+    verify_files = verify.tree_files(verify_dir, n_verify)
+    os.makedirs(os.path.join(verify_dir, "src"))
+    jobs += [(gen.write_typical, p, 32 * 1024, 7000 + i, "typical") for i, p in enumerate(verify_files)]
     generate(jobs)
     n_patterns = 2000 if not args.quick else 200
     pattern_small = pattern_tree(os.path.join(scratch, "patterns-small"), n_patterns)
     pattern_large = pattern_tree(os.path.join(scratch, "patterns-large"), 10 * n_patterns)
+    verify.prepare(verify_dir, verify_files)
     print("inputs generated in %.1f s" % (time.perf_counter() - t_start))
     print()
 
@@ -588,6 +598,23 @@ def _bench(args, tool, cat, scratch, sizes, n_small):
     except ToolFailed as e:
         b.failures.append(str(e))
         print("%-24s TOOL FAILED" % "patterns")
+    verify_label = "tree --verify"
+    why_not = verify.usable()
+    if why_not:
+        print("%-24s skipped: %s" % (verify_label, why_not))
+    else:
+        n_jobs = len(os.sched_getaffinity(0))
+        try:
+            tv, tp, summary = verify.verify_runs(tool, verify_dir, verify_files, n_jobs,
+                                                 min(args.reps, 3), args.timeout)
+            results[verify_label] = (tv, tp, 0, n_verify * 32 * 1024)
+            print("%-24s %10s %11s %11s %7.2fx   (vs gcc -E twice per file, -j %d)" % (
+                verify_label, fmt_size(n_verify * 32 * 1024), fmt_ms(tv), fmt_ms(tp), tv / tp,
+                n_jobs))
+            print("  %s" % summary)
+        except (RuntimeError, subprocess.TimeoutExpired) as e:
+            b.failures.append(str(e))
+            print("%-24s TOOL FAILED" % verify_label)
     if timer:
         print("(tool RSS: %s -f %%M on one extra run per input)" % timer)
     else:
@@ -642,6 +669,8 @@ def _bench(args, tool, cat, scratch, sizes, n_small):
                        "<= %.1f" % PATTERN_GROWTH_LIMIT, g <= PATTERN_GROWTH_LIMIT))
     else:
         checks.append(("patterns growth, 10x the files", "-", "", None))
+    if not why_not:
+        ratio_check("tree --verify vs gcc -E twice", verify_label, VERIFY_VS_PREPROCESS)
     for label, _, _, _ in inputs + [(small_label, None, None, None)]:
         name = "peak RSS %s" % label
         if label in results:

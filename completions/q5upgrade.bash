@@ -22,7 +22,7 @@ _q5upgrade_rules() {
         q5-convertible q5-declaration q5-directive-in-list q5-dropped-arguments \
         q5-lost-tokens q5-macro-pairs q5-malformed-pair q5-malformed-suppression \
         q5-missed-call q5-shifted-pairing q5-terminator-as-value q5-terminator-guess \
-        q5-too-complex q5-unclosed-pair q5-unterminated-list q5-unused-suppression \
+        q5-too-complex q5-unclosed-pair q5-unproven q5-unterminated-list q5-unused-suppression \
         q5-xt-special-argument
 }
 
@@ -36,11 +36,11 @@ _q5upgrade_value() {
             COMPREPLY=($(compgen -W 'auto always never' -- "$2")) ;;
         --select | --ignore | --explain)
             COMPREPLY=($(compgen -W "$(_q5upgrade_rules)" -- "$2")) ;;
-        --report | --files-from | --config)
+        --report | --files-from | --config | --compile-commands)
             local IFS=$'\n'
             compopt -o filenames 2>/dev/null
             COMPREPLY=($(compgen -f -- "$2")) ;;
-        -I)
+        -I | -p)
             _q5upgrade_paths "$2" dirs ;;
         -j | --jobs | --include | --extend-include | --exclude)
             COMPREPLY=() ;;  # a number or a pattern: nothing to offer
@@ -83,7 +83,7 @@ _q5upgrade() {
         local options='-d --diff -c --check -i --in-place --stdout -j --jobs=
             --include= --extend-include= --exclude= --force-exclude --no-ignore
             --files-from= -0 -z --null -I --config= --isolated --select= --ignore=
-            --unsafe-fixes --statistics --output-format= --color= --report= --werror
+            --unsafe-fixes --verify -p --compile-commands= --statistics --output-format= --color= --report= --werror
             --exit-zero --verbose -q --quiet --list-rules --explain= -h --help
             -V --version'
         # The classic "-upgrade file" form, only as the first word (after

@@ -7,7 +7,7 @@ set -l rules q5-char-literal-split q5-comment-removed q5-conversion-failed \
     q5-convertible q5-declaration q5-directive-in-list q5-dropped-arguments \
     q5-lost-tokens q5-macro-pairs q5-malformed-pair q5-malformed-suppression \
     q5-missed-call q5-shifted-pairing q5-terminator-as-value q5-terminator-guess \
-    q5-too-complex q5-unclosed-pair q5-unterminated-list q5-unused-suppression \
+    q5-too-complex q5-unclosed-pair q5-unproven q5-unterminated-list q5-unused-suppression \
     q5-xt-special-argument
 
 complete -c q5upgrade -s d -l diff -d 'Print a unified diff of every change; write nothing (the default)'
@@ -29,6 +29,9 @@ complete -c q5upgrade -l isolated -d 'Read no configuration file'
 complete -c q5upgrade -l select -x -a "$rules" -d 'Report only these rules (prefixes allowed)'
 complete -c q5upgrade -l ignore -x -a "$rules" -d 'Report none of these rules (prefixes allowed)'
 complete -c q5upgrade -l unsafe-fixes -d 'Also convert the calls left as they stand by default'
+complete -c q5upgrade -l verify -d "Prove each conversion with the project's compiler first"
+complete -c q5upgrade -s p -x -a '(__fish_complete_directories)' -d 'With --verify: the directory holding compile_commands.json'
+complete -c q5upgrade -l compile-commands -r -F -d 'With --verify: the compilation database'
 complete -c q5upgrade -l statistics -d 'Print the findings counted by rule'
 complete -c q5upgrade -l output-format -x -a 'text json github sarif' -d 'Format of the findings (json, github, sarif: alone on standard output)'
 complete -c q5upgrade -l color -x -a 'auto always never' -d 'Colour the findings and the diff'

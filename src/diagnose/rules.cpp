@@ -14,7 +14,7 @@ std::span<const RuleInfo> rule_table() {
       kRuleShiftedPairing,    kRuleLostTokens,           kRuleMissedCall,
       kRuleCommentRemoved,    kRuleMacroPairs,           kRuleMalformedPair,
       kRuleUnterminatedList,  kRuleTooComplex,           kRuleConvertible,
-      kRuleUnusedSuppression, kRuleMalformedSuppression,
+      kRuleUnusedSuppression, kRuleMalformedSuppression, kRuleUnproven,
   };
   static_assert(std::size(kRules) == kRuleCount);
   return kRules;

@@ -42,9 +42,11 @@ enum class Rule : unsigned char {
   Convertible,
   UnusedSuppression,
   MalformedSuppression,
+  // Found by the project's compiler under --verify.
+  Unproven,
 };
 
-inline constexpr std::size_t kRuleCount = static_cast<std::size_t>(Rule::MalformedSuppression) + 1;
+inline constexpr std::size_t kRuleCount = static_cast<std::size_t>(Rule::Unproven) + 1;
 
 inline constexpr std::size_t kNoOffset = npos;  // a diagnostic of the file as a whole
 

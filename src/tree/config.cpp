@@ -31,7 +31,7 @@ namespace {
 // names the same ones.
 constexpr std::string_view kConfigKeys[] = {
     "include", "exclude",      "extend-include", "include-dirs",     "jobs",
-    "rules",   "unsafe-fixes", "force-exclude",  "per-file-ignores",
+    "rules",   "unsafe-fixes", "force-exclude",  "per-file-ignores", "compile-commands",
 };
 
 std::string real_path(const std::string& path) {
@@ -238,6 +238,13 @@ std::string apply_config(TreeOptions& options, const std::string& path) {
         options.macro_dirs.clear();
         for (const std::string& dir : dirs) options.macro_dirs.push_back(below_file(dir));
       }
+    } else if (name == "compile-commands") {
+      const toml::value<std::string>* where = value.as_string();
+      if (where == nullptr)
+        trouble = config_error(path, value.source(),
+                               "'compile-commands' must be a string (a file or a directory)");
+      else if (!options.given.compile_commands)
+        options.compile_commands = below_file(where->get());
     } else if (name == "jobs") {
       const toml::value<std::int64_t>* jobs = value.as_integer();
       if (jobs == nullptr || jobs->get() < 1 || jobs->get() > kMostJobs)
@@ -252,8 +259,8 @@ std::string apply_config(TreeOptions& options, const std::string& path) {
             config_error(path, value.source(), "'" + std::string(name) + "' must be true or false");
       else if (name == "force-exclude")
         options.force_exclude |= on->get();
-      else if (!options.given.unsafe_fixes)
-        options.unsafe_fixes = on->get();
+      else if (!options.given.unsafe_fixes && !options.verify)
+        options.unsafe_fixes = on->get();  // --verify converts safely only
     } else if (name == "rules") {
       trouble = read_rules(path, value, from_file);
     } else if (name == "per-file-ignores") {

@@ -5,6 +5,7 @@
 //   exclude = ["build/", "third_party/**"]
 //   extend-include = ["*.inc"]
 //   include-dirs = ["include"]        # -I, relative to the file's directory
+//   compile-commands = "build"        # for --verify: the database, or its directory
 //   jobs = 4
 //   unsafe-fixes = false
 //   force-exclude = true              # the excludes apply to files named too

@@ -174,7 +174,9 @@ void convert_file(const TreeOptions& options, const RunContext& context, const W
     conversion.spans = replacements_of(classic);
     conversion.text = std::move(classic.text);
   } else {
-    Migration migration = migrate_text(before, context.macros);
+    Migration migration = options.verify
+                              ? verified_migration(options, context, file, before, outcome)
+                              : migrate_text(before, context.macros);
     if (migration.failure) {
       close_walked(opened);
       fail_file(outcome, options, file, before, *migration.failure,
@@ -196,9 +198,13 @@ void convert_file(const TreeOptions& options, const RunContext& context, const W
   if (options.unsafe_fixes) outcome.changed = conversion.text != before;
   // What the user chose to hear: the conversion above is the same either way.
   settle_diagnostics(outcome.diagnostics, settings_for_file(options, file.path));
+  // (The error stream may hold what --verify said of the file already.)
   const bool machine = findings_on_stdout(options);
-  (machine ? outcome.out : outcome.err) =
-      render_diagnostics(options, file.path, before, outcome.diagnostics);
+  const std::string shown = render_diagnostics(options, file.path, before, outcome.diagnostics);
+  if (machine)
+    outcome.out = shown;
+  else
+    outcome.err += shown;
 
   // A machine format's findings are all that standard output carries.
   switch (options.sink) {

@@ -23,11 +23,12 @@ struct FileOutcome {
   bool failed = false;
   std::size_t size = 0;  // bytes read
   std::size_t calls = 0;
-  std::size_t left = 0;                 // calls left as they stand for a finding
-  std::vector<Diagnostic> diagnostics;  // warnings and notes
-  std::vector<Diagnostic> errors;       // why the file failed
-  std::string text;                     // the file as read, kept for a SARIF log
-  PreparedReplacement prepared;         // with --in-place: the new file, not yet in place
+  std::size_t left = 0;                  // calls left as they stand for a finding
+  std::size_t proven = 0, unproven = 0;  // --verify: of the calls converted
+  std::vector<Diagnostic> diagnostics;   // warnings and notes
+  std::vector<Diagnostic> errors;        // why the file failed
+  std::string text;                      // the file as read, kept for a SARIF log
+  PreparedReplacement prepared;          // with --in-place: the new file, not yet in place
   bool pending = false;
   bool done = false;
 };

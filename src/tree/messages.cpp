@@ -43,9 +43,14 @@ std::string summary_line(const Tally& tally, bool written) {
   std::string line = "q5upgrade: " + count(tally.files, "file", "files") + " examined, " +
                      std::to_string(tally.changed) + (written ? " changed, " : " would change, ") +
                      std::to_string(tally.unchanged) + " unchanged, " +
-                     std::to_string(tally.failed) + " failed, " +
-                     count(tally.calls, "call", "calls") + (written ? " converted" : " to convert");
-  if (tally.left > 0) line += ", " + std::to_string(tally.left) + " left as they stand";
+                     std::to_string(tally.failed) + " failed, ";
+  if (tally.verified)
+    line += std::to_string(tally.proven) + " proven, " + std::to_string(tally.unproven) +
+            " converted unproven (not compiled in this configuration)";
+  else
+    line += count(tally.calls, "call", "calls") + (written ? " converted" : " to convert");
+  if (tally.left > 0 || tally.verified)
+    line += ", " + std::to_string(tally.left) + " left as they stand";
   if (std::string diagnosed = format_counts(tally.counts); !diagnosed.empty())
     line += "; " + diagnosed;
   return line + "\n";

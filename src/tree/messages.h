@@ -36,6 +36,8 @@ bool keeps_sarif(const TreeOptions& options);
 // diagnostics by kind, and every finding and error by rule.
 struct Tally {
   std::size_t files = 0, changed = 0, unchanged = 0, failed = 0, calls = 0, left = 0;
+  bool verified = false;  // --verify: the calls converted are told as proven and unproven
+  std::size_t proven = 0, unproven = 0;
   DiagnosticCounts counts;
   std::array<std::size_t, kRuleCount> by_rule{};
 };

@@ -42,6 +42,9 @@ enum Id : int {
   kFilesFrom,
   kFilesFromNul,
   kMacroDir,
+  kVerify,
+  kCompileDir,
+  kCompileCommands,
   kSelect,
   kIgnore,
   kWerror,
@@ -83,6 +86,9 @@ constexpr OptionRow kOptionRows[] = {
     {kFilesFrom, "files-from", 0, true},
     {kFilesFromNul, nullptr, '0', false},
     {kMacroDir, nullptr, 'I', true},
+    {kVerify, "verify", 0, false},
+    {kCompileDir, nullptr, 'p', true},
+    {kCompileCommands, "compile-commands", 0, true},
     {kSelect, "select", 0, true},
     {kIgnore, "ignore", 0, true},
     {kWerror, "werror", 0, false},
@@ -222,7 +228,8 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
   const OptionRow* mode = nullptr;
   bool mode_long = false;
   bool null_long = false;
-  ::optind = 0;  // start afresh
+  std::string database_option;  // -p or --compile-commands, as given
+  ::optind = 0;                 // start afresh
   ::opterr = 0;
   for (int got; (got = ::getopt_long(argc, words.data(), short_options.c_str(), long_options.data(),
                                      nullptr)) != -1;) {
@@ -311,6 +318,15 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
         options.macro_dirs.emplace_back(value);
         options.given.macro_dirs = true;
         break;
+      case kVerify:
+        options.verify = true;
+        break;
+      case kCompileDir:
+      case kCompileCommands:
+        options.compile_commands = value;
+        options.given.compile_commands = true;
+        database_option = shown(row, as_long);
+        break;
       case kSelect:
       case kIgnore: {
         bool select = row.id == kSelect;
@@ -381,7 +397,8 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
   const std::string null_shown = null_long ? "--null" : "-z";
   for (auto [given, name] : {std::pair{options.verbose, std::string("--verbose")},
                              std::pair{options.null_separated, null_shown}})
-    if (given && options.sink != TreeSink::Check)
+    // Under --verify, --verbose lists the calls not proven in any mode.
+    if (given && options.sink != TreeSink::Check && !(options.verify && name == "--verbose"))
       return usage_error("option '" + name + "' needs '--check'");
   if (options.output_format != OutputFormat::Text) {
     const std::string format = "--output-format=" + std::string(format_name(options.output_format));
@@ -395,6 +412,10 @@ std::variant<TreeOptions, TreeExit> parse_tree_options(int argc, const char* con
         return usage_error("options '" + name + "' and '" + format +
                            "' cannot be used together: the findings alone go to standard output");
   }
+  if (options.given.compile_commands && !options.verify)
+    return usage_error("option '" + database_option + "' needs '--verify'");
+  if (options.verify && options.unsafe_fixes)
+    return usage_error("options '--verify' and '--unsafe-fixes' cannot be used together");
   if (options.paths.empty() && options.files_from.empty()) return usage_error("no PATH given");
   for (const std::string& path : options.paths) {
     if (path != "-") continue;

@@ -62,7 +62,7 @@ struct TreeOptions {
   PatternOrigin per_file_origin;
   // What the command line set, which a configuration file then leaves.
   struct {
-    bool jobs, includes, excludes, extend_includes, macro_dirs, unsafe_fixes;
+    bool jobs, includes, excludes, extend_includes, macro_dirs, unsafe_fixes, compile_commands;
   } given{};
   bool quiet = false;
   bool werror = false;
@@ -71,6 +71,10 @@ struct TreeOptions {
   // text rules: the whole file as the classic conversion does it.
   bool unsafe_fixes = false;
   std::vector<std::string> macro_dirs;  // -I: headers whose macros count
+  // --verify: every conversion proven by the project's compiler, as the
+  // compilation database (-p DIR, --compile-commands=FILE) runs it.
+  bool verify = false;
+  std::string compile_commands;  // the database, or a directory holding one
   OutputFormat output_format = OutputFormat::Text;
   ColorMode color = ColorMode::Auto;
   bool diff_colour = false;     // the diff on standard output coloured, as git colours it

@@ -2,41 +2,16 @@
 
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdlib>
-#include <exception>
 #include <iterator>
 #include <new>
-#include <thread>
 
 #include "base/fd_io.h"
+#include "base/parallel.h"
 #include "diagnose/format.h"
 #include "io/read_file.h"
 
 namespace q5 {
-
-namespace {
-
-// Runs `work(k)` for every k below `count` on up to `jobs` threads.
-template <typename Work>
-void for_each_parallel(std::size_t count, std::size_t jobs, Work work) {
-  std::atomic<std::size_t> next{0};
-  auto run = [&] {
-    for (std::size_t k = next++; k < count; k = next++) work(k);
-  };
-  std::vector<std::thread> threads;
-  for (std::size_t j = 1; j < std::min(jobs, count); ++j) {
-    try {
-      threads.emplace_back(run);
-    } catch (const std::exception&) {
-      break;  // fewer threads, or this one alone
-    }
-  }
-  run();
-  for (std::thread& t : threads) t.join();
-}
-
-}  // namespace
 
 RunContext prepare_context(const TreeOptions& options, const std::vector<WalkedFile>& files,
                            std::size_t jobs, bool& trouble) {
@@ -93,7 +68,9 @@ RunContext prepare_context(const TreeOptions& options, const std::vector<WalkedF
     std::move(set.definitions.begin(), set.definitions.end(), std::back_inserter(all.definitions));
     std::move(set.undefined.begin(), set.undefined.end(), std::back_inserter(all.undefined));
   }
+  if (options.verify) context.walked_macros = all;  // each file's table is built from it
   context.macros = resolve_macros(std::move(all));
+  if (options.verify) context.stop = !prove_walked_files(options, files, jobs, context);
   return context;
 }
 

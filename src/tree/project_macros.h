@@ -9,6 +9,7 @@
 
 #include "engine/reader/macros.h"
 #include "tree/options.h"
+#include "tree/verify_run.h"
 #include "tree/walk.h"
 
 namespace q5 {
@@ -20,6 +21,11 @@ struct RunContext {
   std::string cwd;  // for the paths a patch names
   std::string stdin_text;
   bool stdin_read = false;
+  // With --verify: the definitions the macros were resolved from, and each
+  // file's proof; `stop` when the compilation database cannot be read.
+  MacroSet walked_macros;
+  VerifiedFiles verified;
+  bool stop = false;
 };
 
 // `trouble` is set when a -I directory cannot be walked.

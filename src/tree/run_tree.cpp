@@ -132,6 +132,7 @@ int run_files(const TreeOptions& options) {
   bool trouble = false;
   bool stdout_closed = false;
   const RunContext context = prepare_context(options, files, jobs, trouble);
+  if (context.stop) return 2;
   auto work = [&] {
     auto publish = [&](std::size_t i, FileOutcome&& outcome) {
       std::lock_guard lock(mutex);
@@ -216,6 +217,7 @@ int run_files(const TreeOptions& options) {
   const bool keep_log = keeps_sarif(options);
   bool report_lost = false;
   Tally tally;
+  tally.verified = options.verify;
   std::vector<FileReport> logged;
   std::vector<std::unique_ptr<std::string>> texts;
   for (std::size_t i = 0; i < files.size(); ++i) {
@@ -269,6 +271,8 @@ int run_files(const TreeOptions& options) {
     } else {
       // Calls count only where the file's change stands.
       tally.calls += outcome.calls;
+      tally.proven += outcome.proven;
+      tally.unproven += outcome.unproven;
       ++(outcome.changed ? tally.changed : tally.unchanged);
     }
     tally.left += outcome.left;

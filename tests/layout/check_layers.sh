@@ -9,8 +9,9 @@ declare -A below=(
   [engine]="base"
   [io]="base engine"
   [diagnose]="base engine"
+  [verify]="base engine io diagnose"
   [classic]="base engine io"
-  [tree]="base engine io diagnose"
+  [tree]="base engine io diagnose verify"
 )
 bad=0
 for layer in "${!below[@]}"; do

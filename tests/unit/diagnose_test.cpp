@@ -98,7 +98,9 @@ TEST(DiagnoseGolden, EveryRuleHasACase) {
             std::string::npos)
           seen.insert(std::string(rule.id));
   for (const RuleInfo& rule : rule_table()) {
-    if (rule.rule == Rule::ConversionFailed) continue;
+    // The compiler finds q5-unproven under --verify (tests/unit/verify_test.cpp
+    // and tests/cli/test_verify.sh hold its cases).
+    if (rule.rule == Rule::ConversionFailed || rule.rule == Rule::Unproven) continue;
     EXPECT_TRUE(seen.count(std::string(rule.id))) << rule.id;
   }
 }

@@ -108,6 +108,20 @@ TEST(Summary, WouldChangeUnlessWritten) {
             "q5upgrade: 3 files examined, 1 changed, 2 unchanged, 0 failed, 1 call converted\n");
 }
 
+TEST(Summary, ProvenAndUnprovenUnderVerify) {
+  Tally tally;
+  tally.files = 2;
+  tally.changed = 2;
+  tally.calls = 9;
+  tally.verified = true;
+  tally.proven = 7;
+  tally.unproven = 2;
+  // The calls left are always told, none or not.
+  EXPECT_EQ(summary_line(tally, true),
+            "q5upgrade: 2 files examined, 2 changed, 0 unchanged, 0 failed, 7 proven, 2 converted "
+            "unproven (not compiled in this configuration), 0 left as they stand\n");
+}
+
 TEST(Progress, ShareDoneAndTimeLeft) {
   struct Case {
     std::size_t done, total;

@@ -236,6 +236,8 @@ TEST(ConfigSchema, NamesWhatTheReaderTakes) {
       toml += key + " = " + std::to_string(value["maximum"].get<int>()) + "\n";
     else if (type == "array")
       toml += key + " = [\"x\", \"!y/\"]\n";
+    else if (type == "string")
+      toml += key + " = \"build\"\n";
     else if (value.contains("properties"))
       tables += "[" + key + "]\n" + value["properties"].begin().key() + " = \"off\"\n";
     else
@@ -248,6 +250,7 @@ TEST(ConfigSchema, NamesWhatTheReaderTakes) {
   EXPECT_EQ(apply_config(options, file.string()), "") << toml << tables;
   EXPECT_TRUE(options.force_exclude && options.unsafe_fixes);
   EXPECT_EQ(options.jobs, 256);
+  EXPECT_EQ(options.compile_commands, (file.parent_path() / "build").string());
   ASSERT_EQ(options.per_file_ignores.size(), 1u);
   EXPECT_EQ(options.per_file_ignores[0].rules, (std::vector<Rule>{Rule::MacroPairs, Rule::LostTokens}));
   std::ofstream(file) << "bogus = 1\n";
@@ -271,7 +274,7 @@ TEST(TreeOptionParser, UsageErrors) {
       {{"--stdout", "-i", "src"}, "options '--stdout' and '-i' cannot be used together"},
       {{"--bogus", "src"}, "unrecognized option '--bogus'"},
       {{"--bogus=1", "src"}, "unrecognized option '--bogus=1'"},
-      {{"--c", "src"}, "option '--c' is ambiguous; possibilities: '--check' '--color' '--config'"},
+      {{"--c", "src"}, "option '--c' is ambiguous; possibilities: '--check' '--compile-commands' '--color' '--config'"},
       {{"--diff=x", "src"}, "option '--diff' doesn't allow an argument"},
       {{"src", "--jobs"}, "option '--jobs' requires an argument"},
       {{"src", "-j"}, "option requires an argument -- 'j'"},
@@ -285,6 +288,10 @@ TEST(TreeOptionParser, UsageErrors) {
       {{"--config=a.toml", "--isolated", "src"},
        "options '--config' and '--isolated' cannot be used together"},
       {{"-0", "src"}, "option '-0' needs '--files-from'"},
+      {{"-p", "build", "src"}, "option '-p' needs '--verify'"},
+      {{"--compile-commands=a.json", "src"}, "option '--compile-commands' needs '--verify'"},
+      {{"--verify", "--unsafe-fixes", "src"},
+       "options '--verify' and '--unsafe-fixes' cannot be used together"},
       {{"-q"}, "no PATH given"},
       {{"-j257", "src"}, "invalid number of jobs: '257' (at most 256)"},
       {{"--include=a[", "src"}, "invalid pattern 'a[' for '--include': unclosed '['"},

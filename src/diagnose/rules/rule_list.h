@@ -26,5 +26,6 @@ extern const RuleInfo kRuleTooComplex;
 extern const RuleInfo kRuleConvertible;
 extern const RuleInfo kRuleUnusedSuppression;
 extern const RuleInfo kRuleMalformedSuppression;
+extern const RuleInfo kRuleUnproven;
 
 }  // namespace q5
