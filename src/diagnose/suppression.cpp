@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "diagnose/rules/suppression_rules.h"
-#include "engine/reader/lexer.h"
+#include "engine/reader/code_scan.h"
 
 namespace q5 {
 
@@ -52,14 +52,11 @@ SilencedName* named_on_line(Suppressions& s, std::string_view text, Rule rule, s
 Suppressions find_suppressions(std::string_view text) {
   Suppressions found;
   if (text.find(kSuppressionWord) == std::string_view::npos) return found;
-  Token token{};
-  for (std::size_t pos = 0; next_token(text, pos, text.size(), true, token);) {
-    if (token.kind != TokenKind::Comment) continue;
-    const std::string_view body = text.substr(token.offset, token.length);
-    const std::size_t end = token.offset + token.length;
+  for (const auto& [start, end] : comments_holding(text, kSuppressionWord)) {
+    const std::string_view body = text.substr(start, end - start);
     for (std::size_t in = body.find(kSuppressionWord); in != std::string_view::npos;
          in = body.find(kSuppressionWord, in + 1)) {
-      const std::size_t at = token.offset + in;
+      const std::size_t at = start + in;
       if (!meant_as_suppression(text, at, end)) continue;
       Suppression suppression{at, {}};
       if (read_suppression(text, at, end, suppression, found.malformed))

@@ -146,6 +146,17 @@ int row_named(std::string_view rest, std::size_t length) {
 
 std::span<const CallEntry> call_table() { return kCallTable; }
 
+int row_of_name(std::string_view name) {
+  if (name.size() < 4 || name.size() > kLongest) return -1;
+  char padded[8] = {};
+  if (name.size() < 8) {
+    std::memcpy(padded, name.data(), name.size());
+    int row = row_named(std::string_view(padded, 8), name.size());
+    return row >= 0 && kCallTable[row].name == name ? row : -1;
+  }
+  return row_named(name, name.size());
+}
+
 const CallEntry* lookup_converted_call(std::string_view text, std::size_t candidate) {
   std::string_view name = kConvertedTagGet.name;
   if (text.substr(candidate, name.size()) != name) return nullptr;

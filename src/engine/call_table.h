@@ -25,6 +25,9 @@ struct CallEntry {
 // In search order: the first row that matches wins.
 std::span<const CallEntry> call_table();
 
+// The row named exactly `name`, or -1.
+int row_of_name(std::string_view name);
+
 // The row whose name starts text at `candidate` and is followed, after any
 // space, tab, newline or backslash, by "(" ; or -1.
 int lookup_call(std::string_view text, std::size_t candidate);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdio>
 
 #include "diagnose/format.h"
 #include "verify/child_process.h"
@@ -76,9 +77,11 @@ std::string first_message(std::string_view err) {
 std::string run_trouble(const ChildRun& run, const VerifySettings& settings) {
   if (!run.trouble.empty()) return run.trouble;
   if (run.timed_out) {
+    // (snprintf, not std::to_chars: a floating to_chars would bring libm
+    // into every start of the program.)
     char seconds[32];
-    auto [end, error] = std::to_chars(seconds, seconds + sizeof seconds, settings.seconds);
-    return "the compiler did not finish within " + std::string(seconds, end) + " s";
+    std::snprintf(seconds, sizeof seconds, "%g", settings.seconds);
+    return "the compiler did not finish within " + std::string(seconds) + " s";
   }
   std::string message = first_message(without_escapes(run.err));
   if (message.empty()) message = "it exited with status " + std::to_string(run.status);

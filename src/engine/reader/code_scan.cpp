@@ -153,6 +153,33 @@ CodeStop next_stop(std::string_view text, CodeCursor& cursor, std::size_t to, st
   return CodeStop::End;
 }
 
+std::vector<std::pair<std::size_t, std::size_t>> comments_holding(std::string_view text,
+                                                                  std::string_view word) {
+  std::vector<std::pair<std::size_t, std::size_t>> found;
+  const std::size_t to = text.size();
+  CodeCursor cursor;  // for telling raw strings' prefixes
+  for (std::size_t i = 0; i < to;) {
+    i = masks::skip_blocks(text.data(), i, to, [](masks::Bytes16 v) {
+      return masks::equal(v, '/') | masks::equal(v, '"') | masks::equal(v, '\'');
+    });
+    if (i >= to) break;
+    if (text[i] != '/') {
+      i = any_literal_end(text, i, to, cursor);
+      continue;
+    }
+    const std::size_t second = past_splices(text, i + 1, to);
+    std::size_t end = i + 1;
+    if (second < to && text[second] == '*')
+      end = block_comment_end(text, i, to);
+    else if (second < to && text[second] == '/')
+      end = line_comment_end(text, i, to);
+    if (end > i + 1 && text.substr(i, end - i).find(word) != std::string_view::npos)
+      found.emplace_back(i, end);
+    i = end;
+  }
+  return found;
+}
+
 std::size_t directive_end(std::string_view text, std::size_t at, std::size_t to) {
   if (to > text.size()) to = text.size();
   const char* data = text.data();

@@ -30,6 +30,11 @@ struct CodeCursor {
 // there (the caller moves it on).
 CodeStop next_stop(std::string_view text, CodeCursor& cursor, std::size_t to, std::size_t& at);
 
+// The comments of `text` (as (start, end)) that hold `word`, found as fast
+// as the code scan finds names: literals and comments skipped whole.
+std::vector<std::pair<std::size_t, std::size_t>> comments_holding(std::string_view text,
+                                                                  std::string_view word);
+
 // Where the directive whose '#' is at `at` ends: its first line end that is
 // neither a splice nor inside a comment, or `to`.
 std::size_t directive_end(std::string_view text, std::size_t at, std::size_t to);

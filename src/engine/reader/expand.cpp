@@ -32,10 +32,16 @@ std::string_view punct(const PTok& t) {
   return t.kind == TokenKind::Punct ? undigraph(t.s) : std::string_view();
 }
 
+// What is being rescanned: the argument itself at the bottom, then the
+// expansions in it. An object-like macro's list without '##' is read from
+// its definition as it stands, so that a long chain of them makes no copies.
 struct Context {
   std::vector<PTok> tokens;
   std::size_t pos = 0;
-  std::string_view macro;  // whose expansion this is; empty for the argument itself
+  const MacroDefinition* macro = nullptr;  // whose expansion this is
+  bool as_defined = false;                 // read from `macro` itself, not `tokens`
+  bool first_space = false;                // (then) whether a blank comes before its first token
+  std::size_t size() const { return as_defined ? macro->tokens.size() : tokens.size(); }
 };
 
 // One count of an argument: the choice made for each name with differing
@@ -46,7 +52,7 @@ struct Run {
   std::deque<std::string>& arena;  // spellings made here (pasted, stringized)
   const std::map<std::string_view, std::size_t>& choice;
   std::vector<std::string_view> differing;  // such names met without a choice
-  std::unordered_map<std::string_view, int> active;
+  std::unordered_map<const MacroDefinition*, int> active;
   int nesting = 0;
   ShapeStatus status = ShapeStatus::Known;
   std::string reason, first_macro, first_where;
@@ -83,18 +89,30 @@ const MacroDefinition* lookup(Run& r, std::string_view s, std::string_view& name
   return &defs[0];
 }
 
+// Whether the definition that `s` names in this run is being expanded.
+bool is_active(const Run& r, std::string_view s) {
+  if (r.active.empty() || stands_for_itself(s)) return false;
+  auto found = r.table.known.find(s);
+  if (found == r.table.known.end()) return false;
+  auto chosen = r.choice.find(found->first);
+  const MacroDefinition* def = &found->second[chosen == r.choice.end() ? 0 : chosen->second];
+  auto active = r.active.find(def);
+  return active != r.active.end() && active->second > 0;
+}
+
+PTok body_token(const MacroDefinition& def, std::size_t k) {
+  const Token& t = def.tokens[k];
+  PTok p{token_raw(def.body, t), t.kind};
+  p.from = &def;
+  p.space = k > 0 && t.offset > token_end(def.tokens[k - 1]);
+  p.paste = punct(p) == "##";
+  return p;
+}
+
 std::vector<PTok> body_of(const MacroDefinition& def) {
   std::vector<PTok> body;
   body.reserve(def.tokens.size());
-  std::string_view text = def.body;
-  for (std::size_t k = 0; k < def.tokens.size(); ++k) {
-    const Token& t = def.tokens[k];
-    PTok p{token_raw(text, t), t.kind};
-    p.from = &def;
-    p.space = k > 0 && t.offset > token_end(def.tokens[k - 1]);
-    p.paste = punct(p) == "##";
-    body.push_back(p);
-  }
+  for (std::size_t k = 0; k < def.tokens.size(); ++k) body.push_back(body_token(def, k));
   return body;
 }
 
@@ -170,8 +188,13 @@ bool expand_list(Run& r, std::vector<PTok> input, std::vector<PTok>& out);
 bool read(Run& r, std::vector<Context>& stack, PTok& t, bool consume = true) {
   for (;;) {
     Context& top = stack.back();
-    if (top.pos < top.tokens.size()) {
-      t = top.tokens[top.pos];
+    if (top.pos < top.size()) {
+      if (!top.as_defined) {
+        t = top.tokens[top.pos];
+      } else {
+        t = body_token(*top.macro, top.pos);
+        if (top.pos == 0) t.space = top.first_space;
+      }
       top.pos += consume;
       return true;
     }
@@ -191,11 +214,8 @@ bool collect_args(Run& r, std::vector<Context>& stack, const MacroDefinition& de
       return r.fail(ShapeStatus::Unsure,
                     "the use of macro " + quoted_name(def.name) + " does not end inside it");
     if (!r.spend()) return false;
-    if (t.kind == TokenKind::Identifier && !t.noexpand) {
-      auto active = r.active.find(t.s);
-      if (active != r.active.end() && active->second > 0)
-        return r.fail(ShapeStatus::Unsure, "macro " + quoted_name(t.s) + " refers to itself");
-    }
+    if (t.kind == TokenKind::Identifier && !t.noexpand && is_active(r, t.s))
+      return r.fail(ShapeStatus::Unsure, "macro " + quoted_name(t.s) + " refers to itself");
     const std::string_view p = punct(t);
     if (p == "(") {
       ++depth;
@@ -283,7 +303,7 @@ bool expand_list(Run& r, std::vector<PTok> input, std::vector<PTok>& out) {
                                                std::to_string(kMostNesting) + " levels");
   ++r.nesting;
   std::vector<Context> stack;
-  stack.push_back({std::move(input), 0, {}});
+  stack.push_back({std::move(input)});
   bool ok = true;
   for (PTok t; ok && read(r, stack, t);) {
     if (!(ok = r.spend())) break;
@@ -294,7 +314,7 @@ bool expand_list(Run& r, std::vector<PTok> input, std::vector<PTok>& out) {
       out.push_back(t);
       continue;
     }
-    if (auto active = r.active.find(name); active != r.active.end() && active->second > 0) {
+    if (auto active = r.active.find(def); active != r.active.end() && active->second > 0) {
       ok = r.fail(ShapeStatus::Unsure, "macro " + quoted_name(name) + " refers to itself");
       break;
     }
@@ -304,6 +324,11 @@ bool expand_list(Run& r, std::vector<PTok> input, std::vector<PTok>& out) {
       break;
     }
     std::vector<PTok> replaced;
+    const bool as_defined =
+        !def->function_like &&
+        std::none_of(def->tokens.begin(), def->tokens.end(), [&](const Token& k) {
+          return k.kind == TokenKind::Punct && undigraph(token_raw(def->body, k)) == "##";
+        });
     if (def->function_like) {
       PTok next;
       if (!read(r, stack, next, false) || punct(next) != "(") {
@@ -313,7 +338,7 @@ bool expand_list(Run& r, std::vector<PTok> input, std::vector<PTok>& out) {
       read(r, stack, next);
       std::vector<std::vector<PTok>> args;
       if (!(ok = collect_args(r, stack, *def, args) && substitute(r, *def, args, replaced))) break;
-    } else {
+    } else if (!as_defined) {
       replaced = body_of(*def);
       if (!(ok = paste_all(r, replaced))) break;
     }
@@ -322,8 +347,8 @@ bool expand_list(Run& r, std::vector<PTok> input, std::vector<PTok>& out) {
       r.first_where = def->where;
     }
     if (!replaced.empty()) replaced.front().space = t.space;
-    ++r.active[name];
-    stack.push_back({std::move(replaced), 0, name});
+    ++r.active[def];
+    stack.push_back({std::move(replaced), 0, def, as_defined, t.space});
   }
   for (std::size_t k = 1; k < stack.size(); ++k) --r.active[stack[k].macro];
   --r.nesting;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 
 #include "base/byte_masks.h"
 #include "engine/reader/splices.h"
@@ -93,13 +94,60 @@ bool is_single_punct(char c) {
   }
 }
 
-// The punctuators longer than one character, longest first.
-constexpr std::string_view kLongPunctuators[] = {
-    "%:%:", "...", "<<=", ">>=", "->", "++", "--", "<<", ">>", "<=", ">=", "==", "!=", "&&", "||",
-    "*=",   "/=",  "%=",  "+=",  "-=", "&=", "^=", "|=", "##", "<:", ":>", "<%", "%>", "%:"};
+// The punctuators longer than one character that begin with `c`, longest
+// first.
+std::span<const std::string_view> longer_punctuators(char c) {
+  static constexpr std::string_view kDot[] = {"..."};
+  static constexpr std::string_view kLess[] = {"<<=", "<<", "<=", "<:", "<%"};
+  static constexpr std::string_view kGreater[] = {">>=", ">>", ">="};
+  static constexpr std::string_view kMinus[] = {"->", "--", "-="};
+  static constexpr std::string_view kPlus[] = {"++", "+="};
+  static constexpr std::string_view kAnd[] = {"&&", "&="};
+  static constexpr std::string_view kOr[] = {"||", "|="};
+  static constexpr std::string_view kPercent[] = {"%:%:", "%=", "%>", "%:"};
+  static constexpr std::string_view kEqual[] = {"=="}, kNot[] = {"!="}, kStar[] = {"*="},
+                                    kSlash[] = {"/="}, kCaret[] = {"^="}, kHash[] = {"##"},
+                                    kColon[] = {":>"};
+  switch (c) {
+    case '.':
+      return kDot;
+    case '<':
+      return kLess;
+    case '>':
+      return kGreater;
+    case '-':
+      return kMinus;
+    case '+':
+      return kPlus;
+    case '&':
+      return kAnd;
+    case '|':
+      return kOr;
+    case '%':
+      return kPercent;
+    case '=':
+      return kEqual;
+    case '!':
+      return kNot;
+    case '*':
+      return kStar;
+    case '/':
+      return kSlash;
+    case '^':
+      return kCaret;
+    case '#':
+      return kHash;
+    case ':':
+      return kColon;
+    default:
+      return {};
+  }
+}
 
 // A punctuator that starts at `i`: its end.
 std::size_t punctuator_end(std::string_view text, std::size_t i, std::size_t to) {
+  std::span<const std::string_view> longer = longer_punctuators(text[i]);
+  if (longer.empty()) return i + 1;
   // The next four characters of the joined text and where each ends.
   char chars[4] = {};
   std::size_t ends[4] = {};
@@ -109,7 +157,7 @@ std::size_t punctuator_end(std::string_view text, std::size_t i, std::size_t to)
     ends[n++] = ++p;
   }
   std::string_view ahead(chars, n);
-  for (std::string_view p : kLongPunctuators)
+  for (std::string_view p : longer)
     if (ahead.starts_with(p)) return ends[p.size() - 1];
   return i + 1;
 }
@@ -319,9 +367,15 @@ bool token_is(std::string_view text, const Token& token, std::string_view wanted
   if (raw == wanted) return true;
   // Splices only add bytes; a digraph is as long as what it spells, or longer.
   if (raw.size() < wanted.size()) return false;
+  const bool spliced = raw.find('\\') != std::string_view::npos;
+  if (token.kind != TokenKind::Punct)
+    return spliced && [&] {
+      std::string buffer;
+      return spelling(text, token, buffer) == wanted;
+    }();
+  if (!spliced) return undigraph(raw) == wanted;
   std::string buffer;
-  std::string_view s = spelling(text, token, buffer);
-  return (token.kind == TokenKind::Punct ? undigraph(s) : s) == wanted;
+  return undigraph(spelling(text, token, buffer)) == wanted;
 }
 
 std::size_t token_end(const Token& t) { return t.offset + t.length; }

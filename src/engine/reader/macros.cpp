@@ -1,6 +1,6 @@
 #include "engine/reader/macros.h"
 
-#include <unordered_set>
+#include <algorithm>
 
 #include "base/byte_masks.h"
 #include "engine/reader/code_scan.h"
@@ -20,16 +20,17 @@ std::size_t count_newlines(std::string_view bytes) {
   return count;
 }
 
-// What makes two definitions the same: name, parameters, replacement list.
-std::string definition_key(const MacroDefinition& d) {
-  std::string key = d.name;
-  key += d.function_like ? '(' : ' ';
-  key += d.variadic ? '.' : ' ';
-  key += d.valid ? ' ' : '!';
-  for (const std::string& p : d.parameters) key += p + ',';
-  key += '\0';
-  return key + d.body;
+// Two definitions of one name are the same when their parameters and
+// replacement lists are.
+bool same_definition(const MacroDefinition& a, const MacroDefinition& b) {
+  return a.function_like == b.function_like && a.variadic == b.variadic && a.valid == b.valid &&
+         a.parameters == b.parameters && a.body == b.body;
 }
+
+// More differing definitions of one name than a use is ever counted under
+// (see expand.cpp): those past it change nothing, and comparing each new
+// one with them all would cost the square of their number.
+constexpr std::size_t kMostDefinitions = 17;
 
 }  // namespace
 
@@ -64,11 +65,15 @@ void collect_macros(std::string_view text, std::string_view path, MacroSet& into
 
 MacroTable resolve_macros(MacroSet set) {
   MacroTable table;
-  std::unordered_set<std::string> seen;
+  table.known.reserve(set.definitions.size());
   for (MacroDefinition& def : set.definitions) {
-    if (!seen.insert(definition_key(def)).second) continue;
+    std::vector<MacroDefinition>& defs = table.known[def.name];
+    if (defs.size() == kMostDefinitions ||
+        std::any_of(defs.begin(), defs.end(),
+                    [&](const MacroDefinition& d) { return same_definition(d, def); }))
+      continue;
     def.tokens = lex(def.body, 0, def.body.size(), false);
-    table.known[def.name].push_back(std::move(def));
+    defs.push_back(std::move(def));
   }
   return table;
 }

@@ -14,18 +14,10 @@ namespace {
 // definition's parameter declarations.
 constexpr std::size_t kDeclarationTokens = 512;
 
-int find_row(std::string_view name) {
-  if (!(name.starts_with("Q5") || name.starts_with("XtVa"))) return -1;
-  std::span<const CallEntry> table = call_table();
-  for (std::size_t row = 0; row < table.size(); ++row)
-    if (table[row].name == name) return static_cast<int>(row);
-  return -1;
-}
-
 // The row of a table call named `name` (Q5TagGetS: Q5TagGet's, renamed).
 int call_row(std::string_view name, bool& renamed) {
   renamed = name == "Q5TagGetS";
-  return find_row(renamed ? std::string_view("Q5TagGet") : name);
+  return row_of_name(renamed ? std::string_view("Q5TagGet") : name);
 }
 
 std::string_view closer_of(std::string_view opener) {
