@@ -57,17 +57,9 @@ void expect_no_silent_loss(const std::string& text) {
 
 // --- Golden cases -----------------------------------------------------------
 
-std::vector<fs::path> case_dirs() {
-  std::vector<fs::path> dirs;
-  for (const auto& entry : fs::directory_iterator(fs::path(Q5_TEST_SOURCE_DIR) / "diagnose"))
-    if (entry.is_directory()) dirs.push_back(entry.path());
-  std::sort(dirs.begin(), dirs.end());
-  return dirs;
-}
-
 TEST(DiagnoseGolden, EveryCasePrintsExactlyItsExpectedDiagnostics) {
   const bool update = std::getenv("Q5_UPDATE_EXPECTED") != nullptr;
-  const std::vector<fs::path> dirs = case_dirs();
+  const std::vector<fs::path> dirs = case_dirs("diagnose");
   ASSERT_GE(dirs.size(), 12u);
   for (const fs::path& dir : dirs) {
     SCOPED_TRACE(dir.filename().string());
@@ -84,7 +76,7 @@ TEST(DiagnoseGolden, EveryCasePrintsExactlyItsExpectedDiagnostics) {
 
 TEST(DiagnoseGolden, EveryRuleHasACase) {
   std::set<std::string> seen;
-  for (const fs::path& dir : case_dirs())
+  for (const fs::path& dir : case_dirs("diagnose"))
     for (const Diagnostic& d : diagnose(read_file(dir / "input.c"))) {
       seen.insert(std::string(rule_info(d.rule).id));
       for (Rule r : d.merged) seen.insert(std::string(rule_info(r).id));
@@ -92,9 +84,9 @@ TEST(DiagnoseGolden, EveryRuleHasACase) {
   // The tree interface's own conversion finds the rest (tests/migrate/),
   // and the tree's own findings (tests/findings/).
   for (const char* folder : {"migrate", "findings"})
-    for (const auto& entry : fs::directory_iterator(fs::path(Q5_TEST_SOURCE_DIR) / folder))
+    for (const fs::path& dir : case_dirs(folder))
       for (const RuleInfo& rule : rule_table())
-        if (read_file(entry.path() / "expected.stderr").find("[" + std::string(rule.id) + "]") !=
+        if (read_file(dir / "expected.stderr").find("[" + std::string(rule.id) + "]") !=
             std::string::npos)
           seen.insert(std::string(rule.id));
   for (const RuleInfo& rule : rule_table()) {
@@ -293,9 +285,9 @@ TEST(Sarif, WritesALogFileForTheValidator) {
   if (out == nullptr) GTEST_SKIP() << "Q5_SARIF_OUT not set";
   std::vector<FileReport> files;
   std::vector<std::string> texts;
-  for (const fs::path& dir : case_dirs()) texts.push_back(read_file(dir / "input.c"));
+  for (const fs::path& dir : case_dirs("diagnose")) texts.push_back(read_file(dir / "input.c"));
   std::size_t k = 0;
-  for (const fs::path& dir : case_dirs()) {
+  for (const fs::path& dir : case_dirs("diagnose")) {
     files.push_back({(dir.filename() / "input.c").string(), texts[k], diagnose(texts[k])});
     ++k;
   }

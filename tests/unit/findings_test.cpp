@@ -41,9 +41,7 @@ std::vector<Diagnostic> check_findings(const std::string& text, Migration* kept 
 
 TEST(FindingsGolden, EveryCaseReportsExactlyAsExpected) {
   const bool update = std::getenv("Q5_UPDATE_EXPECTED") != nullptr;
-  std::vector<fs::path> dirs;
-  for (const auto& entry : fs::directory_iterator(fs::path(Q5_TEST_SOURCE_DIR) / "findings"))
-    if (entry.is_directory()) dirs.push_back(entry.path());
+  const std::vector<fs::path> dirs = case_dirs("findings");
   ASSERT_GE(dirs.size(), 2u);
   for (const fs::path& dir : dirs) {
     SCOPED_TRACE(dir.filename().string());

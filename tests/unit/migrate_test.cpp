@@ -36,9 +36,7 @@ std::vector<std::pair<Rule, std::string>> findings(const Migration& m) {
 
 TEST(MigrateGolden, EveryCaseConvertsAndReportsExactlyAsExpected) {
   const bool update = std::getenv("Q5_UPDATE_EXPECTED") != nullptr;
-  std::vector<fs::path> dirs;
-  for (const auto& entry : fs::directory_iterator(fs::path(Q5_TEST_SOURCE_DIR) / "migrate"))
-    if (entry.is_directory()) dirs.push_back(entry.path());
+  const std::vector<fs::path> dirs = case_dirs("migrate");
   ASSERT_GE(dirs.size(), 6u);
   for (const fs::path& dir : dirs) {
     SCOPED_TRACE(dir.filename().string());
