@@ -4,6 +4,7 @@
 
 #include "diagnose/rules/planned.h"
 #include "diagnose/rules/rule_list.h"
+#include "engine/reader/splices.h"
 
 namespace q5 {
 
@@ -11,15 +12,18 @@ Diagnostic call_to_convert(std::string_view text, std::size_t name, std::vector<
   auto in_name = [](char c) {
     return c == '_' || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
   };
-  std::size_t end = name;
-  while (end < text.size() && in_name(text[end])) ++end;
+  // The name as the compiler reads it: a line splice may fall inside it.
+  std::string spelled;
+  for (std::size_t i = past_splices(text, name, text.size());
+       i < text.size() && in_name(text[i]); i = past_splices(text, i + 1, text.size()))
+    spelled += text[i];
   // Each pair gets its macro's opening ("Q5LT("); the cast and the ")" are
   // not counted.
   std::size_t pairs = 0;
   for (const TextEdit& edit : fix)
     if (edit.length == 0 && edit.text.size() > 1 && edit.text.back() == '(') ++pairs;
   std::string message =
-      "call to '" + std::string(text.substr(name, end - name)) + "' to convert to the pair form";
+      "call to '" + spelled + "' to convert to the pair form";
   if (pairs > 0)
     message += ": " + std::to_string(pairs) + (pairs == 1 ? " pair" : " pairs") + " to wrap";
   Diagnostic d = finding(Rule::Convertible, name, std::move(message));
