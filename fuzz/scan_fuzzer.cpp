@@ -157,7 +157,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
 
-  if (q5::simple::stops_by_cursor(text) != q5::simple::stops_by_tokens(text)) {
+  if (q5::simple::stops_by_cursor(text) != q5::simple::stops_by_tokens(text) ||
+      q5::simple::stops_by_cursor(text, "RLUux_") != q5::simple::stops_by_tokens(text, "RLUux_")) {
     std::fprintf(stderr, "FINDING: the fast reader and the plain one disagree\n");
     std::abort();
   }

@@ -15,6 +15,7 @@ std::span<const RuleInfo> rule_table() {
       kRuleCommentRemoved,    kRuleMacroPairs,           kRuleMalformedPair,
       kRuleUnterminatedList,  kRuleTooComplex,           kRuleConvertible,
       kRuleUnusedSuppression, kRuleMalformedSuppression, kRuleUnproven,
+      kRuleAliasedCall,
   };
   static_assert(std::size(kRules) == kRuleCount);
   return kRules;

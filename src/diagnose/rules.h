@@ -44,9 +44,11 @@ enum class Rule : unsigned char {
   MalformedSuppression,
   // Found by the project's compiler under --verify.
   Unproven,
+  // A call named by a macro (the tree interface's conversion).
+  AliasedCall,
 };
 
-inline constexpr std::size_t kRuleCount = static_cast<std::size_t>(Rule::Unproven) + 1;
+inline constexpr std::size_t kRuleCount = static_cast<std::size_t>(Rule::AliasedCall) + 1;
 
 inline constexpr std::size_t kNoOffset = npos;  // a diagnostic of the file as a whole
 

@@ -23,6 +23,7 @@ namespace q5 {
 struct ConvertedCall {
   std::size_t name;
   std::size_t end;
+  const CallAlias* alias = nullptr;  // named by a macro that stands for the call's name
 };
 
 struct Migration {

@@ -756,6 +756,49 @@ def c_macro_alias_special(f):
     return [top], [seg]
 
 
+def c_macro_call_alias(f):
+    """A macro that stands for a call's name makes its uses that call:
+    converted like it (through a chain of such names too, and with names
+    that begin as literals' prefixes do); left where the macro's
+    definitions differ, or where it names Q5TagGet (only its definition
+    could give the new name)."""
+    r = f.rng
+    top, seg = Seg("macro-call-alias"), Seg("macro-call-alias")
+    kind = r.randint(0, 5)
+    alias = r.choice(["SET", "L_set", "u8set", "Rset", "U"]) + "_%d_%d" % (f.n, f.instance)
+    if kind == 4:
+        top.t("#define %s Q5TagGet\n" % alias)
+        seg.t("    %s(tags, Q5A_Width, &v, Q5TAG_END);\n" % alias)
+        seg.call("Q5TagGet", "left", "q5-aliased-call")
+        return [top], [seg]
+    if kind == 5:
+        top.t("#ifdef %s\n#define %s XtVaSetValues\n#else\n#define %s myXtVaSetValues\n#endif\n"
+              % (f.m("HX_OLD"), alias, alias))
+        seg.t("    %s(w, XmNwidth, 10, NULL);\n" % alias)
+        seg.call("XtVaSetValues", "left", "q5-aliased-call")
+        return [top], [seg]
+    if kind == 3:
+        name = r.choice(list(Q5_DECLARED))
+        lead = Q5_DECLARED[name]
+    else:
+        name = r.choice(list(XT_LEADING))
+        lead = XT_LEADING[name]
+    fam = family(name)
+    if kind == 1:
+        middle = f.m("CHAIN")
+        top.t("#define %s %s\n#define %s %s\n" % (alias, middle, middle, name))
+    else:
+        top.t("#define %s %s\n" % (alias, name))
+    pairs = f.pairs(fam, r.randint(1, 3))
+    if fam == "xt" and r.random() < 0.5:
+        pairs.append(Pair(r.choice(RES), "L'x'"))
+    seg.t("    ")
+    emit(seg, name, joined(lead + pairs + [Term("NULL" if fam == "xt" else "Q5TAG_END")]),
+         name_text=alias, after_name=r.choice(["", " ", " /* c */ "])).t("\n")
+    seg.call(name, "converted")
+    return [top], [seg]
+
+
 def c_macro_from_header(f):
     """Macros of the header under -I."""
     seg = Seg("macro-from-header")
@@ -943,6 +986,7 @@ CONSTRUCTS = {
     "macro-one-argument": c_macro_one_argument, "macro-many-arguments": c_macro_many_arguments,
     "macro-recursive": c_macro_recursive, "macro-conflict": c_macro_conflict,
     "macro-agree": c_macro_agree, "macro-alias-special": c_macro_alias_special,
+    "macro-call-alias": c_macro_call_alias,
     "macro-from-header": c_macro_from_header, "brace-comma": c_brace_comma,
     "statement-expression": c_statement_expression, "char-cast": c_casts,
     "null-comment-terminator": c_null_comment_terminator, "null-value": c_null_value,

@@ -4,7 +4,7 @@
 
 namespace q5::simple {
 
-std::vector<Stop> stops_by_tokens(std::string_view text) {
+std::vector<Stop> stops_by_tokens(std::string_view text, std::string_view more) {
   std::vector<Stop> stops;
   bool line_start = false;
   Token t{};
@@ -13,7 +13,9 @@ std::vector<Stop> stops_by_tokens(std::string_view text) {
     if (t.kind == TokenKind::Comment) continue;
     const bool first = line_start;
     line_start = false;
-    if (t.kind == TokenKind::Identifier && (text[t.offset] == 'Q' || text[t.offset] == 'X'))
+    const char c = text[t.offset];
+    if (t.kind == TokenKind::Identifier &&
+        (c == 'Q' || c == 'X' || more.find(c) != std::string_view::npos))
       stops.push_back({CodeStop::Name, t.offset});
     else if (first && t.kind == TokenKind::Punct && token_is(text, t, "#"))
       stops.push_back({CodeStop::Directive, t.offset});
@@ -21,10 +23,11 @@ std::vector<Stop> stops_by_tokens(std::string_view text) {
   return stops;
 }
 
-std::vector<Stop> stops_by_cursor(std::string_view text) {
+std::vector<Stop> stops_by_cursor(std::string_view text, std::string_view more) {
   std::vector<Stop> stops;
   CodeCursor cursor;
-  for (std::size_t at; ; cursor.pos = at + 1) {
+  cursor.more_starts = more;
+  for (std::size_t at;; cursor.pos = at + 1) {
     const CodeStop kind = next_stop(text, cursor, text.size(), at);
     if (kind == CodeStop::End) break;
     stops.push_back({kind, at});

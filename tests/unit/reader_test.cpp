@@ -53,7 +53,7 @@ TEST(Reader, FindsNamesAndDirectivesAsThePreprocessorSeesThem) {
       "/* a\nb */ @#define Y\n",
       "@%:define Y\n@%: define Z\n%:%: x\n## y\n%\\\n:%\\\n: z\n",
       "\f\v @#x\n",
-      "a\\\n#b\n",  // the splice puts the '#' on a's line
+      "a\\\n#b\n",      // the splice puts the '#' on a's line
       "a\\\n%:\\\n%:",  // both on a's line
       "\"XtVa(\" `XtVa; \"a\\\"XtVa\" `Q5;",
       "R\"x(XtVa()\\\n)\" Q5)x\" `Q5; LR\"(Q5)\" u8R\"-(X)-\" `X;",
@@ -63,7 +63,9 @@ TEST(Reader, FindsNamesAndDirectivesAsThePreprocessorSeesThem) {
       "\"abc\\\nXtVa\" `Q5 'x\\\n' `Q5",
       "@#define M \\\n  `XtVa(w)\n@#undef M\n",
       "x # y\n@#\n  @#  \n",
-      "`Q5", "`X", "`Q5\0`Q5"s,
+      "`Q5",
+      "`X",
+      "`Q5\0`Q5"s,
       "\"unterminated XtVa\n`Q5 'x\n`X",
       "/* never closed X",
   };
@@ -77,9 +79,9 @@ TEST(Reader, FindsNamesAndDirectivesAsThePreprocessorSeesThem) {
 
 TEST(Reader, FastAndPlainAgreeOnRandomMixes) {
   static const char* const kPieces[] = {
-      "Q5",  "XtVa", "Q",   "X",    "#",  "%:", "%",   ":",  "/",    "*",  "\\\n", "\\ \n", "\\",
-      "\r",  "\n",   "\"",  "'",    "R",  "u8", "(",   ")",  "1.",   "e+", " ",    "x",     "<:",
-      "\t",  "\f",   "/*",  "*/",   "//", "##", "\\\r\n", ".",  "-",    "0",  "_",    "\0",
+      "Q5", "XtVa", "Q",  "X",  "#",      "%:", "%", ":",  "/",  "*",  "\\\n", "\\ \n", "\\", "\r",
+      "\n", "\"",   "'",  "R",  "u8",     "(",  ")", "1.", "e+", " ",  "x",    "<:",    "\t", "\f",
+      "/*", "*/",   "//", "##", "\\\r\n", ".",  "-", "0",  "_",  "\0", "L",    "U",
   };
   std::mt19937 random(1);
   std::uniform_int_distribution<std::size_t> piece(0, std::size(kPieces) - 1), length(0, 40);
@@ -92,7 +94,12 @@ TEST(Reader, FastAndPlainAgreeOnRandomMixes) {
     std::string escaped;
     for (char c : text)
       escaped += c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\0' ? "\\0" : std::string(1, c);
-    ASSERT_EQ(shown(simple::stops_by_cursor(text)), shown(simple::stops_by_tokens(text))) << escaped;
+    ASSERT_EQ(shown(simple::stops_by_cursor(text)), shown(simple::stops_by_tokens(text)))
+        << escaped;
+    // With aliases whose names start as literals' prefixes do.
+    ASSERT_EQ(shown(simple::stops_by_cursor(text, "RLUux_")),
+              shown(simple::stops_by_tokens(text, "RLUux_")))
+        << escaped;
   }
 }
 

@@ -14,16 +14,15 @@ Diagnostic call_to_convert(std::string_view text, std::size_t name, std::vector<
   };
   // The name as the compiler reads it: a line splice may fall inside it.
   std::string spelled;
-  for (std::size_t i = past_splices(text, name, text.size());
-       i < text.size() && in_name(text[i]); i = past_splices(text, i + 1, text.size()))
+  for (std::size_t i = past_splices(text, name, text.size()); i < text.size() && in_name(text[i]);
+       i = past_splices(text, i + 1, text.size()))
     spelled += text[i];
   // Each pair gets its macro's opening ("Q5LT("); the cast and the ")" are
   // not counted.
   std::size_t pairs = 0;
   for (const TextEdit& edit : fix)
     if (edit.length == 0 && edit.text.size() > 1 && edit.text.back() == '(') ++pairs;
-  std::string message =
-      "call to '" + spelled + "' to convert to the pair form";
+  std::string message = "call to '" + spelled + "' to convert to the pair form";
   if (pairs > 0)
     message += ": " + std::to_string(pairs) + (pairs == 1 ? " pair" : " pairs") + " to wrap";
   Diagnostic d = finding(Rule::Convertible, name, std::move(message));

@@ -27,5 +27,6 @@ extern const RuleInfo kRuleConvertible;
 extern const RuleInfo kRuleUnusedSuppression;
 extern const RuleInfo kRuleMalformedSuppression;
 extern const RuleInfo kRuleUnproven;
+extern const RuleInfo kRuleAliasedCall;
 
 }  // namespace q5

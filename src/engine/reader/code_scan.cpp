@@ -46,6 +46,22 @@ bool starts_name(std::string_view text, std::size_t at, CodeCursor& cursor) {
   return !((c == '.' || c == '+' || c == '-') && inside_number(text, before, cursor));
 }
 
+// The quote of the literal whose prefix is the name at `at` (L"", u8'',
+// R"()"), or npos when the name is no such prefix.
+std::size_t quote_after_prefix(std::string_view text, std::size_t at, std::size_t to) {
+  std::string word;
+  std::size_t k = at;
+  while (k < to && word.size() < 4 && is_identifier_byte(text[k])) {
+    word += text[k];
+    k = past_splices(text, k + 1, to);
+  }
+  if (k >= to) return npos;
+  // As the lexer reads it: a raw prefix without a raw string after it is a name.
+  if (text[k] == '"' && is_raw_prefix(word) && raw_literal_end(text, k, to) != npos) return k;
+  if (text[k] == '"' && is_encoding_prefix(word)) return k;
+  return text[k] == '\'' && is_encoding_prefix(word) ? k : npos;
+}
+
 // The end of the literal whose quote is at `at`: a raw string when a raw
 // prefix stands right before it, as a token of its own.
 std::size_t any_literal_end(std::string_view text, std::size_t at, std::size_t to,
@@ -111,13 +127,23 @@ CodeStop next_stop(std::string_view text, CodeCursor& cursor, std::size_t to, st
   if (to > text.size()) to = text.size();
   const char* data = text.data();
   const bool names = cursor.names;
+  const std::string_view more = names ? cursor.more_starts : std::string_view();
   std::size_t i = cursor.pos;
   while (i < to) {
-    i = masks::skip_blocks(data, i, to, [names](masks::Bytes16 v) {
+    auto stops = [names](masks::Bytes16 v) {
       unsigned hits = masks::equal(v, '/') | masks::equal(v, '"') | masks::equal(v, '\'') |
                       masks::equal(v, '#') | masks::equal(v, '%');
       return names ? hits | masks::equal(v, 'Q') | masks::equal(v, 'X') : hits;
-    });
+    };
+    if (more.empty()) {
+      i = masks::skip_blocks(data, i, to, stops);
+    } else {
+      i = masks::skip_blocks(data, i, to, [&stops, more](masks::Bytes16 v) {
+        unsigned hits = stops(v);
+        for (char b : more) hits |= masks::equal(v, b);
+        return hits;
+      });
+    }
     if (i >= to) break;
     const char c = data[i];
     if (c == '"' || c == '\'') {
@@ -142,7 +168,14 @@ CodeStop next_stop(std::string_view text, CodeCursor& cursor, std::size_t to, st
         return CodeStop::Directive;
       }
       i = end;
-    } else if ((c == 'Q' || c == 'X') && names && starts_name(text, i, cursor)) {
+    } else if (names && (c == 'Q' || c == 'X' || more.find(c) != std::string_view::npos) &&
+               starts_name(text, i, cursor)) {
+      // A literal's prefix, which only an alias's first byte stops at.
+      if (std::size_t quote = c == 'Q' || c == 'X' ? npos : quote_after_prefix(text, i, to);
+          quote != npos) {
+        i = quote;
+        continue;
+      }
       cursor.pos = at = i;
       return CodeStop::Name;
     } else {

@@ -17,6 +17,9 @@ enum class CodeStop : unsigned char { Name, Directive, End };
 struct CodeCursor {
   std::size_t pos = 0;
   bool names = true;  // stop at names (identifiers that start with 'Q' or 'X') too
+  // With `names`: other bytes that names of interest start with (those of
+  // macros that stand for a call's name).
+  std::string_view more_starts;
   // The block comments passed, as (start, end): a directive's '#' may have
   // some before it on its line.
   std::vector<std::pair<std::size_t, std::size_t>> comments;

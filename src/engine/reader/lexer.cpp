@@ -162,11 +162,11 @@ std::size_t punctuator_end(std::string_view text, std::size_t i, std::size_t to)
   return i + 1;
 }
 
+}  // namespace
+
 bool is_encoding_prefix(std::string_view word) {
   return word == "L" || word == "u" || word == "U" || word == "u8";
 }
-
-}  // namespace
 
 bool is_raw_prefix(std::string_view word) {
   return word == "R" || word == "LR" || word == "uR" || word == "UR" || word == "u8R";

@@ -62,6 +62,8 @@ std::size_t raw_literal_end(std::string_view text, std::size_t quote, std::size_
                             bool* closed = nullptr);
 // "R", "LR", "uR", "UR" or "u8R": what opens a raw string before its '"'.
 bool is_raw_prefix(std::string_view word);
+// "L", "u", "U" or "u8": what a string or character literal may begin with.
+bool is_encoding_prefix(std::string_view word);
 std::size_t block_comment_end(std::string_view text, std::size_t open, std::size_t to);
 std::size_t line_comment_end(std::string_view text, std::size_t open, std::size_t to);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/byte_masks.h"
+#include "engine/call_table.h"
 #include "engine/reader/code_scan.h"
 #include "engine/reader/directives.h"
 
@@ -31,6 +32,65 @@ bool same_definition(const MacroDefinition& a, const MacroDefinition& b) {
 // (see expand.cpp): those past it change nothing, and comparing each new
 // one with them all would cost the square of their number.
 constexpr std::size_t kMostDefinitions = 17;
+
+// How many names an alias's chain is followed through: the memo keeps the
+// whole resolution linear, the bound keeps the recursion shallow.
+constexpr int kLongestAliasChain = 32;
+
+struct AliasWalk {
+  const MacroTable& table;
+  // Each name resolved (or being resolved: row -2), keyed by the table's own
+  // strings.
+  std::unordered_map<std::string_view, CallAlias> memo;
+};
+
+// What `name` comes to as a call's name: its row, or -1 when no table call.
+CallAlias resolve_alias(AliasWalk& walk, std::string_view name, int depth) {
+  CallAlias out;
+  out.renamed = name == "Q5TagGetS";
+  out.row = row_of_name(out.renamed ? std::string_view("Q5TagGet") : name);
+  if (out.row >= 0) {
+    out.target = std::string(name);
+    return out;
+  }
+  auto found = walk.table.known.find(name);
+  if (found == walk.table.known.end()) return out;
+  const std::string_view key = found->first;
+  if (auto known = walk.memo.find(key); known != walk.memo.end()) {
+    if (known->second.row == -2) return CallAlias{};  // a cycle: no call
+    return known->second;
+  }
+  if (depth == kLongestAliasChain) {
+    out.sure = false;
+    return out;
+  }
+  walk.memo[key].row = -2;
+  bool first = true, some_call = false;
+  for (const MacroDefinition& def : found->second) {
+    CallAlias one;
+    if (!def.function_like && def.tokens.size() == 1 &&
+        def.tokens[0].kind == TokenKind::Identifier) {
+      std::string buffer;
+      one = resolve_alias(walk, spelling(def.body, def.tokens[0], buffer), depth + 1);
+    }
+    if (first) {
+      out = one;
+      out.where = def.where;
+    } else if (one.row != out.row || one.renamed != out.renamed || !one.sure) {
+      out.sure = false;
+    }
+    if (one.row >= 0 && !some_call) {
+      out.row = one.row;
+      out.renamed = one.renamed;
+      out.target = one.target;
+    }
+    some_call |= one.row >= 0;
+    first = false;
+  }
+  out.name = std::string(key);
+  walk.memo[key] = out;
+  return out;
+}
 
 }  // namespace
 
@@ -75,7 +135,22 @@ MacroTable resolve_macros(MacroSet set) {
     def.tokens = lex(def.body, 0, def.body.size(), false);
     defs.push_back(std::move(def));
   }
+  AliasWalk walk{table, {}};
+  for (const auto& [name, defs] : table.known) {
+    CallAlias alias = resolve_alias(walk, name, 0);
+    if (alias.row < 0 || alias.name.empty()) continue;  // no call, or a table name itself
+    const char start = name[0];
+    if (start != 'Q' && start != 'X' && table.alias_starts.find(start) == std::string::npos)
+      table.alias_starts += start;
+    table.aliases.emplace(name, std::move(alias));
+  }
   return table;
+}
+
+const CallAlias* find_alias(const MacroTable& table, std::string_view name) {
+  if (table.aliases.empty()) return nullptr;
+  auto found = table.aliases.find(name);
+  return found == table.aliases.end() ? nullptr : &found->second;
 }
 
 const std::vector<MacroDefinition>* find_macro(const MacroTable& table, std::string_view name) {

@@ -42,15 +42,35 @@ struct NameHash {
   }
 };
 
+// A macro that stands for a table call's name ("#define SET XtVaSetValues",
+// or a chain of such names): "SET(" is that call.
+struct CallAlias {
+  std::string name;      // the macro
+  std::string target;    // the call's name it comes to
+  int row = -1;          // the call's row (the first one met, when definitions differ)
+  bool renamed = false;  // it comes to Q5TagGetS
+  // False when its definitions do not all come to the one call (another
+  // name, another call, or past the chain's bound).
+  bool sure = true;
+  std::string where;  // its first definition's "PATH:LINE"
+};
+
 // Each name's distinct definitions, in walk order: definitions with the
 // same parameters and replacement list are one (a header read twice, or
 // "#undef" followed by the same definition again). Where several differ,
 // a use is counted under each of them.
 struct MacroTable {
   std::unordered_map<std::string, std::vector<MacroDefinition>, NameHash, std::equal_to<>> known;
+  std::unordered_map<std::string, CallAlias, NameHash, std::equal_to<>> aliases;
+  // The first bytes of the aliases' names, other than 'Q' and 'X' (which the
+  // search for calls stops at anyway).
+  std::string alias_starts;
 };
 
 MacroTable resolve_macros(MacroSet set);
+
+// The alias named `name`, or nullptr.
+const CallAlias* find_alias(const MacroTable& table, std::string_view name);
 
 // The definitions of `name`, or nullptr when it is no macro.
 const std::vector<MacroDefinition>* find_macro(const MacroTable& table, std::string_view name);

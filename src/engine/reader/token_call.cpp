@@ -14,10 +14,18 @@ namespace {
 // definition's parameter declarations.
 constexpr std::size_t kDeclarationTokens = 512;
 
-// The row of a table call named `name` (Q5TagGetS: Q5TagGet's, renamed).
-int call_row(std::string_view name, bool& renamed) {
+// The row of a table call named `name` (Q5TagGetS: Q5TagGet's, renamed),
+// or named by the macro `alias` stands for.
+int call_row(std::string_view name, const MacroTable& macros, bool& renamed,
+             const CallAlias*& alias) {
   renamed = name == "Q5TagGetS";
-  return row_of_name(renamed ? std::string_view("Q5TagGet") : name);
+  alias = nullptr;
+  int row = row_of_name(renamed ? std::string_view("Q5TagGet") : name);
+  if (row >= 0) return row;
+  alias = find_alias(macros, name);
+  if (alias == nullptr) return -1;
+  renamed = alias->renamed;
+  return alias->row;
 }
 
 std::string_view closer_of(std::string_view opener) {
@@ -231,18 +239,21 @@ bool declares(std::string_view text, const TokenCall& call, std::size_t limit, b
 }
 
 // The next call in the list being read, from `search.next_inside` on.
-bool next_in_list(std::string_view text, CallSearch& search, TokenCall& call) {
+bool next_in_list(std::string_view text, const MacroTable& macros, CallSearch& search,
+                  TokenCall& call) {
   const CallList& list = search.list;
   std::string buffer;
   for (std::size_t k = search.next_inside; k + 1 < list.tokens.size(); ++k) {
     const Token& t = list.tokens[k];
     if (t.kind != TokenKind::Identifier || !token_is(text, list.tokens[k + 1], "(")) continue;
     bool renamed = false;
-    int row = call_row(spelling(text, t, buffer), renamed);
+    const CallAlias* alias = nullptr;
+    int row = call_row(spelling(text, t, buffer), macros, renamed, alias);
     if (row < 0) continue;
     call = TokenCall{};
     call.row = row;
     call.renamed = renamed;
+    call.alias = alias;
     call.name = t.offset;
     call.name_end = token_end(t);
     if (search.directive_end != 0) call.in_definition = search.directive.name;
@@ -263,7 +274,8 @@ bool next_token_call(std::string_view text, const MacroTable& macros, CallSearch
   const std::size_t n = text.size();
   std::string buffer;
   for (;;) {
-    if (search.in_list && next_in_list(text, search, call)) return true;
+    if (search.in_list && next_in_list(text, macros, search, call)) return true;
+    search.cursor.more_starts = macros.alias_starts;
     std::size_t at = 0;
     const CodeStop stop = next_stop(text, search.cursor, n, at);
     if (stop == CodeStop::End) return false;
@@ -283,7 +295,8 @@ bool next_token_call(std::string_view text, const MacroTable& macros, CallSearch
     next_token(text, pos, limit, false, name);
     search.cursor.pos = pos;
     bool renamed = false;
-    const int row = call_row(spelling(text, name, buffer), renamed);
+    const CallAlias* alias = nullptr;
+    const int row = call_row(spelling(text, name, buffer), macros, renamed, alias);
     Token paren{};
     if (row < 0 || !next_token(text, pos, limit, false, paren) || !is_punct(text, paren, "("))
       continue;
@@ -295,6 +308,7 @@ bool next_token_call(std::string_view text, const MacroTable& macros, CallSearch
     call = TokenCall{};
     call.row = row;
     call.renamed = renamed;
+    call.alias = alias;
     call.name = at;
     call.name_end = token_end(name);
     if (search.directive_end != 0) call.in_definition = search.directive.name;

@@ -67,6 +67,8 @@ struct TokenCall {
   CallShape shape = CallShape::Call;
   int row = -1;          // in the call table
   bool renamed = false;  // Q5TagGetS: in pair form by its name
+  // Named by a macro that stands for the call's name: that macro.
+  const CallAlias* alias = nullptr;
   std::size_t name = 0;  // where its name starts
   std::size_t name_end = 0;
   std::size_t close = npos;    // the list's ")"
@@ -90,7 +92,8 @@ struct CallSearch {
   bool in_list = false;
 };
 
-// The next call of a call-table name (or Q5TagGetS) followed by "(". Calls in
+// The next call of a call-table name (or Q5TagGetS, or a macro that stands
+// for one of them) followed by "(". Calls in
 // its list come next, unless `skip_inside` is called. Definitions,
 // prototypes and "#define NAME(" are passed over. False when there is none.
 bool next_token_call(std::string_view text, const MacroTable& macros, CallSearch& search,

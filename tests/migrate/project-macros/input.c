@@ -44,3 +44,27 @@ void build(void *w, void *list, unsigned long pixel)
     XtVaSetValues(w, GONE, NULL);
     XtVaSetValues(w, UNSEEN_ARG(3), 4, NULL);
 }
+
+/* Calls named by a macro that stands for the call's name: converted as the
+   call, unless the name may mean another call or must be renamed. */
+#define SET_VALUES     XtVaSetValues
+#define SET_AGAIN      SET_VALUES
+#define GET_TAGS       Q5TagGet
+#define GET_TAGS_S     Q5TagGetS
+#ifdef OLD_API
+#define SET_OR_NOT     XtVaSetValues
+#else
+#define SET_OR_NOT     my_set_values
+#endif
+#define LOOP_A         LOOP_B
+#define LOOP_B         LOOP_A
+
+void aliases(void *w, void *tags, int *width)
+{
+    SET_VALUES(w, XmNwidth, 10, NULL);
+    SET_AGAIN (w, XmNuserData, SET_VALUES(w, XmNheight, 1, NULL), NULL);
+    GET_TAGS_S(tags, Q5ST(Q5A_Width, width), Q5TAG_END);
+    GET_TAGS(tags, Q5A_Width, width, Q5TAG_END);
+    SET_OR_NOT(w, XmNwidth, 10, NULL);
+    LOOP_A(w, XmNwidth, 10, NULL);
+}
