@@ -106,12 +106,18 @@ std::vector<Diagnostic> text_rule_findings(std::string_view text, const Conversi
   Suppressions suppressions = find_suppressions(text);
   std::vector<Diagnostic> found = diagnose_conversion(text, conversion.calls, conversion.text);
   // The text rules know no macros: a call named by one is the reader's alone.
-  for (const ConvertedCall& call : reader.calls)
+  for (const ConvertedCall& call : reader.calls) {
     if (call.alias != nullptr)
       found.push_back(finding(Rule::MissedCall, call.name,
                               "call '" + call.alias->name + "' names " + call.alias->target +
                                   " through a macro, which --unsafe-fixes does not read: "
                                   "convert it without --unsafe-fixes"));
+    else if (call.empty_macro)
+      found.push_back(finding(Rule::MissedCall, call.name,
+                              "a macro that expands to nothing stands between the call's name "
+                              "and its '(', which --unsafe-fixes does not read: convert it "
+                              "without --unsafe-fixes"));
+  }
   silence_text_rule_findings(text, conversion, suppressions, found);
   // The reader silenced its own findings with the same comments: what it
   // used counts as used here.

@@ -24,6 +24,7 @@ struct ConvertedCall {
   std::size_t name;
   std::size_t end;
   const CallAlias* alias = nullptr;  // named by a macro that stands for the call's name
+  bool empty_macro = false;          // a macro that expands to nothing before its "("
 };
 
 struct Migration {

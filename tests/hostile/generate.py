@@ -794,7 +794,7 @@ def c_macro_call_alias(f):
         pairs.append(Pair(r.choice(RES), "L'x'"))
     seg.t("    ")
     emit(seg, name, joined(lead + pairs + [Term("NULL" if fam == "xt" else "Q5TAG_END")]),
-         name_text=alias, after_name=r.choice(["", " ", " /* c */ "])).t("\n")
+         name_text=alias, after_name=r.choice(["", " ", " /* c */ ", " HX_EMPTY "])).t("\n")
     seg.call(name, "converted")
     return [top], [seg]
 
@@ -1010,6 +1010,7 @@ HEADER = """\
 #define HX_PAIR XmNheight, 5
 #define HX_NEST XtVaNestedList
 #define HX_SHARED_PAIR XmNmarginWidth, 2
+#define HX_EMPTY
 #endif
 """
 

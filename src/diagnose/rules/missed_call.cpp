@@ -9,11 +9,11 @@ extern const RuleInfo kRuleMissedCall = {
     "A call that stands in code was not converted.",
     "Found with --unsafe-fixes only. A compiler sees this call, but the text rules took it for "
     "text in a string literal or comment (for example after a '//' or a '\"' character literal "
-    "earlier on the line), or found it inside another call's arguments; or the call is named "
-    "by a macro that stands for a call's name (#define SET XtVaSetValues), which the text rules "
-    "do not read and the default conversion does.",
+    "earlier on the line), or found it inside another call's arguments; or a macro makes the "
+    "call (#define SET XtVaSetValues, or one that expands to nothing before its '('), which the "
+    "text rules do not read and the default conversion does.",
     nullptr,
     "puts(\"//\"); Q5SetAttrs(obj, Q5A_Width, 10, Q5TAG_END);\n",
-    "Convert it by hand, or (a call named by a macro) run without --unsafe-fixes."};
+    "Convert it by hand, or (a call a macro makes) run without --unsafe-fixes."};
 
 }  // namespace q5

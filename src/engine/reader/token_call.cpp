@@ -48,6 +48,21 @@ bool is_known_macro(const MacroTable& macros, std::string_view text, const Token
   return !stands_for_itself(s) && find_macro(macros, s) != nullptr;
 }
 
+// Whether every definition of the macro `t` names is object-like and
+// empty: the preprocessor drops it, so "NAME EMPTY (" is a call.
+bool expands_to_nothing(const MacroTable& macros, std::string_view text, const Token& t) {
+  if (t.kind != TokenKind::Identifier || macros.known.empty()) return false;
+  std::string buffer;
+  std::string_view s = spelling(text, t, buffer);
+  const std::vector<MacroDefinition>* defs = stands_for_itself(s) ? nullptr : find_macro(macros, s);
+  return defs != nullptr && std::all_of(defs->begin(), defs->end(), [](const MacroDefinition& d) {
+           return !d.function_like && d.tokens.empty();
+         });
+}
+
+// How many empty macros a call's name and its "(" may have between them.
+constexpr int kMostEmptyMacros = 8;
+
 void add_at_depth(std::vector<std::vector<std::size_t>>& by_depth, std::size_t depth,
                   std::size_t index) {
   if (by_depth.size() <= depth) by_depth.resize(depth + 1);
@@ -245,7 +260,12 @@ bool next_in_list(std::string_view text, const MacroTable& macros, CallSearch& s
   std::string buffer;
   for (std::size_t k = search.next_inside; k + 1 < list.tokens.size(); ++k) {
     const Token& t = list.tokens[k];
-    if (t.kind != TokenKind::Identifier || !token_is(text, list.tokens[k + 1], "(")) continue;
+    if (t.kind != TokenKind::Identifier) continue;
+    std::size_t paren = k + 1;
+    while (paren + 1 < list.tokens.size() && paren - k <= kMostEmptyMacros &&
+           expands_to_nothing(macros, text, list.tokens[paren]))
+      ++paren;
+    if (!token_is(text, list.tokens[paren], "(")) continue;
     bool renamed = false;
     const CallAlias* alias = nullptr;
     int row = call_row(spelling(text, t, buffer), macros, renamed, alias);
@@ -257,8 +277,9 @@ bool next_in_list(std::string_view text, const MacroTable& macros, CallSearch& s
     call.name = t.offset;
     call.name_end = token_end(t);
     if (search.directive_end != 0) call.in_definition = search.directive.name;
-    make_call(text, list, k + 1, call);
-    search.next_inside = k + 1;
+    call.empty_macro = paren > k + 1;
+    make_call(text, list, paren, call);
+    search.next_inside = paren;
     if (call.shape == CallShape::Call && declares(text, call, text.size(), false)) continue;
     return true;
   }
@@ -297,9 +318,13 @@ bool next_token_call(std::string_view text, const MacroTable& macros, CallSearch
     bool renamed = false;
     const CallAlias* alias = nullptr;
     const int row = call_row(spelling(text, name, buffer), macros, renamed, alias);
+    if (row < 0) continue;
     Token paren{};
-    if (row < 0 || !next_token(text, pos, limit, false, paren) || !is_punct(text, paren, "("))
-      continue;
+    bool more = next_token(text, pos, limit, false, paren);
+    int empty = 0;
+    for (; more && empty < kMostEmptyMacros && expands_to_nothing(macros, text, paren); ++empty)
+      more = next_token(text, pos, limit, false, paren);
+    if (!more || !is_punct(text, paren, "(")) continue;
     lex_list(text, paren.offset, limit, macros,
              search.directive_end != 0 ? &search.directive : nullptr, search.list);
     const CallList& list = search.list;
@@ -309,6 +334,7 @@ bool next_token_call(std::string_view text, const MacroTable& macros, CallSearch
     call.row = row;
     call.renamed = renamed;
     call.alias = alias;
+    call.empty_macro = empty > 0;
     call.name = at;
     call.name_end = token_end(name);
     if (search.directive_end != 0) call.in_definition = search.directive.name;

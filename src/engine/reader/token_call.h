@@ -69,7 +69,8 @@ struct TokenCall {
   bool renamed = false;  // Q5TagGetS: in pair form by its name
   // Named by a macro that stands for the call's name: that macro.
   const CallAlias* alias = nullptr;
-  std::size_t name = 0;  // where its name starts
+  bool empty_macro = false;  // a macro that expands to nothing stands before its "("
+  std::size_t name = 0;      // where its name starts
   std::size_t name_end = 0;
   std::size_t close = npos;    // the list's ")"
   std::size_t stopped = npos;  // Open: the ";" or the line end it reached; Broken*: the spot

@@ -67,4 +67,6 @@ void aliases(void *w, void *tags, int *width)
     GET_TAGS(tags, Q5A_Width, width, Q5TAG_END);
     SET_OR_NOT(w, XmNwidth, 10, NULL);
     LOOP_A(w, XmNwidth, 10, NULL);
+    /* A macro that expands to nothing between a name and its "(". */
+    XtVaSetValues NOTHING (w, XmNuserData, Q5New NOTHING(w, Q5A_Width, 1, Q5TAG_END), NULL);
 }
