@@ -1,6 +1,9 @@
 #include "tree/migrate.h"
 
 #include <algorithm>
+#include <optional>
+#include <string>
+#include <unordered_set>
 
 #include "diagnose/rules/planned.h"
 #include "diagnose/suppression.h"
@@ -22,6 +25,9 @@ Migration migrate_text(std::string_view text, const MacroTable& macros) {
   TokenCall call;
   ExpandBudget budget = budget_for(text);
   m.suppressions = find_suppressions(text);
+  // The names this file #defines, read when an alias defined in a source
+  // file is first met.
+  std::optional<std::unordered_set<std::string>> own_defines;
   while (next_token_call(text, macros, search, call)) {
     if (call.shape == CallShape::BrokenString) {
       m.failure = Failure{ExitUnterminated, "Unterminated string\n", call.stopped,
@@ -32,6 +38,15 @@ Migration migrate_text(std::string_view text, const MacroTable& macros) {
       m.failure = Failure{ExitUnterminated, "Unterminated parameter list\n", call.name,
                           FailureKind::UnterminatedList};
       break;
+    }
+    if (call.alias != nullptr && !call.alias->in_header) {
+      if (!own_defines) {
+        own_defines.emplace();
+        MacroSet set;
+        collect_macros(text, "", set);
+        for (MacroDefinition& def : set.definitions) own_defines->insert(std::move(def.name));
+      }
+      call.alias_elsewhere = !own_defines->contains(call.alias->name);
     }
     const PlannedCall plan = plan_token_call(text, call, macros, budget);
     std::vector<Diagnostic> found = check_planned_call(text, plan);

@@ -100,5 +100,25 @@ TEST(MigrateCalls, WhereEachConvertedCallStarts) {
   }
 }
 
+// A macro for a call's name reaches the files that define it, and every
+// file when a header defines it; a source file's own says nothing of
+// another's, where the name may be a function of its own.
+TEST(MigrateAliases, ASourceFilesAliasStaysInThatFile) {
+  MacroSet set;
+  collect_macros("#define SET XtVaSetValues\n", "src/a.c", set);
+  collect_macros("#define HSET XtVaSetValues\n", "include/h.h", set);
+  const MacroTable macros = resolve_macros(set);
+  const std::string call = "SET(w, XmNwidth, 1, NULL);\nHSET(w, XmNx, 2, NULL);\n";
+  const Migration here = migrate_text("#define SET XtVaSetValues\n" + call, macros);
+  EXPECT_EQ(here.calls.size(), 2u);
+  EXPECT_EQ(here.left, 0u);
+  const Migration there = migrate_text(call, macros);
+  ASSERT_EQ(there.calls.size(), 1u);
+  EXPECT_EQ(there.calls[0].name, call.find("HSET"));
+  ASSERT_EQ(there.diagnostics.size(), 1u);
+  EXPECT_EQ(there.diagnostics[0].rule, Rule::AliasedCall);
+  EXPECT_EQ(there.diagnostics[0].offset, 0u);
+}
+
 }  // namespace
 }  // namespace q5

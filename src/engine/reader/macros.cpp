@@ -37,6 +37,12 @@ constexpr std::size_t kMostDefinitions = 17;
 // whole resolution linear, the bound keeps the recursion shallow.
 constexpr int kLongestAliasChain = 32;
 
+// Whether the definition stands in a source file ("PATH.c:LINE").
+bool in_source_file(const MacroDefinition& def) {
+  const std::string_view path = std::string_view(def.where).substr(0, def.where.rfind(':'));
+  return path.ends_with(".c");
+}
+
 struct AliasWalk {
   const MacroTable& table;
   // Each name resolved (or being resolved: row -2), keyed by the table's own
@@ -88,6 +94,7 @@ CallAlias resolve_alias(AliasWalk& walk, std::string_view name, int depth) {
     first = false;
   }
   out.name = std::string(key);
+  out.in_header = std::none_of(found->second.begin(), found->second.end(), in_source_file);
   walk.memo[key] = out;
   return out;
 }

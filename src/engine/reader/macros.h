@@ -53,6 +53,9 @@ struct CallAlias {
   // name, another call, or past the chain's bound).
   bool sure = true;
   std::string where;  // its first definition's "PATH:LINE"
+  // Every definition of it stands in a header (a file not named *.c): a
+  // definition in one source file says nothing of what another sees.
+  bool in_header = true;
 };
 
 // Each name's distinct definitions, in walk order: definitions with the

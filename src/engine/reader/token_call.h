@@ -69,6 +69,8 @@ struct TokenCall {
   bool renamed = false;  // Q5TagGetS: in pair form by its name
   // Named by a macro that stands for the call's name: that macro.
   const CallAlias* alias = nullptr;
+  // The alias is defined in another source file only, not in this one.
+  bool alias_elsewhere = false;
   bool empty_macro = false;  // a macro that expands to nothing stands before its "("
   std::size_t name = 0;      // where its name starts
   std::size_t name_end = 0;
