@@ -241,10 +241,30 @@ bool old_style_definition(std::string_view text, const TokenCall& call, std::siz
   return false;
 }
 
-// A definition's head or a prototype: not a call.
+// A number, string or character literal outside any brackets of the
+// argument's own: a value, as no parameter declaration holds one.
+bool holds_value_literal(std::string_view text, Tokens tokens) {
+  int depth = 0;
+  for (const Token& t : tokens) {
+    if (t.kind == TokenKind::Punct) {
+      if (token_is(text, t, "(") || token_is(text, t, "[") || token_is(text, t, "{")) ++depth;
+      if (token_is(text, t, ")") || token_is(text, t, "]") || token_is(text, t, "}")) --depth;
+    } else if (depth == 0 && (t.kind == TokenKind::Number || t.kind == TokenKind::String ||
+                              t.kind == TokenKind::Char)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// A definition's head or a prototype: not a call. Two names side by side
+// read like a parameter ("Widget w"), but a macro makes them in a call too
+// ("CAST s"): a literal value elsewhere in the list tells the call.
 bool declares(std::string_view text, const TokenCall& call, std::size_t limit, bool outermost) {
-  if (std::any_of(call.args.begin(), call.args.end(),
-                  [&](const TokenArg& a) { return reads_like_parameter(text, a.tokens); }))
+  auto parameter = [&](const TokenArg& a) { return reads_like_parameter(text, a.tokens); };
+  auto value = [&](const TokenArg& a) { return holds_value_literal(text, a.tokens); };
+  if (std::any_of(call.args.begin(), call.args.end(), parameter) &&
+      std::none_of(call.args.begin(), call.args.end(), value))
     return true;
   if (!outermost) return false;
   std::size_t after = call.close + 1;

@@ -7,6 +7,7 @@
 #define TWO_ARGS XmNwidth, 10
 #define NEST XtVaNestedList
 #define HEIGHT_RES XmNheight
+#define OPEN_PAIR ID(
 %:define SET_FG(w) XtVaSetValues(w, XmNforeground, 1, NULL)
 # /* a comment before the name */ define SET_BG(w) XtVaSetValues(w, XmNbackground, 2, NULL)
 	#define TABBED(w) XtVaSetValues(w, XmNwidth, 7, NULL)
@@ -46,6 +47,9 @@ b", XmNuserData, s-\
     XtVaSetValues(w, XmNvalue, (char *)s, "enableBtn1Transfer", 1, NULL);
     SET_FG(w);
     SET_BG(w);
+    /* Two names side by side are a parameter's type and name, or a macro
+       in a call: a literal in the list tells the call. */
+    XtVaSetValues(w, OPEN_PAIR XmNwidth, 10), NULL);
 }
 
 /* Old-style definitions and prototypes are no calls. */
