@@ -21,7 +21,7 @@ _q5upgrade_rules() {
     echo q5-aliased-call q5-char-literal-split q5-comment-removed q5-conversion-failed \
         q5-convertible q5-declaration q5-directive-in-list q5-dropped-arguments \
         q5-lost-tokens q5-macro-pairs q5-malformed-pair q5-malformed-suppression \
-        q5-missed-call q5-shifted-pairing q5-terminator-as-value q5-terminator-guess \
+        q5-missed-call q5-shifted-pairing q5-stringized-call q5-terminator-as-value q5-terminator-guess \
         q5-too-complex q5-unclosed-pair q5-unproven q5-unterminated-list q5-unused-suppression \
         q5-xt-special-argument
 }

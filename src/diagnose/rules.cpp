@@ -15,7 +15,7 @@ std::span<const RuleInfo> rule_table() {
       kRuleCommentRemoved,    kRuleMacroPairs,           kRuleMalformedPair,
       kRuleUnterminatedList,  kRuleTooComplex,           kRuleConvertible,
       kRuleUnusedSuppression, kRuleMalformedSuppression, kRuleUnproven,
-      kRuleAliasedCall,
+      kRuleAliasedCall,       kRuleStringizedCall,
   };
   static_assert(std::size(kRules) == kRuleCount);
   return kRules;

@@ -46,9 +46,10 @@ enum class Rule : unsigned char {
   Unproven,
   // A call named by a macro (the tree interface's conversion).
   AliasedCall,
+  StringizedCall,
 };
 
-inline constexpr std::size_t kRuleCount = static_cast<std::size_t>(Rule::AliasedCall) + 1;
+inline constexpr std::size_t kRuleCount = static_cast<std::size_t>(Rule::StringizedCall) + 1;
 
 inline constexpr std::size_t kNoOffset = npos;  // a diagnostic of the file as a whole
 

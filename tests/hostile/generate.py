@@ -799,6 +799,26 @@ def c_macro_call_alias(f):
     return [top], [seg]
 
 
+def c_macro_stringized(f):
+    """A call in an argument that a macro turns into a string (directly or
+    through a macro it passes it on to): text there, so left; one in an
+    argument the macro only uses is converted."""
+    r = f.rng
+    top, seg = Seg("macro-stringized"), Seg("macro-stringized")
+    show, string, xstring = f.m("HX_SHOW"), f.m("HX_STR"), f.m("HX_XSTR")
+    top.t("#define %s(name, call) ((void)sizeof(#name), (void)sizeof(#call), call)\n"
+          "#define %s(x) #x\n#define %s(x) %s(x)\n" % (show, string, xstring, string))
+    kind = r.randint(0, 2)
+    if kind == 0:
+        seg.t("    %s(set, XtVaSetValues(w, XmNwidth, 10, NULL));\n" % show)
+    elif kind == 1:
+        seg.t("    (void)sizeof(%s(XtVaSetValues(w, XmNwidth, 10, NULL)));\n" % xstring)
+    else:
+        seg.t("    (void)sizeof(%s(Q5SetAttrs(obj, Q5A_Width, 1, Q5TAG_END)));\n" % string)
+    seg.call("Q5SetAttrs" if kind == 2 else "XtVaSetValues", "left", "q5-stringized-call")
+    return [top], [seg]
+
+
 def c_macro_from_header(f):
     """Macros of the header under -I."""
     seg = Seg("macro-from-header")
@@ -986,7 +1006,7 @@ CONSTRUCTS = {
     "macro-one-argument": c_macro_one_argument, "macro-many-arguments": c_macro_many_arguments,
     "macro-recursive": c_macro_recursive, "macro-conflict": c_macro_conflict,
     "macro-agree": c_macro_agree, "macro-alias-special": c_macro_alias_special,
-    "macro-call-alias": c_macro_call_alias,
+    "macro-call-alias": c_macro_call_alias, "macro-stringized": c_macro_stringized,
     "macro-from-header": c_macro_from_header, "brace-comma": c_brace_comma,
     "statement-expression": c_statement_expression, "char-cast": c_casts,
     "null-comment-terminator": c_null_comment_terminator, "null-value": c_null_value,

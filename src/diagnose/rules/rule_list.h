@@ -28,5 +28,6 @@ extern const RuleInfo kRuleUnusedSuppression;
 extern const RuleInfo kRuleMalformedSuppression;
 extern const RuleInfo kRuleUnproven;
 extern const RuleInfo kRuleAliasedCall;
+extern const RuleInfo kRuleStringizedCall;
 
 }  // namespace q5

@@ -1,6 +1,7 @@
 #include "engine/reader/macros.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "base/byte_masks.h"
 #include "engine/call_table.h"
@@ -99,6 +100,87 @@ CallAlias resolve_alias(AliasWalk& walk, std::string_view name, int depth) {
   return out;
 }
 
+void add_start(MacroTable& table, std::string_view name) {
+  const char start = name[0];
+  if (start != 'Q' && start != 'X' && table.name_starts.find(start) == std::string::npos)
+    table.name_starts += start;
+}
+
+struct StringizerWalk {
+  const MacroTable& table;
+  // Each name resolved; nullopt while it is being resolved (a cycle turns
+  // nothing).
+  std::unordered_map<std::string_view, std::optional<Stringizer>> memo;
+};
+
+const Stringizer* resolve_stringizer(StringizerWalk& walk, std::string_view name, int depth);
+
+// Which of `def`'s arguments it may turn into a string or paste: those
+// next to # or ##, and, where its body names a stringizer, every argument
+// it uses.
+std::vector<bool> turned_arguments(StringizerWalk& walk, const MacroDefinition& def, int depth) {
+  std::vector<bool> turns(std::max<std::size_t>(def.parameters.size(), 1), false);
+  std::string buffer;
+  auto parameter_at = [&](std::size_t k) -> int {
+    if (k >= def.tokens.size() || def.tokens[k].kind != TokenKind::Identifier) return -1;
+    auto found = std::find(def.parameters.begin(), def.parameters.end(),
+                           spelling(def.body, def.tokens[k], buffer));
+    return found == def.parameters.end() ? -1 : static_cast<int>(found - def.parameters.begin());
+  };
+  bool names_stringizer = false;
+  std::vector<bool> used(turns.size(), false);
+  for (std::size_t k = 0; k < def.tokens.size(); ++k) {
+    const Token& t = def.tokens[k];
+    if (t.kind == TokenKind::Identifier) {
+      if (int p = parameter_at(k); p >= 0) {
+        used[static_cast<std::size_t>(p)] = true;
+      } else if (resolve_stringizer(walk, spelling(def.body, t, buffer), depth + 1) != nullptr) {
+        names_stringizer = true;
+      }
+      continue;
+    }
+    if (!def.function_like) continue;
+    const bool paste = token_is(def.body, t, "##");
+    if (!paste && !token_is(def.body, t, "#")) continue;
+    if (int p = parameter_at(k + 1); p >= 0) turns[static_cast<std::size_t>(p)] = true;
+    if (int p = k > 0 ? parameter_at(k - 1) : -1; paste && p >= 0)
+      turns[static_cast<std::size_t>(p)] = true;
+  }
+  for (std::size_t p = 0; p < turns.size(); ++p)
+    if (names_stringizer && (used[p] || !def.function_like)) turns[p] = true;
+  return turns;
+}
+
+// What `name` turns, or nullptr when it turns no argument.
+const Stringizer* resolve_stringizer(StringizerWalk& walk, std::string_view name, int depth) {
+  auto found = walk.table.known.find(name);
+  if (found == walk.table.known.end()) return nullptr;
+  const std::string_view key = found->first;
+  if (auto known = walk.memo.find(key); known != walk.memo.end())
+    return known->second ? &*known->second : nullptr;
+  // Past the bound every argument counts as turned: the careful answer.
+  if (depth == kLongestAliasChain) {
+    std::optional<Stringizer>& all = walk.memo[key];
+    all = Stringizer{{true}, found->second.front().where};
+    return &*all;
+  }
+  walk.memo[key] = std::nullopt;
+  Stringizer out{{}, found->second.front().where};
+  bool any = false;
+  for (const MacroDefinition& def : found->second) {
+    std::vector<bool> turns = turned_arguments(walk, def, depth);
+    if (turns.size() > out.turns.size()) out.turns.resize(turns.size(), false);
+    for (std::size_t p = 0; p < turns.size(); ++p) {
+      if (turns[p]) out.turns[p] = true;
+      any |= turns[p];
+    }
+  }
+  if (!any) return nullptr;
+  std::optional<Stringizer>& kept = walk.memo[key];
+  kept = std::move(out);
+  return &*kept;
+}
+
 }  // namespace
 
 void collect_macros(std::string_view text, std::string_view path, MacroSet& into) {
@@ -146,12 +228,23 @@ MacroTable resolve_macros(MacroSet set) {
   for (const auto& [name, defs] : table.known) {
     CallAlias alias = resolve_alias(walk, name, 0);
     if (alias.row < 0 || alias.name.empty()) continue;  // no call, or a table name itself
-    const char start = name[0];
-    if (start != 'Q' && start != 'X' && table.alias_starts.find(start) == std::string::npos)
-      table.alias_starts += start;
+    add_start(table, name);
     table.aliases.emplace(name, std::move(alias));
   }
+  StringizerWalk strings{table, {}};
+  for (const auto& [name, defs] : table.known) {
+    const Stringizer* found = resolve_stringizer(strings, name, 0);
+    if (found == nullptr) continue;
+    add_start(table, name);
+    table.stringizers.emplace(name, *found);
+  }
   return table;
+}
+
+const Stringizer* find_stringizer(const MacroTable& table, std::string_view name) {
+  if (table.stringizers.empty()) return nullptr;
+  auto found = table.stringizers.find(name);
+  return found == table.stringizers.end() ? nullptr : &found->second;
 }
 
 const CallAlias* find_alias(const MacroTable& table, std::string_view name) {

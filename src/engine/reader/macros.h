@@ -58,6 +58,14 @@ struct CallAlias {
   bool in_header = true;
 };
 
+// A macro that may turn what an argument holds into a string or paste it
+// (# or ##, in its own body or in a macro it passes the argument to): a
+// call in such an argument is text, not (only) a call.
+struct Stringizer {
+  std::vector<bool> turns;  // by argument: the last stands for those after it
+  std::string where;        // its first definition's "PATH:LINE"
+};
+
 // Each name's distinct definitions, in walk order: definitions with the
 // same parameters and replacement list are one (a header read twice, or
 // "#undef" followed by the same definition again). Where several differ,
@@ -65,12 +73,16 @@ struct CallAlias {
 struct MacroTable {
   std::unordered_map<std::string, std::vector<MacroDefinition>, NameHash, std::equal_to<>> known;
   std::unordered_map<std::string, CallAlias, NameHash, std::equal_to<>> aliases;
-  // The first bytes of the aliases' names, other than 'Q' and 'X' (which the
-  // search for calls stops at anyway).
-  std::string alias_starts;
+  std::unordered_map<std::string, Stringizer, NameHash, std::equal_to<>> stringizers;
+  // The first bytes of the aliases' and stringizers' names, other than 'Q'
+  // and 'X' (which the search for calls stops at anyway).
+  std::string name_starts;
 };
 
 MacroTable resolve_macros(MacroSet set);
+
+// The stringizer named `name`, or nullptr.
+const Stringizer* find_stringizer(const MacroTable& table, std::string_view name);
 
 // The alias named `name`, or nullptr.
 const CallAlias* find_alias(const MacroTable& table, std::string_view name);

@@ -69,6 +69,27 @@ void add_at_depth(std::vector<std::vector<std::size_t>>& by_depth, std::size_t d
   by_depth[depth].push_back(index);
 }
 
+// In CallList::stringized_by: the list's own stringizer.
+constexpr std::uint32_t kOwnStringizer = 0xffffffff;
+
+// A stringizer's invocation open around the tokens being read.
+struct Turning {
+  std::size_t open, name;  // its "(" and its name, in the list
+  const Stringizer* macro;
+  std::size_t argument;  // the argument being read
+  std::uint32_t outer;   // what the invocations around it give
+};
+
+// 1 + the name of the innermost invocation whose argument there it may
+// turn, or 0.
+std::uint32_t stringized_at(const std::vector<Turning>& turning) {
+  if (turning.empty()) return 0;
+  const Turning& top = turning.back();
+  const std::vector<bool>& turns = top.macro->turns;
+  return turns[std::min(top.argument, turns.size() - 1)] ? static_cast<std::uint32_t>(top.name + 1)
+                                                         : top.outer;
+}
+
 void stop_list(CallList& list, CallShape shape, std::size_t at) {
   list.end_shape = shape;
   list.stopped = at;
@@ -76,10 +97,14 @@ void stop_list(CallList& list, CallShape shape, std::size_t at) {
 
 // Lexes the list whose "(" is at `open`, up to `limit`: its tokens, its
 // brackets' partners, the directive lines in it, and the running counts.
+// `own`: the stringizer whose list it is, when it is no call's.
 void lex_list(std::string_view text, std::size_t open, std::size_t limit, const MacroTable& macros,
-              const Directive* define, CallList& list) {
+              const Directive* define, CallList& list, const Stringizer* own = nullptr) {
   list = CallList{};
   std::vector<std::size_t> opened;
+  std::vector<Turning> turning;
+  if (own != nullptr) turning.push_back({0, kOwnStringizer - 1, own, 0, 0});
+  std::string spelled;
   std::size_t paren_depth = 0;
   bool line_start = false;
   std::uint32_t macros_seen = 0;
@@ -110,6 +135,7 @@ void lex_list(std::string_view text, std::size_t open, std::size_t limit, const 
     list.partner.push_back(npos);
     list.depth.push_back(static_cast<std::uint32_t>(paren_depth));
     list.macros_before.push_back(macros_seen);
+    list.stringized_by.push_back(stringized_at(turning));
     macros_seen += is_known_macro(macros, text, t);
     if (is_parameter(define, text, t)) add_at_depth(list.parameters_at_depth, paren_depth, index);
     if (t.kind != TokenKind::Punct) continue;
@@ -117,6 +143,11 @@ void lex_list(std::string_view text, std::size_t open, std::size_t limit, const 
     if (token_is(text, t, "(") || token_is(text, t, "[") || token_is(text, t, "{")) {
       paren_depth += token_is(text, t, "(");
       opened.push_back(index);
+      if (!macros.stringizers.empty() && index > 0 && token_is(text, t, "(") &&
+          list.tokens[index - 1].kind == TokenKind::Identifier)
+        if (const Stringizer* m =
+                find_stringizer(macros, spelling(text, list.tokens[index - 1], spelled)))
+          turning.push_back({index, index - 1, m, 0, stringized_at(turning)});
     } else if (token_is(text, t, ")") || token_is(text, t, "]") || token_is(text, t, "}")) {
       // A closer that is not the one expected: the brackets do not nest
       // as a compiler needs them to, and insertions could not be placed.
@@ -129,6 +160,7 @@ void lex_list(std::string_view text, std::size_t open, std::size_t limit, const 
         list.partner.pop_back();
         list.depth.pop_back();
         list.macros_before.pop_back();
+        list.stringized_by.pop_back();
         stop_list(list, CallShape::Open, t.offset);
         break;
       }
@@ -136,10 +168,12 @@ void lex_list(std::string_view text, std::size_t open, std::size_t limit, const 
       list.depth[index] = static_cast<std::uint32_t>(paren_depth);
       list.partner[opened.back()] = index;
       list.partner[index] = opened.back();
+      if (!turning.empty() && turning.back().open == opened.back()) turning.pop_back();
       opened.pop_back();
       if (opened.empty()) break;  // the list's own ")"
     } else if (token_is(text, t, ",")) {
       add_at_depth(list.commas_at_depth, paren_depth, index);
+      if (!turning.empty() && turning.back().open == opened.back()) ++turning.back().argument;
     }
   }
   list.macros_before.push_back(macros_seen);
@@ -298,6 +332,10 @@ bool next_in_list(std::string_view text, const MacroTable& macros, CallSearch& s
     call.name_end = token_end(t);
     if (search.directive_end != 0) call.in_definition = search.directive.name;
     call.empty_macro = paren > k + 1;
+    if (const std::uint32_t by = list.stringized_by[k]; by != 0)
+      call.stringized_by = by == kOwnStringizer
+                               ? list.stringizer
+                               : std::string(spelling(text, list.tokens[by - 1], buffer));
     make_call(text, list, paren, call);
     search.next_inside = paren;
     if (call.shape == CallShape::Call && declares(text, call, text.size(), false)) continue;
@@ -308,6 +346,26 @@ bool next_in_list(std::string_view text, const MacroTable& macros, CallSearch& s
   return false;
 }
 
+// A stringizer's invocation (not in a call's list): the calls in the
+// arguments it turns are read as in a call's list, and marked.
+void enter_stringizer(std::string_view text, const MacroTable& macros, CallSearch& search,
+                      std::string_view name, std::size_t pos, std::size_t limit) {
+  const Stringizer* own = find_stringizer(macros, name);
+  Token paren{};
+  if (own == nullptr || !next_token(text, pos, limit, false, paren) || !is_punct(text, paren, "("))
+    return;
+  CallList list;
+  lex_list(text, paren.offset, limit, macros,
+           search.directive_end != 0 ? &search.directive : nullptr, list, own);
+  // A list that does not end: its calls are read on their own.
+  if (list.stopped != npos) return;
+  list.stringizer = std::string(name);
+  search.list = std::move(list);
+  search.list_end = token_end(search.list.tokens[search.list.partner[0]]);
+  search.in_list = true;
+  search.next_inside = 1;
+}
+
 }  // namespace
 
 bool next_token_call(std::string_view text, const MacroTable& macros, CallSearch& search,
@@ -316,7 +374,7 @@ bool next_token_call(std::string_view text, const MacroTable& macros, CallSearch
   std::string buffer;
   for (;;) {
     if (search.in_list && next_in_list(text, macros, search, call)) return true;
-    search.cursor.more_starts = macros.alias_starts;
+    search.cursor.more_starts = macros.name_starts;
     std::size_t at = 0;
     const CodeStop stop = next_stop(text, search.cursor, n, at);
     if (stop == CodeStop::End) return false;
@@ -338,7 +396,10 @@ bool next_token_call(std::string_view text, const MacroTable& macros, CallSearch
     bool renamed = false;
     const CallAlias* alias = nullptr;
     const int row = call_row(spelling(text, name, buffer), macros, renamed, alias);
-    if (row < 0) continue;
+    if (row < 0) {
+      enter_stringizer(text, macros, search, spelling(text, name, buffer), pos, limit);
+      continue;
+    }
     Token paren{};
     bool more = next_token(text, pos, limit, false, paren);
     int empty = 0;

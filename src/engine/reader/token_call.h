@@ -59,6 +59,11 @@ struct CallList {
   // many parentheses enclose them in the list; and its '##' operators.
   std::vector<std::vector<std::size_t>> commas_at_depth, parameters_at_depth;
   std::vector<std::size_t> pastes;
+  // For each token, 1 + the index of the name of the innermost stringizer
+  // (see MacroTable) whose argument that turns it holds the token; 0 for none.
+  std::vector<std::uint32_t> stringized_by;
+  // A list that is a stringizer's own (no call's): that macro.
+  std::string stringizer;
   CallShape end_shape = CallShape::Call;
   std::size_t stopped = npos;  // where it stopped short of its ")"
 };
@@ -71,6 +76,9 @@ struct TokenCall {
   const CallAlias* alias = nullptr;
   // The alias is defined in another source file only, not in this one.
   bool alias_elsewhere = false;
+  // It stands in an argument that this macro may turn into a string or
+  // paste: it is text there, not (only) a call.
+  std::string stringized_by;
   bool empty_macro = false;  // a macro that expands to nothing stands before its "("
   std::size_t name = 0;      // where its name starts
   std::size_t name_end = 0;

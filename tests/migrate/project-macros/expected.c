@@ -70,3 +70,19 @@ void aliases(void *w, void *tags, int *width)
     /* A macro that expands to nothing between a name and its "(". */
     XtVaSetValues NOTHING (w, Q5LT(XmNuserData, Q5New NOTHING(w, Q5T(Q5A_Width, 1), Q5TAG_END)), (char *)NULL);
 }
+
+/* A call in an argument that a macro turns into a string or pastes (in its
+   body, or through a macro it passes the argument to) is text there: left.
+   Arguments the macro only uses are converted. */
+#define SHOW(call)          (puts(#call), call)
+#define STRING(x)           #x
+#define XSTRING(x)          STRING(x)
+#define TRACE(name, expr)   (puts(#name), expr)
+
+void strings(void *w)
+{
+    SHOW(XtVaSetValues(w, XmNwidth, 10, NULL));
+    puts(XSTRING(XtVaSetValues(w, XmNwidth, 10, NULL)));
+    TRACE(set, XtVaSetValues(w, Q5LT(XmNwidth, 10), (char *)NULL));
+    XtVaSetValues(w, Q5LT(XmNlabel, STRING(XtVaGetValues(w, XmNx, 1, NULL))), (char *)NULL);
+}
