@@ -1,7 +1,6 @@
 #include "engine/reader/macros.h"
 
 #include <algorithm>
-#include <optional>
 
 #include "base/byte_masks.h"
 #include "engine/call_table.h"
@@ -106,79 +105,124 @@ void add_start(MacroTable& table, std::string_view name) {
     table.name_starts += start;
 }
 
-struct StringizerWalk {
-  const MacroTable& table;
-  // Each name resolved; nullopt while it is being resolved (a cycle turns
-  // nothing).
-  std::unordered_map<std::string_view, std::optional<Stringizer>> memo;
-};
-
-const Stringizer* resolve_stringizer(StringizerWalk& walk, std::string_view name, int depth);
-
-// Which of `def`'s arguments it may turn into a string or paste: those
-// next to # or ##, and, where its body names a stringizer, every argument
-// it uses.
-std::vector<bool> turned_arguments(StringizerWalk& walk, const MacroDefinition& def, int depth) {
-  std::vector<bool> turns(std::max<std::size_t>(def.parameters.size(), 1), false);
+void find_aliases(MacroTable& table) {
+  // A chain of names ends in a table call's name, or it makes no alias:
+  // most tables hold no such end, and are done at once.
   std::string buffer;
-  auto parameter_at = [&](std::size_t k) -> int {
-    if (k >= def.tokens.size() || def.tokens[k].kind != TokenKind::Identifier) return -1;
-    auto found = std::find(def.parameters.begin(), def.parameters.end(),
-                           spelling(def.body, def.tokens[k], buffer));
-    return found == def.parameters.end() ? -1 : static_cast<int>(found - def.parameters.begin());
+  auto names_call = [&](const MacroDefinition& def) {
+    if (def.function_like || def.tokens.size() != 1) return false;
+    const std::string_view word = spelling(def.body, def.tokens[0], buffer);
+    return word == "Q5TagGetS" || row_of_name(word) >= 0;
   };
-  bool names_stringizer = false;
-  std::vector<bool> used(turns.size(), false);
-  for (std::size_t k = 0; k < def.tokens.size(); ++k) {
-    const Token& t = def.tokens[k];
-    if (t.kind == TokenKind::Identifier) {
-      if (int p = parameter_at(k); p >= 0) {
-        used[static_cast<std::size_t>(p)] = true;
-      } else if (resolve_stringizer(walk, spelling(def.body, t, buffer), depth + 1) != nullptr) {
-        names_stringizer = true;
-      }
-      continue;
-    }
-    if (!def.function_like) continue;
-    const bool paste = token_is(def.body, t, "##");
-    if (!paste && !token_is(def.body, t, "#")) continue;
-    if (int p = parameter_at(k + 1); p >= 0) turns[static_cast<std::size_t>(p)] = true;
-    if (int p = k > 0 ? parameter_at(k - 1) : -1; paste && p >= 0)
-      turns[static_cast<std::size_t>(p)] = true;
+  if (std::none_of(table.known.begin(), table.known.end(), [&](const auto& entry) {
+        return std::any_of(entry.second.begin(), entry.second.end(), names_call);
+      }))
+    return;
+  AliasWalk walk{table, {}};
+  for (const auto& [name, defs] : table.known) {
+    CallAlias alias = resolve_alias(walk, name, 0);
+    if (alias.row < 0 || alias.name.empty()) continue;  // no call, or a table name itself
+    add_start(table, name);
+    table.aliases.emplace(name, std::move(alias));
   }
-  for (std::size_t p = 0; p < turns.size(); ++p)
-    if (names_stringizer && (used[p] || !def.function_like)) turns[p] = true;
-  return turns;
 }
 
-// What `name` turns, or nullptr when it turns no argument.
-const Stringizer* resolve_stringizer(StringizerWalk& walk, std::string_view name, int depth) {
-  auto found = walk.table.known.find(name);
-  if (found == walk.table.known.end()) return nullptr;
-  const std::string_view key = found->first;
-  if (auto known = walk.memo.find(key); known != walk.memo.end())
-    return known->second ? &*known->second : nullptr;
-  // Past the bound every argument counts as turned: the careful answer.
-  if (depth == kLongestAliasChain) {
-    std::optional<Stringizer>& all = walk.memo[key];
-    all = Stringizer{{true}, found->second.front().where};
-    return &*all;
+// What each macro may turn into a string or paste, found without
+// recursion: the arguments next to # or ## in its own body first, then,
+// from each such macro to the macros whose bodies name it, every argument
+// those use (an object-like one passes on all). Each macro grows at most
+// twice, so the whole is linear in the bodies.
+void find_stringizers(MacroTable& table) {
+  // Most tables hold no # or ## in a function-like body: nothing to follow.
+  auto has_operator = [](const MacroDefinition& def) {
+    return def.function_like &&
+           std::any_of(def.tokens.begin(), def.tokens.end(), [&](const Token& t) {
+             return t.kind == TokenKind::Punct &&
+                    (token_is(def.body, t, "#") || token_is(def.body, t, "##"));
+           });
+  };
+  if (std::none_of(table.known.begin(), table.known.end(), [&](const auto& entry) {
+        return std::any_of(entry.second.begin(), entry.second.end(), has_operator);
+      }))
+    return;
+  struct Node {
+    std::string_view name;
+    std::vector<bool> turns, used;
+    bool object_like = false, direct = false, through = false;
+    std::vector<std::size_t> users;  // the macros whose bodies name it
+  };
+  std::vector<Node> nodes;
+  nodes.reserve(table.known.size());
+  std::unordered_map<std::string_view, std::size_t> index;
+  for (const auto& [name, defs] : table.known) {
+    index.emplace(name, nodes.size());
+    nodes.push_back({name, {}, {}, false, false, false, {}});
   }
-  walk.memo[key] = std::nullopt;
-  Stringizer out{{}, found->second.front().where};
-  bool any = false;
-  for (const MacroDefinition& def : found->second) {
-    std::vector<bool> turns = turned_arguments(walk, def, depth);
-    if (turns.size() > out.turns.size()) out.turns.resize(turns.size(), false);
-    for (std::size_t p = 0; p < turns.size(); ++p) {
-      if (turns[p]) out.turns[p] = true;
-      any |= turns[p];
+  std::string buffer;
+  for (Node& node : nodes) {
+    const std::size_t self = index[node.name];
+    for (const MacroDefinition& def : table.known.find(node.name)->second) {
+      const std::size_t count = std::max<std::size_t>(def.parameters.size(), 1);
+      if (node.turns.size() < count) {
+        node.turns.resize(count, false);
+        node.used.resize(count, false);
+      }
+      node.object_like |= !def.function_like;
+      auto parameter_at = [&](std::size_t k) -> int {
+        if (k >= def.tokens.size() || def.tokens[k].kind != TokenKind::Identifier) return -1;
+        auto found = std::find(def.parameters.begin(), def.parameters.end(),
+                               spelling(def.body, def.tokens[k], buffer));
+        return found == def.parameters.end() ? -1
+                                             : static_cast<int>(found - def.parameters.begin());
+      };
+      for (std::size_t k = 0; k < def.tokens.size(); ++k) {
+        const Token& t = def.tokens[k];
+        if (t.kind == TokenKind::Identifier) {
+          if (int p = parameter_at(k); p >= 0) {
+            node.used[static_cast<std::size_t>(p)] = true;
+          } else if (auto named = index.find(spelling(def.body, t, buffer));
+                     named != index.end() && named->second != self) {
+            nodes[named->second].users.push_back(self);
+          }
+          continue;
+        }
+        if (!def.function_like) continue;
+        const bool paste = token_is(def.body, t, "##");
+        if (!paste && !token_is(def.body, t, "#")) continue;
+        int p = parameter_at(k + 1);
+        if (p < 0 && paste && k > 0) p = parameter_at(k - 1);
+        if (p >= 0) node.turns[static_cast<std::size_t>(p)] = node.direct = true;
+        if (int before = k > 0 ? parameter_at(k - 1) : -1; paste && before >= 0)
+          node.turns[static_cast<std::size_t>(before)] = node.direct = true;
+      }
     }
   }
-  if (!any) return nullptr;
-  std::optional<Stringizer>& kept = walk.memo[key];
-  kept = std::move(out);
-  return &*kept;
+  std::vector<std::size_t> work;
+  for (std::size_t i = 0; i < nodes.size(); ++i)
+    if (nodes[i].direct) work.push_back(i);
+  while (!work.empty()) {
+    const std::size_t i = work.back();
+    work.pop_back();
+    for (std::size_t u : nodes[i].users) {
+      Node& user = nodes[u];
+      if (user.through) continue;
+      user.through = true;
+      bool turns = false;
+      for (std::size_t p = 0; p < user.turns.size(); ++p) {
+        if (user.used[p] || user.object_like) user.turns[p] = true;
+        turns |= user.turns[p];
+      }
+      // One that passes none of its arguments on turns none of them.
+      if (turns && !user.direct) work.push_back(u);
+    }
+  }
+  for (const Node& node : nodes) {
+    if (!node.direct && !node.through) continue;
+    if (std::none_of(node.turns.begin(), node.turns.end(), [](bool b) { return b; })) continue;
+    add_start(table, node.name);
+    table.stringizers.emplace(
+        node.name, Stringizer{node.turns, table.known.find(node.name)->second.front().where});
+  }
 }
 
 }  // namespace
@@ -224,20 +268,8 @@ MacroTable resolve_macros(MacroSet set) {
     def.tokens = lex(def.body, 0, def.body.size(), false);
     defs.push_back(std::move(def));
   }
-  AliasWalk walk{table, {}};
-  for (const auto& [name, defs] : table.known) {
-    CallAlias alias = resolve_alias(walk, name, 0);
-    if (alias.row < 0 || alias.name.empty()) continue;  // no call, or a table name itself
-    add_start(table, name);
-    table.aliases.emplace(name, std::move(alias));
-  }
-  StringizerWalk strings{table, {}};
-  for (const auto& [name, defs] : table.known) {
-    const Stringizer* found = resolve_stringizer(strings, name, 0);
-    if (found == nullptr) continue;
-    add_start(table, name);
-    table.stringizers.emplace(name, *found);
-  }
+  find_aliases(table);
+  find_stringizers(table);
   return table;
 }
 
