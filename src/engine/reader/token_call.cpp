@@ -78,6 +78,7 @@ struct Turning {
   const Stringizer* macro;
   std::size_t argument;  // the argument being read
   std::uint32_t outer;   // what the invocations around it give
+  std::size_t depth;     // the parentheses open inside its "(": its arguments' commas'
 };
 
 // 1 + the name of the innermost invocation whose argument there it may
@@ -103,7 +104,7 @@ void lex_list(std::string_view text, std::size_t open, std::size_t limit, const 
   list = CallList{};
   std::vector<std::size_t> opened;
   std::vector<Turning> turning;
-  if (own != nullptr) turning.push_back({0, kOwnStringizer - 1, own, 0, 0});
+  if (own != nullptr) turning.push_back({0, kOwnStringizer - 1, own, 0, 0, 1});
   std::string spelled;
   std::size_t paren_depth = 0;
   bool line_start = false;
@@ -147,7 +148,7 @@ void lex_list(std::string_view text, std::size_t open, std::size_t limit, const 
           list.tokens[index - 1].kind == TokenKind::Identifier)
         if (const Stringizer* m =
                 find_stringizer(macros, spelling(text, list.tokens[index - 1], spelled)))
-          turning.push_back({index, index - 1, m, 0, stringized_at(turning)});
+          turning.push_back({index, index - 1, m, 0, stringized_at(turning), paren_depth});
     } else if (token_is(text, t, ")") || token_is(text, t, "]") || token_is(text, t, "}")) {
       // A closer that is not the one expected: the brackets do not nest
       // as a compiler needs them to, and insertions could not be placed.
@@ -173,7 +174,8 @@ void lex_list(std::string_view text, std::size_t open, std::size_t limit, const 
       if (opened.empty()) break;  // the list's own ")"
     } else if (token_is(text, t, ",")) {
       add_at_depth(list.commas_at_depth, paren_depth, index);
-      if (!turning.empty() && turning.back().open == opened.back()) ++turning.back().argument;
+      // Only parentheses keep a comma inside a macro's argument.
+      if (!turning.empty() && turning.back().depth == paren_depth) ++turning.back().argument;
     }
   }
   list.macros_before.push_back(macros_seen);
@@ -315,15 +317,15 @@ bool next_in_list(std::string_view text, const MacroTable& macros, CallSearch& s
   for (std::size_t k = search.next_inside; k + 1 < list.tokens.size(); ++k) {
     const Token& t = list.tokens[k];
     if (t.kind != TokenKind::Identifier) continue;
+    bool renamed = false;
+    const CallAlias* alias = nullptr;
+    int row = call_row(spelling(text, t, buffer), macros, renamed, alias);
+    if (row < 0) continue;
     std::size_t paren = k + 1;
     while (paren + 1 < list.tokens.size() && paren - k <= kMostEmptyMacros &&
            expands_to_nothing(macros, text, list.tokens[paren]))
       ++paren;
     if (!token_is(text, list.tokens[paren], "(")) continue;
-    bool renamed = false;
-    const CallAlias* alias = nullptr;
-    int row = call_row(spelling(text, t, buffer), macros, renamed, alias);
-    if (row < 0) continue;
     call = TokenCall{};
     call.row = row;
     call.renamed = renamed;

@@ -85,4 +85,7 @@ void strings(void *w)
     puts(XSTRING(XtVaSetValues(w, XmNwidth, 10, NULL)));
     TRACE(set, XtVaSetValues(w, XmNwidth, 10, NULL));
     XtVaSetValues(w, XmNlabel, STRING(XtVaGetValues(w, XmNx, 1, NULL)), NULL);
+    /* Braces keep no comma inside a macro's argument: the call is TRACE's
+       second argument, which it only uses. */
+    TRACE({1, XtVaSetValues(w, XmNheight, 1, NULL)});
 }
