@@ -50,6 +50,8 @@ b"), Q5LT(XmNuserData, s-\
     /* Two names side by side are a parameter's type and name, or a macro
        in a call: a literal in the list tells the call. */
     XtVaSetValues(w, OPEN_PAIR XmNwidth, 10), NULL);
+    /* Read alike once converted: a pair macro's parentheses hide no literal. */
+    Q5Do(tags, KIND Q5M_Show, Q5T(Q5A_Height, 1), Q5T(Q5A_Width, XtVaSetValues(w, XmNx, NULL)), Q5TAG_END);
 }
 
 /* Old-style definitions and prototypes are no calls. */
