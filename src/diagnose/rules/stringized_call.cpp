@@ -12,8 +12,8 @@ void check(std::string_view, const PlannedCall& plan, std::vector<Diagnostic>& o
   const std::string& by = plan.call->stringized_by;
   if (by.empty() || plan.in_pair_form) return;
   std::string where;
-  if (const Stringizer* m = find_stringizer(*plan.macros, by); m != nullptr)
-    where = " (defined at " + m->where + ")";
+  if (const std::vector<MacroDefinition>* defs = find_macro(*plan.macros, by); defs != nullptr)
+    where = " (defined at " + defs->front().where + ")";
   out.push_back(finding(Rule::StringizedCall, plan.call->name,
                         "it stands in an argument of macro '" + by + "'" + where +
                             ", which may turn that argument into a string or paste it: a "

@@ -190,7 +190,6 @@ void find_stringizers(MacroTable& table) {
         const bool paste = token_is(def.body, t, "##");
         if (!paste && !token_is(def.body, t, "#")) continue;
         int p = parameter_at(k + 1);
-        if (p < 0 && paste && k > 0) p = parameter_at(k - 1);
         if (p >= 0) node.turns[static_cast<std::size_t>(p)] = node.direct = true;
         if (int before = k > 0 ? parameter_at(k - 1) : -1; paste && before >= 0)
           node.turns[static_cast<std::size_t>(before)] = node.direct = true;
@@ -213,15 +212,14 @@ void find_stringizers(MacroTable& table) {
         turns |= user.turns[p];
       }
       // One that passes none of its arguments on turns none of them.
-      if (turns && !user.direct) work.push_back(u);
+      if (turns) work.push_back(u);
     }
   }
   for (const Node& node : nodes) {
     if (!node.direct && !node.through) continue;
     if (std::none_of(node.turns.begin(), node.turns.end(), [](bool b) { return b; })) continue;
     add_start(table, node.name);
-    table.stringizers.emplace(
-        node.name, Stringizer{node.turns, table.known.find(node.name)->second.front().where});
+    table.stringizers.emplace(node.name, Stringizer{node.turns});
   }
 }
 

@@ -63,7 +63,6 @@ struct CallAlias {
 // call in such an argument is text, not (only) a call.
 struct Stringizer {
   std::vector<bool> turns;  // by argument: the last stands for those after it
-  std::string where;        // its first definition's "PATH:LINE"
 };
 
 // Each name's distinct definitions, in walk order: definitions with the

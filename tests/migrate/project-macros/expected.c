@@ -78,6 +78,8 @@ void aliases(void *w, void *tags, int *width)
 #define STRING(x)           #x
 #define XSTRING(x)          STRING(x)
 #define TRACE(name, expr)   (puts(#name), expr)
+#define NAMES_ONLY(x)       STRING(label)
+#define PASSES_ON(x)        NAMES_ONLY(x)
 
 void strings(void *w)
 {
@@ -88,4 +90,7 @@ void strings(void *w)
     /* Braces keep no comma inside a macro's argument: the call is TRACE's
        second argument, which it only uses. */
     TRACE({1, XtVaSetValues(w, Q5LT(XmNheight, 1), (char *)NULL)});
+    /* A macro that names a stringizer but passes it none of its arguments
+       turns none: so neither does one that passes on to it. */
+    (void)PASSES_ON(XtVaSetValues(w, Q5LT(XmNwidth, 5), (char *)NULL));
 }
