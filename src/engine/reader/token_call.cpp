@@ -278,27 +278,24 @@ bool old_style_definition(std::string_view text, const TokenCall& call, std::siz
 }
 
 // A number, string or character literal outside any brackets of the
-// argument's own: a value, as no parameter declaration holds one. A pair
-// macro's parentheses count as none, so that a call reads alike before and
-// after its conversion.
+// argument's own, or a pair macro: a value, as no parameter declaration
+// holds one. A pair macro counts whatever its halves hold, so that a call
+// reads alike before and after its conversion, which may wrap a half
+// holding the literal in parentheses.
 bool holds_value_literal(std::string_view text, Tokens tokens) {
-  std::vector<bool> opened;  // for each open bracket: whether it is a pair macro's
   std::size_t depth = 0;
   for (std::size_t k = 0; k < tokens.size(); ++k) {
     const Token& t = tokens[k];
     if (t.kind == TokenKind::Punct) {
       if (token_is(text, t, "(") || token_is(text, t, "[") || token_is(text, t, "{")) {
-        const bool pair =
-            k > 0 && token_is(text, t, "(") &&
+        if (k > 0 && token_is(text, t, "(") &&
             (token_is(text, tokens[k - 1], "Q5T") || token_is(text, tokens[k - 1], "Q5LT") ||
-             token_is(text, tokens[k - 1], "Q5ST"));
-        opened.push_back(pair);
-        depth += !pair;
-      } else if (token_is(text, t, ")") || token_is(text, t, "]") || token_is(text, t, "}")) {
-        if (!opened.empty()) {
-          depth -= !opened.back();
-          opened.pop_back();
-        }
+             token_is(text, tokens[k - 1], "Q5ST")))
+          return true;
+        ++depth;
+      } else if (depth > 0 &&
+                 (token_is(text, t, ")") || token_is(text, t, "]") || token_is(text, t, "}"))) {
+        --depth;
       }
     } else if (depth == 0 && (t.kind == TokenKind::Number || t.kind == TokenKind::String ||
                               t.kind == TokenKind::Char)) {

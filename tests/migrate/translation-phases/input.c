@@ -52,6 +52,8 @@ b", XmNuserData, s-\
     XtVaSetValues(w, OPEN_PAIR XmNwidth, 10), NULL);
     /* Read alike once converted: a pair macro's parentheses hide no literal. */
     Q5Do(tags, KIND Q5M_Show, Q5A_Height, 1, Q5A_Width, XtVaSetValues(w, XmNx, NULL), Q5TAG_END);
+    /* ...nor do the parentheses wrapped around a half with a comma in braces. */
+    Q5Do(tags, KIND Q5M_Show, Q5A_Width, 3 + (int[]){1, 2}[0] + XtVaSetValues(w, XmNx, NULL), Q5TAG_END);
 }
 
 /* Old-style definitions and prototypes are no calls. */

@@ -1,0 +1,2 @@
+Q5Do(o,ž
+w,{,}0/XtVaSetValues(,),w)
