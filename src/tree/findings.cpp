@@ -117,6 +117,10 @@ std::vector<Diagnostic> text_rule_findings(std::string_view text, const Conversi
                               "a macro that expands to nothing stands between the call's name "
                               "and its '(', which --unsafe-fixes does not read: convert it "
                               "without --unsafe-fixes"));
+    else if (call.grouped)
+      found.push_back(finding(Rule::MissedCall, call.name,
+                              "the call's name stands alone in parentheses, which "
+                              "--unsafe-fixes does not read: convert it without --unsafe-fixes"));
   }
   silence_text_rule_findings(text, conversion, suppressions, found);
   // The reader silenced its own findings with the same comments: what it

@@ -75,7 +75,7 @@ Migration migrate_text(std::string_view text, const MacroTable& macros) {
     if (m.insertions.size() > before) {
       for (std::size_t k = before; k < m.insertions.size(); ++k)
         m.insertions[k].call = m.calls.size();
-      m.calls.push_back({call.name, call.close + 1, call.alias, call.empty_macro});
+      m.calls.push_back({call.name, call.close + 1, call.alias, call.empty_macro, call.grouped});
     }
   }
   std::stable_sort(m.insertions.begin(), m.insertions.end(),

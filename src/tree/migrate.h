@@ -25,6 +25,7 @@ struct ConvertedCall {
   std::size_t end;
   const CallAlias* alias = nullptr;  // named by a macro that stands for the call's name
   bool empty_macro = false;          // a macro that expands to nothing before its "("
+  bool grouped = false;              // "(NAME)("
 };
 
 struct Migration {

@@ -988,6 +988,33 @@ def lone_cr_tail(f):
     return seg
 
 
+def c_grouped_name(f):
+    """A call whose name stands alone in parentheses is the same call (no
+    function-like macro of that name expands): converted. After a call's
+    name, the parentheses are that call's list, and what it returns is
+    called: no table call."""
+    r = f.rng
+    top, seg = Seg("grouped-name"), Seg("grouped-name")
+    if r.random() < 0.25:
+        pick = f.m("hx_pick")
+        top.t("static void (*%s(void (*f)(Widget, ...)))(Widget, ...) { return f; }\n" % pick)
+        seg.t("    %s(XtVaSetValues)(w, XmNwidth, 10, NULL);\n" % pick)
+        seg.call("XtVaSetValues", "not-a-call")
+        return [top], [seg]
+    name = r.choice(list(XT_LEADING) + list(Q5_DECLARED) + ["Q5TagGet"])
+    lead = XT_LEADING.get(name) or Q5_DECLARED.get(name) or ["tags"]
+    fam = family(name)
+    pairs = f.pairs(fam, r.randint(1, 3))
+    loop = r.random() < 0.3
+    seg.t("    do " if loop else "    ")
+    emit(seg, name, joined(lead + pairs + [Term("NULL" if fam == "xt" else "Q5TAG_END")]),
+         name_text="(" + r.choice(["", " ", "/* c */ ", f.splice()]) + name,
+         after_name=r.choice([")", " )", ") ", " /* n */ )"]),
+         end="; while (0);" if loop else ";").t("\n")
+    seg.call(name, "converted")
+    return [top], [seg]
+
+
 CONSTRUCTS = {
     "ordinary": c_ordinary, "comments-in-list": c_multiline_comments,
     "nested-calls": c_nested, "deep-parentheses": c_deep_parens,
@@ -1007,6 +1034,7 @@ CONSTRUCTS = {
     "macro-recursive": c_macro_recursive, "macro-conflict": c_macro_conflict,
     "macro-agree": c_macro_agree, "macro-alias-special": c_macro_alias_special,
     "macro-call-alias": c_macro_call_alias, "macro-stringized": c_macro_stringized,
+    "grouped-name": c_grouped_name,
     "macro-from-header": c_macro_from_header, "brace-comma": c_brace_comma,
     "statement-expression": c_statement_expression, "char-cast": c_casts,
     "null-comment-terminator": c_null_comment_terminator, "null-value": c_null_value,

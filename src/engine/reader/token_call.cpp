@@ -63,6 +63,29 @@ bool expands_to_nothing(const MacroTable& macros, std::string_view text, const T
 // How many empty macros a call's name and its "(" may have between them.
 constexpr int kMostEmptyMacros = 8;
 
+// Whether a "(" after `before` groups rather than opens a call's list
+// ("g(NAME)(...)" calls what g returns): then "(NAME)(" calls NAME, the
+// parentheses only keep a function-like macro of that name from expanding.
+bool groups_after(std::string_view text, const Token& before) {
+  if (before.kind == TokenKind::Identifier)
+    return token_is(text, before, "return") || token_is(text, before, "else") ||
+           token_is(text, before, "do");
+  return before.kind == TokenKind::Punct && !token_is(text, before, ")") &&
+         !token_is(text, before, "]") && !token_is(text, before, ":>");
+}
+
+// Whether the code from `from` (a token's start) to the name at `at` ends
+// with a "(" that groups.
+bool grouped_from(std::string_view text, std::size_t from, std::size_t at) {
+  Token t{}, last{}, before{};
+  int seen = 0;
+  for (std::size_t pos = from; pos < at && next_token(text, pos, at, false, t); ++seen) {
+    before = last;
+    last = t;
+  }
+  return seen >= 2 && is_punct(text, last, "(") && groups_after(text, before);
+}
+
 void add_at_depth(std::vector<std::vector<std::size_t>>& by_depth, std::size_t depth,
                   std::size_t index) {
   if (by_depth.size() <= depth) by_depth.resize(depth + 1);
@@ -334,7 +357,11 @@ bool next_in_list(std::string_view text, const MacroTable& macros, CallSearch& s
     int row = call_row(spelling(text, t, buffer), macros, renamed, alias);
     if (row < 0) continue;
     std::size_t paren = k + 1;
-    while (paren + 1 < list.tokens.size() && paren - k <= kMostEmptyMacros &&
+    const bool grouped = k >= 2 && k + 2 < list.tokens.size() && list.partner[k - 1] == k + 1 &&
+                         token_is(text, list.tokens[k + 2], "(") &&
+                         groups_after(text, list.tokens[k - 2]);
+    if (grouped) paren = k + 2;
+    while (!grouped && paren + 1 < list.tokens.size() && paren - k <= kMostEmptyMacros &&
            expands_to_nothing(macros, text, list.tokens[paren]))
       ++paren;
     if (!token_is(text, list.tokens[paren], "(")) continue;
@@ -345,7 +372,8 @@ bool next_in_list(std::string_view text, const MacroTable& macros, CallSearch& s
     call.name = t.offset;
     call.name_end = token_end(t);
     if (search.directive_end != 0) call.in_definition = search.directive.name;
-    call.empty_macro = paren > k + 1;
+    call.empty_macro = !grouped && paren > k + 1;
+    call.grouped = grouped;
     if (const std::uint32_t by = list.stringized_by[k]; by != 0)
       call.stringized_by = by == kOwnStringizer
                                ? list.stringizer
@@ -389,10 +417,16 @@ bool next_token_call(std::string_view text, const MacroTable& macros, CallSearch
   for (;;) {
     if (search.in_list && next_in_list(text, macros, search, call)) return true;
     search.cursor.more_starts = macros.name_starts;
+    const std::size_t scan_from = search.cursor.pos;
     std::size_t at = 0;
     const CodeStop stop = next_stop(text, search.cursor, n, at);
     if (stop == CodeStop::End) return false;
-    if (search.directive_end != 0 && at >= search.directive_end) search.directive_end = 0;
+    // What a macro's body ends with stands before no code after it.
+    std::size_t code_from = scan_from;
+    if (search.directive_end != 0 && at >= search.directive_end) {
+      code_from = std::max(code_from, search.directive_end);
+      search.directive_end = 0;
+    }
     if (stop == CodeStop::Directive) {
       const std::size_t end = directive_end(text, at, n);
       search.directive = read_directive(text, at, end);
@@ -417,7 +451,10 @@ bool next_token_call(std::string_view text, const MacroTable& macros, CallSearch
     Token paren{};
     bool more = next_token(text, pos, limit, false, paren);
     int empty = 0;
-    for (; more && empty < kMostEmptyMacros && expands_to_nothing(macros, text, paren); ++empty)
+    const bool grouped = more && is_punct(text, paren, ")") && grouped_from(text, code_from, at);
+    if (grouped) more = next_token(text, pos, limit, false, paren);
+    for (; more && !grouped && empty < kMostEmptyMacros && expands_to_nothing(macros, text, paren);
+         ++empty)
       more = next_token(text, pos, limit, false, paren);
     if (!more || !is_punct(text, paren, "(")) continue;
     lex_list(text, paren.offset, limit, macros,
@@ -430,6 +467,7 @@ bool next_token_call(std::string_view text, const MacroTable& macros, CallSearch
     call.renamed = renamed;
     call.alias = alias;
     call.empty_macro = empty > 0;
+    call.grouped = grouped;
     call.name = at;
     call.name_end = token_end(name);
     if (search.directive_end != 0) call.in_definition = search.directive.name;

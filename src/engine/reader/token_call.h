@@ -80,6 +80,7 @@ struct TokenCall {
   // paste: it is text there, not (only) a call.
   std::string stringized_by;
   bool empty_macro = false;  // a macro that expands to nothing stands before its "("
+  bool grouped = false;      // its name stands alone in parentheses: "(NAME)("
   std::size_t name = 0;      // where its name starts
   std::size_t name_end = 0;
   std::size_t close = npos;    // the list's ")"

@@ -65,3 +65,19 @@ void *Q5New(cls, tags)
 }
 void *Q5GetAttrs(void *, long);
 long Q5DoSuper(void *, void *, void *, ...);
+void (XtVaSetValues)(void *, ...);
+
+/* A name alone in parentheses is the same call (no function-like macro of
+   that name expands). After a name, a ")" or a "]" it may be what a call
+   returns that is called: left alone, even after "if (n)". */
+void *(*pick(void (*)(void *, ...)))(void *, ...);
+void grouped(void *w, void *obj, int n)
+{
+    (XtVaSetValues)(w, Q5LT(XmNwidth, 10), (char *)NULL);
+    ( XtVaSetValues /* the name */ ) (w, Q5LT(XmNheight, 11), (char *)NULL);
+    (Q5TagGetS)(obj, Q5ST(Q5A_Width, &n), Q5TAG_END);
+    if (n) (XtVaSetValues)(w, XmNx, 1, NULL); else (XtVaSetValues)(w, Q5LT(XmNx, 2), (char *)NULL);
+    XtVaGetValues(w, Q5LT(XmNy, (Q5SetAttrs)(obj, Q5T(Q5A_Width, 2), Q5TAG_END)), (char *)NULL);
+    pick(XtVaSetValues)(w, XmNwidth, 12, NULL);
+    XtVaGetValues(XtVaSetValues)(w, XmNwidth, 13, NULL);
+}

@@ -65,3 +65,19 @@ void *Q5New(cls, tags)
 }
 void *Q5GetAttrs(void *, long);
 long Q5DoSuper(void *, void *, void *, ...);
+void (XtVaSetValues)(void *, ...);
+
+/* A name alone in parentheses is the same call (no function-like macro of
+   that name expands). After a name, a ")" or a "]" it may be what a call
+   returns that is called: left alone, even after "if (n)". */
+void *(*pick(void (*)(void *, ...)))(void *, ...);
+void grouped(void *w, void *obj, int n)
+{
+    (XtVaSetValues)(w, XmNwidth, 10, NULL);
+    ( XtVaSetValues /* the name */ ) (w, XmNheight, 11, NULL);
+    (Q5TagGet)(obj, Q5A_Width, &n, Q5TAG_END);
+    if (n) (XtVaSetValues)(w, XmNx, 1, NULL); else (XtVaSetValues)(w, XmNx, 2, NULL);
+    XtVaGetValues(w, XmNy, (Q5SetAttrs)(obj, Q5A_Width, 2, Q5TAG_END), NULL);
+    pick(XtVaSetValues)(w, XmNwidth, 12, NULL);
+    XtVaGetValues(XtVaSetValues)(w, XmNwidth, 13, NULL);
+}
