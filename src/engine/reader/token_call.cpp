@@ -301,17 +301,19 @@ bool old_style_definition(std::string_view text, const TokenCall& call, std::siz
 }
 
 // A number, string or character literal outside any brackets of the
-// argument's own, or a pair macro: a value, as no parameter declaration
-// holds one. A pair macro counts whatever its halves hold, so that a call
-// reads alike before and after its conversion, which may wrap a half
-// holding the literal in parentheses.
+// argument's own, or a pair macro there: a value, as no parameter
+// declaration holds one. A pair macro counts whatever its halves hold, so
+// that a call reads alike before and after its conversion, which may wrap
+// a half holding the literal in parentheses; inside brackets it counts no
+// more than a literal does, so that converting a call nested in an
+// argument changes nothing of how the argument reads.
 bool holds_value_literal(std::string_view text, Tokens tokens) {
   std::size_t depth = 0;
   for (std::size_t k = 0; k < tokens.size(); ++k) {
     const Token& t = tokens[k];
     if (t.kind == TokenKind::Punct) {
       if (token_is(text, t, "(") || token_is(text, t, "[") || token_is(text, t, "{")) {
-        if (k > 0 && token_is(text, t, "(") &&
+        if (depth == 0 && k > 0 && token_is(text, t, "(") &&
             (token_is(text, tokens[k - 1], "Q5T") || token_is(text, tokens[k - 1], "Q5LT") ||
              token_is(text, tokens[k - 1], "Q5ST")))
           return true;
@@ -472,12 +474,11 @@ bool next_token_call(std::string_view text, const MacroTable& macros, CallSearch
     call.name_end = token_end(name);
     if (search.directive_end != 0) call.in_definition = search.directive.name;
     make_call(text, list, 0, call);
-    if (call.shape == CallShape::Call && declares(text, call, limit, true)) {
-      search.cursor.pos = search.list_end;
-      continue;
-    }
+    // A declaration is no call, but what reads like one may hold calls,
+    // each read on its own as in any list.
     search.in_list = true;
     search.next_inside = 1;
+    if (call.shape == CallShape::Call && declares(text, call, limit, true)) continue;
     return true;
   }
 }

@@ -54,6 +54,8 @@ b", XmNuserData, s-\
     Q5Do(tags, KIND Q5M_Show, Q5A_Height, 1, Q5A_Width, XtVaSetValues(w, XmNx, NULL), Q5TAG_END);
     /* ...nor do the parentheses wrapped around a half with a comma in braces. */
     Q5Do(tags, KIND Q5M_Show, Q5A_Width, 3 + (int[]){1, 2}[0] + XtVaSetValues(w, XmNx, NULL), Q5TAG_END);
+    /* ...nor does a call converted inside an argument of one read as a prototype. */
+    XtVaGetValues(XtVaSetValues(w, XmNwidth, v, NULL), KIND w);
 }
 
 /* Old-style definitions and prototypes are no calls. */

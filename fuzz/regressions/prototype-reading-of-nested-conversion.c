@@ -1,0 +1,2 @@
+#define SET XtVaSetValues
+SET(SET(SET(w,m,L),L o)}
