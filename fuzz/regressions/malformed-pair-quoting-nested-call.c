@@ -1,0 +1,1 @@
+XtVaSetValues(,Q5T(XtVaGetValues(w,D,L)))
