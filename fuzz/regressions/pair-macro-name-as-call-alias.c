@@ -1,0 +1,3 @@
+#define SET XtVaSetValues
+#define Q5LT SET
+SET(w,t,L)
