@@ -12,11 +12,12 @@ std::string pair_problem(std::string_view text, const PlannedCall& plan, Tokens 
   std::vector<Tokens> parts;
   std::size_t depth = 0, from = 0;
   Tokens inner = pair.subspan(2, pair.size() - 3);
+  // Split as the preprocessor splits a macro's arguments: only
+  // parentheses keep a comma ("Q5T(a, (int[]){1, 2})" holds three).
   for (std::size_t k = 0; k < inner.size(); ++k) {
-    std::string_view p = inner[k].kind == TokenKind::Punct ? token_raw(text, inner[k]) : "";
-    if (p == "(" || p == "[" || p == "{") ++depth;
-    if ((p == ")" || p == "]" || p == "}") && depth > 0) --depth;
-    if (depth == 0 && p == ",") {
+    if (is_punct(text, inner[k], "(")) ++depth;
+    if (is_punct(text, inner[k], ")") && depth > 0) --depth;
+    if (depth == 0 && is_punct(text, inner[k], ",")) {
       parts.push_back(inner.subspan(from, k - from));
       from = k + 1;
     }

@@ -18,4 +18,8 @@ void converted(void *w, void *obj, void **tags)
     XtVaSetValues(w, Q5LT(XmNwidth), (char *)NULL);
     Q5SetAttrs(obj, Q5T(Q5A_Width, Q5TAG_END));
     Q5SetAttrs(obj, Q5T("title", 1), Q5TAG_END);
+    /* Only parentheses keep a comma in a macro's argument; digraphs are
+       the brackets they spell. */
+    Q5SetAttrs(obj, Q5T(Q5A_Width, (int[]){1, 2}), Q5T(Q5A_Left, a[1, 2]), Q5TAG_END);
+    Q5SetAttrs(obj, Q5T(Q5A_Width, (int[])<%1, 2%>), Q5T(<%0%>, 1), Q5TAG_END);
 }

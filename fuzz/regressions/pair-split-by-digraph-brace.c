@@ -1,0 +1,1 @@
+Q5SetAttrs(j,{%>,r)
