@@ -360,6 +360,7 @@ bool next_in_list(std::string_view text, const MacroTable& macros, CallSearch& s
     if (row < 0) continue;
     std::size_t paren = k + 1;
     const bool grouped = k >= 2 && k + 2 < list.tokens.size() && list.partner[k - 1] == k + 1 &&
+                         token_is(text, list.tokens[k - 1], "(") &&
                          token_is(text, list.tokens[k + 2], "(") &&
                          groups_after(text, list.tokens[k - 2]);
     if (grouped) paren = k + 2;
