@@ -58,6 +58,8 @@ void build(void *w, void *list, unsigned long pixel)
 #endif
 #define LOOP_A         LOOP_B
 #define LOOP_B         LOOP_A
+/* The conversion writes the pair macros' names: never a call's alias. */
+#define Q5ST           SET_VALUES
 
 void aliases(void *w, void *tags, int *width)
 {

@@ -82,4 +82,15 @@ void grouped(void *w, void *obj, int n)
     XtVaGetValues(w, XmNy, (Q5SetAttrs)(obj, Q5A_Width, 2, Q5TAG_END), NULL);
     pick(XtVaSetValues)(w, XmNwidth, 12, NULL);
     XtVaGetValues(XtVaSetValues)(w, XmNwidth, 13, NULL);
+    table[0](XtVaSetValues)(w, XmNwidth, 14, NULL);
+    table<:1:>(XtVaSetValues)(w, XmNwidth, 15, NULL);
+    /* Braces around a name group nothing. */
+    XtVaGetValues(w, XmNy, {XtVaSetValues}(w, XmNwidth, 16, NULL), NULL);
+    /* What stood before a directive line is not known: left. */
+#define LAST_TOKEN_IS_EQUALS x =
+    (XtVaSetValues)(w, XmNwidth, 17, NULL);
+}
+unsigned long grouped_value(void *obj)
+{
+    return (Q5SetAttrs)(obj, Q5A_Width, 1, Q5TAG_END);
 }
