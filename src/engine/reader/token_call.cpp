@@ -70,8 +70,9 @@ bool groups_after(std::string_view text, const Token& before) {
   if (before.kind == TokenKind::Identifier)
     return token_is(text, before, "return") || token_is(text, before, "else") ||
            token_is(text, before, "do");
+  // token_is reads digraphs: "]" is ":>" too.
   return before.kind == TokenKind::Punct && !token_is(text, before, ")") &&
-         !token_is(text, before, "]") && !token_is(text, before, ":>");
+         !token_is(text, before, "]");
 }
 
 // Whether the code from `from` (a token's start) to the name at `at` ends
